@@ -1,0 +1,20 @@
+#!/bin/sh
+# Runs a Windows program under Wine for ctest and the scripts.
+#   wine-run.sh prog.exe args...   run a Windows program
+#   wine-run.sh --start            start a persistent wineserver and Wine's helper processes,
+#                                  detached from the caller's pipes (ctest waits for EOF on them)
+#   wine-run.sh --stop             stop the wineserver of this prefix and wait until it is gone
+here=$(cd "$(dirname "$0")/.." && pwd)
+: "${WINEPREFIX:=$here/build/wineprefix}"
+: "${WINEDEBUG:=-all}"
+: "${WINEDLLOVERRIDES:=mscoree,mshtml=}"
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+case "$1" in
+  --start)
+    "$here/ci/wine-prefix.sh" </dev/null >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1
+    exec wine wineboot </dev/null >/dev/null 2>&1 ;;
+  --stop)
+    wineserver -k 2>/dev/null; exec wineserver -w ;;
+esac
+exec wine "$@"
