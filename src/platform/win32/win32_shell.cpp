@@ -1,0 +1,117 @@
+#include "platform/win32/win32_shell.h"
+
+#include <vector>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "platform/unique_handle.h"
+#include "platform/win32/win32_wide_text.h"
+
+namespace kqm {
+
+namespace {
+
+struct ComReleaser {
+  void operator()(IUnknown* p) const { p->Release(); }
+};
+template <typename T>
+using ComPtr = UniqueHandle<T*, ComReleaser, nullptr>;
+
+struct IdListFreer {
+  void operator()(LPITEMIDLIST p) const { CoTaskMemFree(p); }
+};
+using IdList = UniqueHandle<LPITEMIDLIST, IdListFreer, nullptr>;
+
+// Keeps COM initialised on this thread for one call; leaves it alone when the thread already uses another model.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+ShellText Failure(int32_t status) { return ShellText{status == 0 ? static_cast<int32_t>(E_FAIL) : status, ""}; }
+
+}  // namespace
+
+ShellText Win32Shell::WindowsFolder() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return Failure(static_cast<int32_t>(GetLastError()));
+  return ShellText{0, Narrow(buffer)};
+}
+
+ShellText Win32Shell::SpecialFolder(int32_t csidl, std::intptr_t ownerWindow) {
+  ComScope com;
+  LPITEMIDLIST raw = nullptr;
+  const HRESULT hr = SHGetSpecialFolderLocation(reinterpret_cast<HWND>(ownerWindow), csidl, &raw);
+  const IdList list(raw);
+  if (FAILED(hr) || !list) return Failure(hr);
+  wchar_t path[MAX_PATH + 1] = {};
+  if (!SHGetPathFromIDListW(list.get(), path)) return Failure(static_cast<int32_t>(E_FAIL));
+  return ShellText{0, Narrow(path)};
+}
+
+ShellText Win32Shell::ExpandEnvironment(const std::string& text) {
+  const std::wstring source = Wide(text);
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD n = ExpandEnvironmentStringsW(source.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return Failure(static_cast<int32_t>(GetLastError()));
+    if (n <= buffer.size()) return ShellText{0, Narrow(buffer.data())};
+    buffer.assign(n, L'\0');
+  }
+  return Failure(ERROR_INSUFFICIENT_BUFFER);
+}
+
+std::optional<std::string> Win32Shell::EnvironmentVariable(const std::string& name) {
+  const std::wstring wideName = Wide(name);
+  std::vector<wchar_t> buffer(256);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    SetLastError(0);
+    const DWORD n = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (n < buffer.size()) return Narrow(buffer.data());
+    buffer.assign(n, L'\0');
+  }
+  return std::nullopt;
+}
+
+ShellText Win32Shell::ShortcutTarget(const std::string& shortcutPath) {
+  ComScope com;
+  IShellLinkW* rawLink = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&rawLink));
+  const ComPtr<IShellLinkW> link(rawLink);
+  if (FAILED(hr) || !link) return Failure(hr);
+  IPersistFile* rawFile = nullptr;
+  hr = link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
+  const ComPtr<IPersistFile> file(rawFile);
+  if (FAILED(hr) || !file) return Failure(hr);
+  hr = file.get()->Load(Wide(shortcutPath).c_str(), STGM_READ);
+  if (FAILED(hr)) return Failure(hr);
+  wchar_t target[MAX_PATH + 1] = {};
+  hr = link.get()->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
+  if (FAILED(hr)) return Failure(hr);
+  return ShellText{0, Narrow(target)};
+}
+
+int32_t Win32Shell::OpenWithAssociatedProgram(const std::string& pathOrAddress) {
+  ComScope com;
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", Wide(pathOrAddress).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32 ? 0 : static_cast<int32_t>(result == 0 ? ERROR_OUTOFMEMORY : result);
+}
+
+}  // namespace kqm

@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/shell.h"
+
+namespace kqm {
+
+// The real shell through shell32, ole32 and kernel32's wide entry points.
+class Win32Shell final : public Shell {
+ public:
+  ShellText WindowsFolder() override;
+  ShellText SpecialFolder(int32_t csidl, std::intptr_t ownerWindow) override;
+  ShellText ExpandEnvironment(const std::string& text) override;
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+  ShellText ShortcutTarget(const std::string& shortcutPath) override;
+  int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) override;
+};
+
+}  // namespace kqm
