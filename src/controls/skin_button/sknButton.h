@@ -6,7 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/raster.h"
+
 namespace kqm {
+
+class TextRenderer;
+class SystemColors;
+class ButtonPainter;
+struct ButtonLook;
+struct ButtonShape;
 
 // A colour as the container stores it: red + 256 x green + 65536 x blue, or a system-colour reference
 // (0x80000000 | system colour index), translated to RGB before drawing.
@@ -147,9 +155,18 @@ class ButtonSite {
   virtual void MoveFocus(bool backwards) = 0;         // focus to the next/previous control in tab order
   virtual void CapturePointer() = 0;
   virtual void UpdateNow() = 0;                       // repaint the window from its image at once
+  // Drawing.
+  virtual Raster& Surface() = 0;                      // the control's persistent image, client-sized
+  virtual TextRenderer& Text() = 0;                   // draws captions onto Surface()
+  virtual const SystemColors& Colors() const = 0;
+  virtual ColorRef ContainerBackColor() const = 0;    // the parent's drawing-surface colours
+  virtual ColorRef ContainerForeColor() const = 0;
+  virtual std::int32_t PixelsPerInch() const = 0;
+  virtual void SetWindowShape(const ButtonShape& shape) = 0;
+  // The width x height pixels of the parent under the control (what shows through it); false on failure.
+  virtual bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) = 0;
+  virtual void FaceDrawn() = 0;                       // Surface() changed; the window shows it when it can
 };
-
-class ButtonFace;
 
 // The skinned push button: properties, persistence, lifecycle, and the drawn state it hands to its face.
 class sknButton {
@@ -245,7 +262,7 @@ class sknButton {
   bool HasFocus() const { return hasFocus_; }
   void HasFocus(bool v) { hasFocus_ = v; }
   bool PaintEnabled() const { return paintEnabled_; }
-  int LastState() const { return lastState_; }
+  int LastState() const;                          // the state last drawn (0 before any drawing)
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }
   // The access key of a caption by the mnemonic rules ('\0' for none).
@@ -255,19 +272,24 @@ class sknButton {
   ButtonSite& Site() const { return site_; }
   // Called after every face actually drawn, with the state drawn (tests and hosts observe painting).
   void OnPainted(std::function<void(int state)> observer) { painted_ = std::move(observer); }
-  ButtonFace& Face() { return *face_; }
-  const ButtonFace& Face() const { return *face_; }
+  // What painting needs, gathered from the properties and the site.
+  ButtonLook Look() const;
+  const ButtonPainter& Painter() const { return *painter_; }
 
  private:
   void Notify(std::string_view key);
-  void RepaintLast() { PaintButton(lastState_, true); }
+  void RepaintLast();
   void RepaintUp() { PaintButton(kStateUp, true); }
-  void FontChanged(bool notify);
+  void FontChanged();
   void ApplyAccessKey();
+  void ComputeColors();
+  void LayoutCaption();
+  void MeasurePicture() { LayoutCaption(); }
+  void CaptureBackground();
 
   ButtonSite& site_;
   sknButtonEvents* events_ = nullptr;
-  std::unique_ptr<ButtonFace> face_;
+  std::unique_ptr<ButtonPainter> painter_;
   std::function<void(int)> painted_;
 
   OleColor backColor_ = kSysButtonFace;
@@ -300,8 +322,9 @@ class sknButton {
   bool hasFocus_ = false;
   bool paintEnabled_ = true;
   bool resizeGuard_ = false;
-  int lastState_ = kStateUp;
-  std::string lastCaption_;
+  bool hasBackBuffer_ = false;
+  std::int32_t backBufferWidth_ = 0;
+  std::int32_t backBufferHeight_ = 0;
 };
 
 }  // namespace kqm
