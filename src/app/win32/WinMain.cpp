@@ -1,0 +1,39 @@
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/basMain.h"
+#include "engine/clsStartUp.h"
+#include "platform/win32/win32_main_window_view.h"
+#include "platform/win32/win32_process.h"
+#include "platform/win32/win32_registry.h"
+#include "ui/main_window/frmMain.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  CoInitialize(nullptr);
+
+  kqm::Win32Process process;
+  kqm::Win32Registry registry;
+  kqm::Win32MainWindowView view;
+  kqm::AppFactories factories;
+  factories.engine = [&](kqm::basMain& app) {
+    return std::make_unique<kqm::clsStartUp>(registry, app, app.AppBaseName());
+  };
+  factories.mainWindow = [&](kqm::basMain& app) { return std::make_unique<kqm::frmMain>(view, app); };
+  kqm::basMain app(process, std::move(factories));
+  app.Main();
+  if (!app.MainWindowShown()) return 0;
+
+  // The program ends in EndApp, when the main window is closed.
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  return static_cast<int>(msg.wParam);
+}

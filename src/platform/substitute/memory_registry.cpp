@@ -1,0 +1,246 @@
+#include "platform/substitute/memory_registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace kqm {
+
+namespace {
+constexpr size_t kMaxKeyNameChars = 255;
+constexpr size_t kMaxValueNameChars = 16383;
+
+std::vector<std::u16string> SplitPath(const std::u16string& path) {
+  std::vector<std::u16string> parts;
+  std::u16string cur;
+  for (char16_t c : path) {
+    if (c == u'\\') {
+      if (!cur.empty()) parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  if (!cur.empty()) parts.push_back(cur);
+  return parts;
+}
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() {
+  for (int32_t root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig,
+                       kHkeyDynData})
+    roots_[root] = std::make_shared<Node>();
+}
+
+int32_t MemoryRegistry::Resolve(RegKey key, uint32_t needAccess, std::shared_ptr<Node>& node) const {
+  const auto asRoot = static_cast<int32_t>(static_cast<std::intptr_t>(key));
+  if (RootKey(asRoot) == key) {
+    auto it = roots_.find(asRoot);
+    if (it != roots_.end()) {
+      node = it->second;
+      return kRegOk;
+    }
+  }
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return kRegInvalidHandle;
+  if (it->second.node->deleted) return kRegKeyDeleted;
+  if ((it->second.access & needAccess) != needAccess) return kRegAccessDenied;
+  node = it->second.node;
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::Walk(RegKey root, const std::u16string& path, bool create, std::shared_ptr<Node>& node) {
+  std::shared_ptr<Node> cur;
+  const uint32_t need = create ? uint32_t{kKeyCreateSubKey} : 0u;
+  if (int32_t r = Resolve(root, need, cur); r != kRegOk) return r;
+  for (const auto& part : SplitPath(path)) {
+    if (part.size() > kMaxKeyNameChars) return kRegInvalidParameter;
+    auto folded = FoldCase(part);
+    auto it = cur->subkeys.find(folded);
+    if (it == cur->subkeys.end()) {
+      if (!create) return kRegFileNotFound;
+      auto child = std::make_shared<Node>();
+      child->name = part;
+      it = cur->subkeys.emplace(folded, child).first;
+    }
+    cur = it->second;
+  }
+  node = cur;
+  return kRegOk;
+}
+
+RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, uint32_t access) {
+  const RegKey h = nextHandle_;
+  nextHandle_ += 4;
+  handles_[h] = Handle{std::move(node), access};
+  return h;
+}
+
+int32_t MemoryRegistry::OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) {
+  out = 0;
+  std::shared_ptr<Node> node;
+  if (int32_t r = Walk(root, path, false, node); r != kRegOk) return r;
+  out = NewHandle(node, access);
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) {
+  out = 0;
+  std::shared_ptr<Node> node;
+  if (int32_t r = Walk(root, path, true, node); r != kRegOk) return r;
+  out = NewHandle(node, access);
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::CloseKey(RegKey key) {
+  const auto asRoot = static_cast<int32_t>(static_cast<std::intptr_t>(key));
+  if (roots_.count(asRoot) && RootKey(asRoot) == key) return kRegOk;
+  return handles_.erase(key) ? kRegOk : kRegInvalidHandle;
+}
+
+int32_t MemoryRegistry::QueryValue(RegKey key, const std::u16string& name, uint32_t* type, uint8_t* data,
+                                   uint32_t* byteCount) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeyQueryValue, node); r != kRegOk) return r;
+  if (data && !byteCount) return kRegInvalidParameter;
+  const auto folded = FoldCase(name);
+  for (const auto& v : node->values) {
+    if (FoldCase(v.name) != folded) continue;
+    if (type) *type = v.type;
+    if (!byteCount) return kRegOk;
+    const auto size = static_cast<uint32_t>(v.data.size());
+    if (data && *byteCount < size) {
+      *byteCount = size;
+      return kRegMoreData;
+    }
+    if (data) std::memcpy(data, v.data.data(), size);
+    *byteCount = size;
+    return kRegOk;
+  }
+  return kRegFileNotFound;
+}
+
+int32_t MemoryRegistry::SetValue(RegKey key, const std::u16string& name, uint32_t type, const uint8_t* data,
+                                 uint32_t byteCount) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeySetValue, node); r != kRegOk) return r;
+  if (name.size() > kMaxValueNameChars) return kRegInvalidParameter;
+  if (!data && byteCount) return kRegInvalidParameter;
+  std::string bytes(reinterpret_cast<const char*>(data), data ? byteCount : 0);
+  const auto folded = FoldCase(name);
+  for (auto& v : node->values) {
+    if (FoldCase(v.name) == folded) {
+      v.type = type;
+      v.data = std::move(bytes);
+      return kRegOk;
+    }
+  }
+  node->values.push_back(Value{name, type, std::move(bytes)});
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::EnumValue(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeyQueryValue, node); r != kRegOk) return r;
+  if (index >= node->values.size()) return kRegNoMoreItems;
+  const auto& n = node->values[index].name;
+  if (n.size() + 1 > *nameChars) return kRegMoreData;
+  std::copy(n.begin(), n.end(), name);
+  name[n.size()] = 0;
+  *nameChars = static_cast<uint32_t>(n.size());
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeyEnumerateSubKeys, node); r != kRegOk) return r;
+  if (index >= node->subkeys.size()) return kRegNoMoreItems;
+  const auto& n = std::next(node->subkeys.begin(), index)->second->name;
+  if (n.size() + 1 > nameChars) return kRegMoreData;
+  std::copy(n.begin(), n.end(), name);
+  name[n.size()] = 0;
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
+                                     uint32_t* maxValueNameLen) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeyQueryValue, node); r != kRegOk) return r;
+  uint32_t msk = 0, mv = 0;
+  for (const auto& [folded, child] : node->subkeys) msk = std::max<uint32_t>(msk, child->name.size());
+  for (const auto& v : node->values) mv = std::max<uint32_t>(mv, v.name.size());
+  if (subKeys) *subKeys = static_cast<uint32_t>(node->subkeys.size());
+  if (maxSubKeyLen) *maxSubKeyLen = msk;
+  if (values) *values = static_cast<uint32_t>(node->values.size());
+  if (maxValueNameLen) *maxValueNameLen = mv;
+  return kRegOk;
+}
+
+void MemoryRegistry::MarkDeleted(Node& node) {
+  node.deleted = true;
+  for (auto& [folded, child] : node.subkeys) MarkDeleted(*child);
+}
+
+int32_t MemoryRegistry::DeleteKey(RegKey root, const std::u16string& path) {
+  auto parts = SplitPath(path);
+  if (parts.empty()) return kRegAccessDenied;
+  const auto leaf = parts.back();
+  parts.pop_back();
+  std::u16string parentPath;
+  for (const auto& p : parts) parentPath += p + u"\\";
+  std::shared_ptr<Node> parent;
+  if (int32_t r = Walk(root, parentPath, false, parent); r != kRegOk) return r;
+  auto it = parent->subkeys.find(FoldCase(leaf));
+  if (it == parent->subkeys.end()) return kRegFileNotFound;
+  if (!it->second->subkeys.empty()) return kRegAccessDenied;
+  MarkDeleted(*it->second);
+  parent->subkeys.erase(it);
+  return kRegOk;
+}
+
+int32_t MemoryRegistry::DeleteValue(RegKey key, const std::u16string& name) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeySetValue, node); r != kRegOk) return r;
+  const auto folded = FoldCase(name);
+  auto it = std::find_if(node->values.begin(), node->values.end(),
+                         [&](const Value& v) { return FoldCase(v.name) == folded; });
+  if (it == node->values.end()) return kRegFileNotFound;
+  node->values.erase(it);
+  return kRegOk;
+}
+
+void MemoryRegistry::SetEnvironment(const std::string& name, const std::string& value) {
+  environment_[FoldCase(Utf8ToUtf16(name))] = Utf8ToUtf16(value);
+}
+
+uint32_t MemoryRegistry::ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) {
+  std::u16string out;
+  size_t i = 0;
+  while (i < source.size()) {
+    if (source[i] == u'%') {
+      const size_t close = source.find(u'%', i + 1);
+      if (close != std::u16string::npos) {
+        auto it = environment_.find(FoldCase(source.substr(i + 1, close - i - 1)));
+        if (it != environment_.end() && close > i + 1) {
+          out += it->second;
+          i = close + 1;
+          continue;
+        }
+        // An unknown name stays as written; its closing "%" may open the next reference.
+        out.append(source, i, close - i);
+        i = close;
+        continue;
+      }
+    }
+    out += source[i++];
+  }
+  const auto needed = static_cast<uint32_t>(out.size() + 1);
+  if (buffer && size >= needed) {
+    std::copy(out.begin(), out.end(), buffer);
+    buffer[out.size()] = 0;
+  }
+  return needed;
+}
+
+}  // namespace kqm

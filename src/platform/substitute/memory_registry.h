@@ -1,0 +1,66 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/registry_api.h"
+
+namespace kqm {
+
+// An in-memory registry behaving like the real one in the ways the program relies on: the predefined roots,
+// case-insensitive key and value names, subkeys enumerated in name order, values in insertion order,
+// handle access rights, and the platform's status codes.
+class MemoryRegistry : public RegistryApi {
+ public:
+  MemoryRegistry();
+
+  int32_t OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override;
+  int32_t CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override;
+  int32_t CloseKey(RegKey key) override;
+  int32_t QueryValue(RegKey key, const std::u16string& name, uint32_t* type, uint8_t* data,
+                     uint32_t* byteCount) override;
+  int32_t SetValue(RegKey key, const std::u16string& name, uint32_t type, const uint8_t* data,
+                   uint32_t byteCount) override;
+  int32_t EnumValue(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars) override;
+  int32_t EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) override;
+  int32_t QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
+                       uint32_t* maxValueNameLen) override;
+  int32_t DeleteKey(RegKey root, const std::u16string& path) override;
+  int32_t DeleteValue(RegKey key, const std::u16string& name) override;
+  uint32_t ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) override;
+
+  // Sets (or with an empty value, still defines) an environment variable used by ExpandEnvironmentStrings.
+  void SetEnvironment(const std::string& name, const std::string& value);
+  // Number of keys currently open; a test's way to prove every operation closes what it opens.
+  size_t OpenHandleCount() const { return handles_.size(); }
+
+ private:
+  struct Value {
+    std::u16string name;
+    uint32_t type = 0;
+    std::string data;
+  };
+  struct Node {
+    std::u16string name;
+    std::map<std::u16string, std::shared_ptr<Node>> subkeys;  // by folded name: enumeration order
+    std::vector<Value> values;                                 // insertion order
+    bool deleted = false;
+  };
+  struct Handle {
+    std::shared_ptr<Node> node;
+    uint32_t access = 0;
+  };
+
+  int32_t Resolve(RegKey key, uint32_t needAccess, std::shared_ptr<Node>& node) const;
+  int32_t Walk(RegKey root, const std::u16string& path, bool create, std::shared_ptr<Node>& node);
+  RegKey NewHandle(std::shared_ptr<Node> node, uint32_t access);
+  static void MarkDeleted(Node& node);
+
+  std::map<int32_t, std::shared_ptr<Node>> roots_;
+  std::map<RegKey, Handle> handles_;
+  RegKey nextHandle_ = 0x1000;
+  std::map<std::u16string, std::u16string> environment_;  // by folded name
+};
+
+}  // namespace kqm
