@@ -108,7 +108,10 @@ class ValueParser {
   bool ParseDecimal(double& out, std::string& error) {
     SkipSpaces();
     const size_t start = pos_;
-    while (pos_ < s_.size() && ((s_[pos_] >= '0' && s_[pos_] <= '9') || s_[pos_] == '.')) ++pos_;
+    while (pos_ < s_.size() && ((s_[pos_] >= '0' && s_[pos_] <= '9') || s_[pos_] == '.' || s_[pos_] == 'e' ||
+                                s_[pos_] == 'E' || s_[pos_] == '-' || s_[pos_] == '+')) {
+      ++pos_;
+    }
     const std::string text(s_.substr(start, pos_ - start));
     char* end = nullptr;
     out = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
