@@ -1,0 +1,51 @@
+#!/bin/bash
+# Runs every test: installs what is missing, builds what is stale, then runs the native suites (substitutes),
+# the Windows suites under Wine (real registry, file system and shell), the fuzzers' short runs, and the
+# end-to-end check of the real program on a virtual display. Ends with each runner's summary and a total per backend.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+export LANG=C.UTF-8
+scripts/setup.sh || exit 1
+# The tests always use the project's own prefix, never the user's.
+export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+status=0
+declare -A summary count
+
+run_ctest() {  # run_ctest <preset>
+  local preset=$1 log="$logs/$1.log"
+  { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } >"$logs/$preset-build.log" 2>&1 || {
+    tail -n 40 "$logs/$preset-build.log"; summary[$preset]="build failed (see build/test-logs/$preset-build.log)"
+    count[$preset]=0; status=1; return; }
+  if [ "$preset" = mingw ]; then
+    cmake/wine-run.sh --start   # warm the server before ctest lists the tests (and create the prefix)
+  fi
+  ctest --preset "$preset" >"$log" 2>&1 || status=1
+  grep -E '(Failed|\*\*\*|Not Run|Skipped|tests passed|Total Test time)' "$log"
+  summary[$preset]=$(grep -E 'tests passed' "$log" | tail -1)
+  count[$preset]=$(echo "${summary[$preset]}" | sed -nE 's/.*out of ([0-9]+).*/\1/p')
+  [ "$preset" = mingw ] && cmake/wine-run.sh --stop
+}
+
+start=$(date +%s)
+echo "== native build, substitutes =="; run_ctest native
+echo "== Windows build under Wine, real Win32 =="; run_ctest mingw
+echo "== fuzzers (clang, AddressSanitizer) =="; run_ctest fuzz
+echo "== end to end: the real program under Wine on a virtual display =="
+e2e_log="$logs/e2e.log"
+tests/e2e/gui_smoke.sh "$root/build/mingw/QuorvelManager.exe" "$root/build/e2e" 2>&1 | tee "$e2e_log" || status=1
+summary[e2e]=$(tail -n 1 "$e2e_log")
+read -r e2e_pass e2e_fail < <(echo "${summary[e2e]}" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed.*/\1 \2/p')
+count[e2e]=$(( ${e2e_pass:-0} + ${e2e_fail:-0} ))
+
+echo
+echo "== summary ($(( $(date +%s) - start )) s) =="
+printf '%-34s %s\n' "native (substitutes):" "${summary[native]:-not run}"
+printf '%-34s %s\n' "wine (real Win32 backends):" "${summary[mingw]:-not run}"
+printf '%-34s %s\n' "fuzz (short runs):" "${summary[fuzz]:-not run}"
+printf '%-34s %s\n' "e2e (program under Wine + Xvfb):" "${summary[e2e]:-not run}"
+echo "tests per backend: native ${count[native]:-0}, wine ${count[mingw]:-0}, fuzz ${count[fuzz]:-0}, e2e ${count[e2e]:-0}"
+[ "$status" -eq 0 ] && echo "ALL PASSED" || echo "SOME TESTS FAILED"
+exit "$status"
