@@ -20,6 +20,12 @@ check() {  # check <name> <command...>
   if "$@"; then passed=$((passed + 1)); echo "PASS $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
 
+# The executable carries its version resource and its manifest (common controls 6, highestAvailable).
+check "version resource names the program and 1.0.45" \
+  bash -c "strings -el '$exe' | grep -q 'Kestrum Quorvel Manager' && strings -el '$exe' | grep -qx '1.0.45'"
+check "manifest asks for common controls 6 and highestAvailable" \
+  bash -c "grep -aq 'Microsoft.Windows.Common-Controls' '$exe' && grep -aq 'highestAvailable' '$exe'"
+
 title='Kestrum Quorvel Manager 1.0 Build 45'
 wine "$exe" >"$out/wine.log" 2>&1 &
 pid=$!
