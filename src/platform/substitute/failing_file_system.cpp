@@ -1,0 +1,84 @@
+#include "platform/substitute/failing_file_system.h"
+
+namespace kqm {
+
+bool FailingFileSystem::Fails(uint32_t* error) {
+  if (++calls_ != failingCall_) return false;
+  failed_ = true;
+  if (error) *error = error_;
+  return true;
+}
+
+std::unique_ptr<FileSearch> FailingFileSystem::FindFirst(const std::string& spec, FoundFile& first, uint32_t* error) {
+  if (Fails(error)) return nullptr;
+  return inner_->FindFirst(spec, first, error);
+}
+
+std::optional<uint32_t> FailingFileSystem::Attributes(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->Attributes(path, error);
+}
+
+uint32_t FailingFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  return Fails() ? error_ : inner_->SetAttributes(path, attributes);
+}
+
+std::optional<FileFacts> FailingFileSystem::FileInformation(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->FileInformation(path, error);
+}
+
+std::optional<uint64_t> FailingFileSystem::FileLength(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->FileLength(path, error);
+}
+
+bool FailingFileSystem::OpenableOnFixedDisk(const std::string& path) {
+  return !Fails() && inner_->OpenableOnFixedDisk(path);
+}
+
+std::optional<std::string> FailingFileSystem::ShortPathName(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->ShortPathName(path, error);
+}
+
+std::optional<std::string> FailingFileSystem::ExpandedName(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->ExpandedName(path, error);
+}
+
+std::optional<VolumeFacts> FailingFileSystem::VolumeInformation(const std::string& root, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->VolumeInformation(root, error);
+}
+
+uint32_t FailingFileSystem::DriveType(const std::string& root) {
+  return Fails() ? drive_type::kUnknown : inner_->DriveType(root);
+}
+
+bool FailingFileSystem::FolderExists(const std::string& path) { return !Fails() && inner_->FolderExists(path); }
+
+uint32_t FailingFileSystem::CreateFolder(const std::string& path) {
+  return Fails() ? error_ : inner_->CreateFolder(path);
+}
+
+uint32_t FailingFileSystem::MoveFileNoReplace(const std::string& from, const std::string& to) {
+  return Fails() ? error_ : inner_->MoveFileNoReplace(from, to);
+}
+
+uint32_t FailingFileSystem::WriteWholeFile(const std::string& path, const std::string& bytes) {
+  return Fails() ? error_ : inner_->WriteWholeFile(path, bytes);
+}
+
+std::optional<std::string> FailingFileSystem::ReadWholeFile(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->ReadWholeFile(path, error);
+}
+
+uint32_t FailingFileSystem::RemoveFile(const std::string& path) { return Fails() ? error_ : inner_->RemoveFile(path); }
+
+uint32_t FailingFileSystem::RemoveFolder(const std::string& path) {
+  return Fails() ? error_ : inner_->RemoveFolder(path);
+}
+
+}  // namespace kqm

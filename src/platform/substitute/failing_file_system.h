@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/file_system.h"
+
+namespace kqm {
+
+// Wraps a file system and makes its N-th call (counted from 1 over every seam call) fail with a given error,
+// without reaching the wrapped one; for proving that callers survive a failure at any step.
+class FailingFileSystem final : public FileSystem {
+ public:
+  // failingCall 0 never fails.
+  FailingFileSystem(FileSystem& inner, uint64_t failingCall, uint32_t error = fs_error::kAccessDenied)
+      : inner_(&inner), failingCall_(failingCall), error_(error) {}
+
+  // Number of seam calls so far.
+  uint64_t Calls() const { return calls_; }
+  // True once the failing call has happened.
+  bool Failed() const { return failed_; }
+  // Fails call `failingCall` from now on (counting continues).
+  void FailCall(uint64_t failingCall, uint32_t error = fs_error::kAccessDenied) {
+    failingCall_ = failingCall;
+    error_ = error;
+    failed_ = false;
+  }
+
+  std::unique_ptr<FileSearch> FindFirst(const std::string& spec, FoundFile& first, uint32_t* error = nullptr) override;
+  std::optional<uint32_t> Attributes(const std::string& path, uint32_t* error = nullptr) override;
+  uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
+  std::optional<FileFacts> FileInformation(const std::string& path, uint32_t* error = nullptr) override;
+  std::optional<uint64_t> FileLength(const std::string& path, uint32_t* error = nullptr) override;
+  bool OpenableOnFixedDisk(const std::string& path) override;
+  std::optional<std::string> ShortPathName(const std::string& path, uint32_t* error = nullptr) override;
+  std::optional<std::string> ExpandedName(const std::string& path, uint32_t* error = nullptr) override;
+  std::optional<VolumeFacts> VolumeInformation(const std::string& root, uint32_t* error = nullptr) override;
+  uint32_t DriveType(const std::string& root) override;
+  bool FolderExists(const std::string& path) override;
+  uint32_t CreateFolder(const std::string& path) override;
+  uint32_t MoveFileNoReplace(const std::string& from, const std::string& to) override;
+  uint32_t WriteWholeFile(const std::string& path, const std::string& bytes) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path, uint32_t* error = nullptr) override;
+  uint32_t RemoveFile(const std::string& path) override;
+  uint32_t RemoveFolder(const std::string& path) override;
+
+ private:
+  // Counts a call; true when this one must fail (then `*error` is set).
+  bool Fails(uint32_t* error = nullptr);
+
+  FileSystem* inner_;
+  uint64_t failingCall_;
+  uint32_t error_;
+  uint64_t calls_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace kqm
