@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kqm {
@@ -34,6 +35,10 @@ struct PixelRect {
   bool operator==(const PixelRect&) const = default;
 };
 
+// The closed outline of the ellipse inscribed in (left, top)-(right, bottom), as consecutive pixel points
+// (the pixels a 1-pixel pen would draw). Empty for an empty box.
+std::vector<std::pair<int, int>> EllipseOutline(int left, int top, int right, int bottom);
+
 // A 32-bit drawing surface: top-down rows of 0x00RRGGBB pixels, the memory layout of a top-down 32-bit DIB.
 // The drawing rules are those of the platform's GDI: boxes exclude their right and bottom edges, lines
 // exclude their end pixel, ellipses are drawn with a 2-pixel pen. Everything is clipped to the surface.
@@ -62,9 +67,10 @@ class Raster {
 
   // Every pixel becomes the colour.
   virtual void Clear(ColorRef colour);
-  // Columns x..x+w-1 and rows y..y+h-1 filled; nothing when w or h is 0 or less.
+  // Columns x..x+w-1 and rows y..y+h-1 filled; a negative w or h extends left or up from x or y instead;
+  // nothing when w or h is 0.
   virtual void FillBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, ColorRef colour);
-  // The one-pixel border of the box FillBox would fill.
+  // The one-pixel border of columns x..x+w-1 and rows y..y+h-1; nothing when w or h is 0 or less.
   virtual void OutlineBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, ColorRef colour);
   // A 1-pixel line from (x1, y1) to (x2, y2): the start pixel drawn, the end pixel not.
   virtual void Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, ColorRef colour);

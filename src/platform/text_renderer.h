@@ -24,7 +24,7 @@ class TextRenderer {
  public:
   virtual ~TextRenderer() = default;
   // The extent of the wrapped text: left and top of bounds kept, right and bottom where the text ends.
-  // Empty text gives right = left and bottom = top.
+  // Empty text gives right = left and the height of one line.
   virtual PixelRect Measure(std::string_view text, const TextFont& font, const PixelRect& bounds) = 0;
   // Draws the wrapped text inside r in the colour, without background, clipped to r.
   virtual void Draw(Raster& target, std::string_view text, const TextFont& font, const PixelRect& r,
