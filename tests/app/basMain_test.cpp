@@ -4,7 +4,9 @@
 #include "app/basMain.h"
 #include "engine/clsStartUp.h"
 #include "platform/substitute/memory_registry.h"
+#include "platform/substitute/posix_file_system.h"
 #include "platform/substitute/recording_process.h"
+#include "platform/substitute/substitute_shell.h"
 
 namespace kqm {
 namespace {
@@ -28,12 +30,14 @@ struct Harness {
     f.engine = [this, failEngine](basMain& app) -> std::unique_ptr<clsStartUp> {
       log.push_back("engine");
       if (failEngine) throw AppError(429, "QuorvelManager", "ActiveX component can't create object");
-      return std::make_unique<clsStartUp>(registry, app, app.AppBaseName());
+      return std::make_unique<clsStartUp>(registry, files, shell, app, app.AppBaseName(), app.sDisabledPath());
     };
     f.mainWindow = [this, failLoad](basMain&) { return std::make_unique<FakeWindow>(log, failLoad); };
     app = std::make_unique<basMain>(process, std::move(f));
   }
   MemoryRegistry registry;
+  PosixFileSystem files;
+  SubstituteShell shell{files};
   RecordingProcess process;
   std::vector<std::string> log;
   std::unique_ptr<basMain> app;
@@ -60,6 +64,7 @@ TEST(BasMain, MainCreatesTheEngineThenLoadsAndShowsTheWindow) {
   h.app->Main();
   EXPECT_EQ((std::vector<std::string>{"engine", "load", "show"}), h.log);
   EXPECT_NE(nullptr, h.app->oStartUp());
+  EXPECT_EQ("D:\\Tools\\Disabled\\", h.app->oStartUp()->sDisabledPath()) << "the engine gets the Disabled folder";
   EXPECT_TRUE(h.app->MainWindowShown());
   EXPECT_TRUE(h.process.boxes.empty());
   EXPECT_EQ("QuorvelManager.cRegistry", [&] {

@@ -5,9 +5,11 @@
 
 #include "app/basMain.h"
 #include "engine/clsStartUp.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_main_window_view.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "ui/main_window/frmMain.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -17,10 +19,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   kqm::Win32Process process;
   kqm::Win32Registry registry;
+  kqm::Win32FileSystem fileSystem;
+  kqm::Win32Shell shell;
   kqm::Win32MainWindowView view;
   kqm::AppFactories factories;
   factories.engine = [&](kqm::basMain& app) {
-    return std::make_unique<kqm::clsStartUp>(registry, app, app.AppBaseName());
+    return std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
+                                            app.sDisabledPath());
   };
   factories.mainWindow = [&](kqm::basMain& app) { return std::make_unique<kqm::frmMain>(view, app); };
   kqm::basMain app(process, std::move(factories));

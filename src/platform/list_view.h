@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kqm {
+
+// One row of a list view: the text of the first column, a tick box, a text tag, a small icon and sub-items.
+class ListItem {
+ public:
+  virtual ~ListItem() = default;
+  // The first column's text, as given when the row was added.
+  virtual std::string Text() const = 0;
+  // The current tick.
+  virtual bool Checked() const = 0;
+  // Sets the tick; a change raises the list's tick-change event for this row, once.
+  virtual void Checked(bool bChecked) = 0;
+  // The text stored with the row, unchanged.
+  virtual std::string Tag() const = 0;
+  virtual void Tag(const std::string& sTag) = 0;
+  // The small-icon number the row was added with (1 is the first image).
+  virtual int32_t SmallIcon() const = 0;
+  // Appends a sub-item; the first one is the text of the "Path" column.
+  virtual void AddSubItem(const std::string& sText) = 0;
+  // Sub-item `index` (1 = the "Path" column); "" when the row has none at that position.
+  virtual std::string SubItem(int32_t index) const = 0;
+};
+
+// The list of startup entries: report view, a tick box per row, the columns "App" and "Path", small icons.
+// Positions and sizes are twips relative to the owning window's client area.
+class ListView {
+ public:
+  // Receives the row whose tick changed; its Checked already holds the new state.
+  using ItemCheckHandler = std::function<void(ListItem& item)>;
+
+  virtual ~ListView() = default;
+
+  // Removes every row.
+  virtual void Clear() = 0;
+  // Appends a row with a first-column text and a small icon; the row, or nullptr when it cannot be added.
+  // The row stays valid until the next Clear.
+  virtual ListItem* Add(const std::string& sText, int32_t smallIcon) = 0;
+  // Number of rows.
+  virtual int32_t Count() const = 0;
+  // Row `index`, counted from 1; nullptr outside 1..Count.
+  virtual ListItem* Item(int32_t index) = 0;
+  // The selected row, or nullptr when none is selected.
+  virtual ListItem* SelectedItem() = 0;
+
+  // The text stored with the list itself.
+  virtual std::string Tag() const = 0;
+  virtual void Tag(const std::string& sTag) = 0;
+
+  // Shows or hides the list.
+  virtual void Visible(bool bVisible) = 0;
+  // Brings the list in front of its sibling windows.
+  virtual void ZOrder() = 0;
+  virtual int32_t Left() const = 0;
+  virtual void Left(int32_t twips) = 0;
+  virtual int32_t Width() const = 0;
+  virtual void Width(int32_t twips) = 0;
+  virtual int32_t Height() const = 0;
+  virtual void Height(int32_t twips) = 0;
+  // Repaints the list.
+  virtual void Refresh() = 0;
+  // Width of column `index` (1 "App", 2 "Path") in twips.
+  virtual int32_t ColumnWidth(int32_t index) const = 0;
+  virtual void ColumnWidth(int32_t index, int32_t twips) = 0;
+
+  // Sets the one handler of the tick-change event (an empty function removes it). It is raised once for every
+  // change of a row's tick, whether the user clicked the tick box or the program wrote Checked.
+  virtual void OnItemCheck(ItemCheckHandler handler) = 0;
+};
+
+}  // namespace kqm

@@ -1,0 +1,49 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/registry_api.h"
+
+namespace kqm {
+
+// A registry that passes every call on to another one, except the chosen N-th call (counted from 1 across all
+// entry points), which fails with `status` without reaching the inner registry. With `andAfter` every later call
+// fails too. Counting goes on after the failure, so a test can learn how many calls an operation makes.
+class FailingRegistry final : public RegistryApi {
+ public:
+  explicit FailingRegistry(RegistryApi& inner) : inner_(inner) {}
+
+  // Fails call number `n` (0 = none) with `status`; with `andAfter` also every call after it. Resets the count.
+  void FailCall(uint32_t n, int32_t status = kRegAccessDenied, bool andAfter = false);
+  // Calls made since the last FailCall (or since creation).
+  uint32_t Calls() const { return calls_; }
+  // True once the chosen call has been reached and failed.
+  bool Failed() const { return failed_; }
+
+  int32_t OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override;
+  int32_t CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override;
+  int32_t CloseKey(RegKey key) override;
+  int32_t QueryValue(RegKey key, const std::u16string& name, uint32_t* type, uint8_t* data,
+                     uint32_t* byteCount) override;
+  int32_t SetValue(RegKey key, const std::u16string& name, uint32_t type, const uint8_t* data,
+                   uint32_t byteCount) override;
+  int32_t EnumValue(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars) override;
+  int32_t EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) override;
+  int32_t QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
+                       uint32_t* maxValueNameLen) override;
+  int32_t DeleteKey(RegKey root, const std::u16string& path) override;
+  int32_t DeleteValue(RegKey key, const std::u16string& name) override;
+  uint32_t ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) override;
+
+ private:
+  // Counts one call; true when it is to fail.
+  bool Fails();
+
+  RegistryApi& inner_;
+  uint32_t failAt_ = 0;
+  int32_t status_ = kRegAccessDenied;
+  bool andAfter_ = false;
+  uint32_t calls_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace kqm

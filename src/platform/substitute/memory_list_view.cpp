@@ -1,0 +1,70 @@
+#include "platform/substitute/memory_list_view.h"
+
+namespace kqm {
+
+class MemoryListView::Row final : public ListItem {
+ public:
+  Row(MemoryListView& list, std::string text, int32_t smallIcon)
+      : list_(list), text_(std::move(text)), smallIcon_(smallIcon) {}
+
+  std::string Text() const override { return text_; }
+  bool Checked() const override { return checked_; }
+  void Checked(bool bChecked) override {
+    if (bChecked == checked_) return;
+    checked_ = bChecked;
+    list_.RaiseItemCheck(*this);
+  }
+  std::string Tag() const override { return tag_; }
+  void Tag(const std::string& sTag) override { tag_ = sTag; }
+  int32_t SmallIcon() const override { return smallIcon_; }
+  void AddSubItem(const std::string& sText) override { subItems_.push_back(sText); }
+  std::string SubItem(int32_t index) const override {
+    if (index < 1 || index > static_cast<int32_t>(subItems_.size())) return {};
+    return subItems_[static_cast<size_t>(index - 1)];
+  }
+
+ private:
+  MemoryListView& list_;
+  std::string text_;
+  int32_t smallIcon_;
+  bool checked_ = false;
+  std::string tag_;
+  std::vector<std::string> subItems_;
+};
+
+void MemoryListView::Clear() {
+  selected_ = nullptr;
+  rows_.clear();
+  addsSinceClear_ = 0;
+}
+
+ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon) {
+  if (++addsSinceClear_ == refuseAdd_) return nullptr;
+  rows_.push_back(std::make_unique<Row>(*this, sText, smallIcon));
+  return rows_.back().get();
+}
+
+ListItem* MemoryListView::Item(int32_t index) {
+  if (index < 1 || index > Count()) return nullptr;
+  return rows_[static_cast<size_t>(index - 1)].get();
+}
+
+int32_t MemoryListView::ColumnWidth(int32_t index) const {
+  return index == 1 || index == 2 ? columnWidths_[index - 1] : 0;
+}
+
+void MemoryListView::ColumnWidth(int32_t index, int32_t twips) {
+  if (index == 1 || index == 2) columnWidths_[index - 1] = twips;
+}
+
+void MemoryListView::ClickTickBox(int32_t index) {
+  if (ListItem* row = Item(index)) row->Checked(!row->Checked());
+}
+
+void MemoryListView::Select(int32_t index) { selected_ = Item(index); }
+
+void MemoryListView::RaiseItemCheck(Row& row) {
+  if (onItemCheck_) onItemCheck_(row);
+}
+
+}  // namespace kqm
