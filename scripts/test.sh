@@ -25,6 +25,7 @@ run_ctest() {  # run_ctest <preset>
   ctest --preset "$preset" >"$log" 2>&1 || status=1
   grep -E '(Failed|\*\*\*|Not Run|Skipped|tests passed|Total Test time)' "$log"
   summary[$preset]=$(grep -E 'tests passed' "$log" | tail -1)
+  grep -q 'No tests were found' "$log" && summary[$preset]="no tests in this build"
   count[$preset]=$(echo "${summary[$preset]}" | sed -nE 's/.*out of ([0-9]+).*/\1/p')
   [ "$preset" = mingw ] && cmake/wine-run.sh --stop
 }
