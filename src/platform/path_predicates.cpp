@@ -31,6 +31,7 @@ bool RemoveFileSpec(std::string& p) {
     } else if (p[i] == ':') {
       cut = i + 1;
       if (cut < p.size() && p[cut] == '\\') ++cut;
+      i = cut - 1;
     }
   }
   if (cut >= p.size()) return false;
@@ -69,8 +70,6 @@ bool PathIsUNCServer(const std::string& path) {
   return StartsWithTwoBackslashes(path) && path.find('\\', 2) == std::string::npos;
 }
 
-bool PathIsUNC(const std::string& path) {
-  return StartsWithTwoBackslashes(path) && !(path.size() > 2 && path[2] == '?');
-}
+bool PathIsUNC(const std::string& path) { return StartsWithTwoBackslashes(path); }
 
 }  // namespace kqm

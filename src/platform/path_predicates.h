@@ -13,7 +13,7 @@ bool PathIsNetworkPath(const std::string& path);
 bool PathIsUNCServerShare(const std::string& path);
 // True for "\\" or "\\server" without a share.
 bool PathIsUNCServer(const std::string& path);
-// True for paths starting with "\\" (not "\\?\" drive paths).
+// True for paths starting with "\\" (the "\\?\" prefixed forms included).
 bool PathIsUNC(const std::string& path);
 
 }  // namespace kqm

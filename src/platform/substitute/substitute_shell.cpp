@@ -1,6 +1,6 @@
 #include "platform/substitute/substitute_shell.h"
 
-#include "platform/substitute/lnk_reader.h"
+#include "platform/lnk_reader.h"
 #include "platform/text.h"
 
 namespace kqm {

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/lnk_reader.h"
 #include "platform/unique_handle.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -37,6 +38,24 @@ class ComScope {
  private:
   HRESULT result_;
 };
+
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using FileHandle = UniqueHandle<HANDLE, HandleCloser, nullptr>;
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  const FileHandle file(h);
+  std::string bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (bytes.size() < (1u << 20) && ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+    bytes.append(chunk, read);
+  return bytes;
+}
 
 ShellText Failure(int32_t status) { return ShellText{status == 0 ? static_cast<int32_t>(E_FAIL) : status, ""}; }
 
@@ -104,7 +123,13 @@ ShellText Win32Shell::ShortcutTarget(const std::string& shortcutPath) {
   wchar_t target[MAX_PATH + 1] = {};
   hr = link.get()->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
   if (FAILED(hr)) return Failure(hr);
-  return ShellText{0, Narrow(target)};
+  std::string path = Narrow(target);
+  // Some shells give the link's code-page path, where characters outside the code page became "?" (never part
+  // of a real path); the link's own Unicode names then tell the true target.
+  if (path.find('?') != std::string::npos)
+    if (const auto bytes = ReadFileBytes(shortcutPath))
+      if (const auto parsed = ParseShortcut(*bytes); parsed && !parsed->target.empty()) path = parsed->target;
+  return ShellText{0, path};
 }
 
 int32_t Win32Shell::OpenWithAssociatedProgram(const std::string& pathOrAddress) {

@@ -1,4 +1,4 @@
-#include "platform/substitute/lnk_reader.h"
+#include "platform/lnk_reader.h"
 
 #include <array>
 #include <vector>
@@ -248,6 +248,8 @@ std::optional<ShortcutData> ParseShortcut(std::string_view raw) {
     if (!bytes.Has(at + 2, length)) return false;
     const std::string_view text = bytes.View(at + 2, length);
     out = unicode ? Utf16ToUtf8(BytesToUtf16(text.data(), text.size())) : FromCodePage(text);
+    // Some writers count a terminating NUL in the length.
+    if (const size_t nul = out.find('\0'); nul != std::string::npos) out.resize(nul);
     at += 2 + length;
     return true;
   };

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+#include "fs_contract_backend.h"
+
+namespace kqm::contract {
+namespace {
+
+constexpr const char* kZurich = "Z\xC3\xBCrich";
+constexpr const char* kGruesse = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93.lnk";
+
+class FileSystemContract : public ::testing::Test {
+ protected:
+  void SetUp() override { backend_ = MakeFsShellBackend(); }
+  FileSystem& fs() { return backend_->Files(); }
+  std::string At(const std::string& relative) const { return backend_->Root() + "\\" + relative; }
+  void Write(const std::string& relative, const std::string& bytes) {
+    ASSERT_EQ(fs().WriteWholeFile(At(relative), bytes), 0u) << relative;
+  }
+  std::string Read(const std::string& path) { return fs().ReadWholeFile(path).value_or("<missing>"); }
+  std::set<std::string> List(const std::string& spec, uint32_t* error = nullptr) {
+    std::set<std::string> names;
+    FoundFile entry;
+    if (auto search = fs().FindFirst(spec, entry, error)) {
+      do {
+        names.insert(entry.name + ((entry.attributes & file_attribute::kDirectory) ? "\\" : ""));
+      } while (search->Next(entry));
+    }
+    return names;
+  }
+  static FileTime Now() {
+    const auto since1970 = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return (static_cast<FileTime>(since1970.count()) + 11'644'473'600ull) * 10'000'000ull;
+  }
+
+  std::unique_ptr<FsShellBackend> backend_;
+};
+
+TEST_F(FileSystemContract, SearchMatchesPatternWithoutRegardToCaseAndFlagsFolders) {
+  Write("a.lnk", "a");
+  Write("b.pif", "b");
+  Write("desktop.ini", "d");
+  Write("UPPER.LNK", "u");
+  ASSERT_EQ(fs().CreateFolder(At("sub.lnk")), 0u);
+  EXPECT_EQ(List(At("*.lnk")), (std::set<std::string>{"a.lnk", "UPPER.LNK", "sub.lnk\\"}));
+  EXPECT_EQ(List(At("*.LnK")), (std::set<std::string>{"a.lnk", "UPPER.LNK", "sub.lnk\\"}));
+  EXPECT_EQ(List(At("?.pif")), (std::set<std::string>{"b.pif"}));
+  EXPECT_EQ(List(At("*.*")),
+            (std::set<std::string>{".\\", "..\\", "a.lnk", "b.pif", "desktop.ini", "UPPER.LNK", "sub.lnk\\"}));
+}
+
+TEST_F(FileSystemContract, SearchReportsSizesAndNamesOutsideTheCodePage) {
+  ASSERT_EQ(fs().CreateFolder(At(kZurich)), 0u);
+  Write(std::string(kZurich) + "\\" + kGruesse, "12345");
+  FoundFile entry;
+  auto search = fs().FindFirst(At(kZurich) + "\\*.lnk", entry);
+  ASSERT_TRUE(search);
+  EXPECT_EQ(entry.name, kGruesse);
+  EXPECT_EQ(entry.size, 5u);
+  EXPECT_EQ(entry.attributes & file_attribute::kDirectory, 0u);
+  EXPECT_FALSE(search->Next(entry));
+}
+
+TEST_F(FileSystemContract, SearchOfMissingFolderOrUnmatchedPatternFails) {
+  uint32_t error = 0;
+  EXPECT_TRUE(List(At("missing\\*.lnk"), &error).empty());
+  EXPECT_EQ(error, fs_error::kPathNotFound);
+  error = 0;
+  EXPECT_TRUE(List(At("*.lnk"), &error).empty());
+  EXPECT_EQ(error, fs_error::kFileNotFound);
+}
+
+TEST_F(FileSystemContract, AttributesOfFilesFoldersAndMissingPaths) {
+  Write("f.txt", "x");
+  EXPECT_EQ(fs().Attributes(At("f.txt")).value_or(0) & (file_attribute::kDirectory | file_attribute::kArchive),
+            file_attribute::kArchive);
+  EXPECT_EQ(fs().Attributes(At("F.TXT")).value_or(0) & file_attribute::kArchive, file_attribute::kArchive);
+  EXPECT_NE(fs().Attributes(backend_->Root()).value_or(0) & file_attribute::kDirectory, 0u);
+  uint32_t error = 0;
+  EXPECT_FALSE(fs().Attributes(At("missing.txt"), &error));
+  EXPECT_EQ(error, fs_error::kFileNotFound);
+  EXPECT_FALSE(fs().Attributes(At("missing\\f.txt"), &error));
+  EXPECT_EQ(error, fs_error::kPathNotFound);
+}
+
+TEST_F(FileSystemContract, AttributesCanBeSetAndCleared) {
+  Write("f.txt", "x");
+  ASSERT_EQ(fs().SetAttributes(At("f.txt"), file_attribute::kReadOnly | file_attribute::kHidden), 0u);
+  const uint32_t set = fs().Attributes(At("f.txt")).value_or(0);
+  EXPECT_EQ(set & (file_attribute::kReadOnly | file_attribute::kHidden),
+            file_attribute::kReadOnly | file_attribute::kHidden);
+  EXPECT_NE(fs().RemoveFile(At("f.txt")), 0u) << "a read-only file is not deleted";
+  ASSERT_EQ(fs().SetAttributes(At("f.txt"), file_attribute::kNormal), 0u);
+  EXPECT_EQ(fs().Attributes(At("f.txt")).value_or(0) & (file_attribute::kReadOnly | file_attribute::kHidden), 0u);
+  EXPECT_EQ(fs().RemoveFile(At("f.txt")), 0u);
+  EXPECT_EQ(fs().SetAttributes(At("f.txt"), file_attribute::kNormal), fs_error::kFileNotFound);
+}
+
+TEST_F(FileSystemContract, FileInformationThroughAHandle) {
+  Write("f.bin", std::string(3000, 'x'));
+  const auto facts = fs().FileInformation(At("f.bin"));
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->size, 3000u);
+  const FileTime now = Now();
+  constexpr FileTime kTenMinutes = 10ull * 60 * 10'000'000;
+  EXPECT_LT(facts->lastWriteTime, now + kTenMinutes);
+  EXPECT_GT(facts->lastWriteTime, now - kTenMinutes);
+  EXPECT_GT(facts->creationTime, now - kTenMinutes);
+  EXPECT_EQ(fs().FileLength(At("f.bin")).value_or(0), 3000u);
+  uint32_t error = 0;
+  EXPECT_FALSE(fs().FileInformation(At("missing.bin"), &error));
+  EXPECT_EQ(error, fs_error::kFileNotFound);
+  EXPECT_FALSE(fs().FileLength(At("missing.bin")));
+  EXPECT_FALSE(fs().FileInformation(backend_->Root())) << "a folder does not open as a file";
+}
+
+TEST_F(FileSystemContract, VolumeFactsOfTheFixedDriveAndOfAnUnmappedOne) {
+  const std::string root = backend_->Root().substr(0, 3);
+  const auto volume = fs().VolumeInformation(root);
+  ASSERT_TRUE(volume);
+  EXPECT_FALSE(volume->fileSystemName.empty());
+  EXPECT_GT(volume->maximumComponentLength, 0u);
+  EXPECT_EQ(fs().DriveType(root), drive_type::kFixed);
+  uint32_t error = 0;
+  EXPECT_FALSE(fs().VolumeInformation(kUnmappedRoot, &error));
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(fs().DriveType(kUnmappedRoot), drive_type::kNoRootDir);
+  Write("f.bin", "x");
+  EXPECT_TRUE(fs().OpenableOnFixedDisk(At("f.bin")));
+  EXPECT_FALSE(fs().OpenableOnFixedDisk(At("missing.bin")));
+}
+
+TEST_F(FileSystemContract, ShortAndExpandedNames) {
+  Write("a long file name.text", "abc");
+  const auto shortName = fs().ShortPathName(At("a long file name.text"));
+  ASSERT_TRUE(shortName);
+  EXPECT_EQ(Read(*shortName), "abc") << *shortName;
+  uint32_t error = 0;
+  EXPECT_FALSE(fs().ShortPathName(At("missing.txt"), &error));
+  EXPECT_EQ(error, fs_error::kFileNotFound);
+
+  EXPECT_EQ(fs().ExpandedName(At("a long file name.text")).value_or(""), At("a long file name.text"));
+  Write("setup.tx_", std::string("SZDD\x88\xF0\x27\x33" "At\x03\x00\x00\x00", 14) + "abc");
+  Write("LOUD.IN_", std::string("SZDD\x88\xF0\x27\x33" "Af\x03\x00\x00\x00", 14) + "abc");
+  EXPECT_EQ(fs().ExpandedName(At("setup.tx_")).value_or(""), At("setup.txt"));
+  EXPECT_EQ(fs().ExpandedName(At("LOUD.IN_")).value_or(""), At("LOUD.INF"));
+  EXPECT_FALSE(fs().ExpandedName(At("missing.tx_")));
+}
+
+TEST_F(FileSystemContract, FoldersAreCreatedOneLevelAtATime) {
+  EXPECT_FALSE(fs().FolderExists(At("Disabled")));
+  EXPECT_EQ(fs().CreateFolder(At("Disabled")), 0u);
+  EXPECT_TRUE(fs().FolderExists(At("Disabled")));
+  EXPECT_TRUE(fs().FolderExists(At("DISABLED\\")));
+  EXPECT_EQ(fs().CreateFolder(At("disabled")), fs_error::kAlreadyExists);
+  EXPECT_EQ(fs().CreateFolder(At("missing\\child")), fs_error::kPathNotFound);
+  Write("file", "x");
+  EXPECT_FALSE(fs().FolderExists(At("file")));
+  EXPECT_EQ(fs().CreateFolder(At(std::string(kZurich))), 0u);
+  EXPECT_TRUE(fs().FolderExists(At(std::string(kZurich))));
+}
+
+TEST_F(FileSystemContract, MoveLeavesNoFileBehindAndKeepsItsBytes) {
+  ASSERT_EQ(fs().CreateFolder(At("Disabled")), 0u);
+  Write(kGruesse, "payload");
+  EXPECT_EQ(fs().MoveFileNoReplace(At(kGruesse), At(std::string("Disabled\\") + kGruesse)), 0u);
+  EXPECT_FALSE(fs().Attributes(At(kGruesse)));
+  EXPECT_EQ(Read(At(std::string("Disabled\\") + kGruesse)), "payload");
+}
+
+TEST_F(FileSystemContract, MoveNeverReplacesAnExistingFile) {
+  ASSERT_EQ(fs().CreateFolder(At("Disabled")), 0u);
+  Write("a.lnk", "live");
+  Write("Disabled\\A.LNK", "disabled");
+  const uint32_t status = fs().MoveFileNoReplace(At("a.lnk"), At("Disabled\\a.lnk"));
+  EXPECT_TRUE(status == fs_error::kAlreadyExists || status == fs_error::kFileExists) << status;
+  EXPECT_EQ(Read(At("a.lnk")), "live");
+  EXPECT_EQ(Read(At("Disabled\\a.lnk")), "disabled");
+}
+
+TEST_F(FileSystemContract, MoveFailsCleanlyWhenSourceOrDestinationFolderIsMissing) {
+  Write("a.lnk", "live");
+  EXPECT_EQ(fs().MoveFileNoReplace(At("gone.lnk"), At("b.lnk")), fs_error::kFileNotFound);
+  EXPECT_FALSE(fs().Attributes(At("b.lnk")));
+  EXPECT_EQ(fs().MoveFileNoReplace(At("a.lnk"), At("missing\\a.lnk")), fs_error::kPathNotFound);
+  EXPECT_EQ(Read(At("a.lnk")), "live");
+}
+
+TEST_F(FileSystemContract, MoveAcrossVolumes) {
+  const std::string other = backend_->OtherVolumeRoot();
+  if (other.empty()) GTEST_SKIP() << "no second volume on this machine";
+  const std::string away = other + (other.back() == '\\' ? "" : "\\") + kGruesse;
+  Write("a.lnk", std::string(100000, 'z'));
+  ASSERT_EQ(fs().MoveFileNoReplace(At("a.lnk"), away), 0u);
+  EXPECT_FALSE(fs().Attributes(At("a.lnk")));
+  EXPECT_EQ(Read(away), std::string(100000, 'z'));
+  Write("a.lnk", "new");
+  const uint32_t status = fs().MoveFileNoReplace(away, At("a.lnk"));
+  EXPECT_TRUE(status == fs_error::kAlreadyExists || status == fs_error::kFileExists) << status;
+  EXPECT_EQ(Read(At("a.lnk")), "new");
+  EXPECT_EQ(Read(away).size(), 100000u);
+  EXPECT_EQ(fs().RemoveFile(away), 0u);
+}
+
+TEST_F(FileSystemContract, FilesAndFoldersAreRemoved) {
+  ASSERT_EQ(fs().CreateFolder(At("d")), 0u);
+  Write("d\\f", "x");
+  EXPECT_EQ(fs().RemoveFolder(At("d")), fs_error::kDirNotEmpty);
+  EXPECT_EQ(fs().RemoveFile(At("d")), fs_error::kAccessDenied);
+  EXPECT_EQ(fs().RemoveFile(At("d\\f")), 0u);
+  EXPECT_EQ(fs().RemoveFile(At("d\\f")), fs_error::kFileNotFound);
+  EXPECT_EQ(fs().RemoveFolder(At("d")), 0u);
+  EXPECT_FALSE(fs().FolderExists(At("d")));
+  uint32_t error = 0;
+  EXPECT_FALSE(fs().ReadWholeFile(At("d\\f"), &error));
+  EXPECT_EQ(error, fs_error::kPathNotFound);
+}
+
+}  // namespace
+}  // namespace kqm::contract
