@@ -141,6 +141,7 @@ class ValueParser {
   }
 
   bool ParseString(std::string& out, std::string& error) {
+    out.clear();
     ++pos_;
     while (pos_ < s_.size()) {
       const char c = s_[pos_++];

@@ -1,0 +1,469 @@
+#include "controls/skin_button/win32/skin_button_host.h"
+
+#include <windowsx.h>
+
+#include <cstring>
+#include <cwctype>
+#include <vector>
+
+#include "controls/skin_button/button_paint.h"
+#include "controls/skin_button/property_bag.h"
+#include "platform/text.h"
+
+namespace kqm {
+namespace {
+
+constexpr UINT_PTR kHoverTimerId = 1;
+constexpr UINT kHoverIntervalMs = 3;
+
+std::int32_t ScreenPixelsPerInch() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+std::int16_t ShiftState() {
+  std::int16_t s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= 1;
+  if (GetKeyState(VK_CONTROL) < 0) s |= 2;
+  if (GetKeyState(VK_MENU) < 0) s |= 4;
+  return s;
+}
+
+std::int16_t HeldButtons(WPARAM wParam) {
+  std::int16_t b = 0;
+  if (wParam & MK_LBUTTON) b |= kMouseLeft;
+  if (wParam & MK_RBUTTON) b |= kMouseRight;
+  if (wParam & MK_MBUTTON) b |= kMouseMiddle;
+  return b;
+}
+
+wchar_t Upper(wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); }
+
+// The platform cursor for a pointer-shape code (0 and unknown codes: the arrow).
+HCURSOR StockCursor(std::int16_t shape) {
+  LPCWSTR id = IDC_ARROW;
+  switch (shape) {
+    case 2: id = IDC_CROSS; break;
+    case 3: id = IDC_IBEAM; break;
+    case 5: case 15: id = IDC_SIZEALL; break;
+    case 6: id = IDC_SIZENESW; break;
+    case 7: id = IDC_SIZENS; break;
+    case 8: id = IDC_SIZENWSE; break;
+    case 9: id = IDC_SIZEWE; break;
+    case 10: id = IDC_UPARROW; break;
+    case 11: id = IDC_WAIT; break;
+    case 12: id = IDC_NO; break;
+    case 13: id = IDC_APPSTARTING; break;
+    case 14: id = IDC_HELP; break;
+    default: break;
+  }
+  return LoadCursorW(nullptr, id);
+}
+
+// A cursor made from a picture: its pixels (bitmaps opaque, icons by their alpha), hot spot at (0, 0).
+UniqueIcon CursorFromPicture(const ButtonPicture& p) {
+  if (p.width <= 0 || p.height <= 0) return UniqueIcon();
+  std::unique_ptr<DibRaster> colour = DibRaster::Create(p.width, p.height, DibRaster::Primitives::Raster);
+  if (!colour) return UniqueIcon();
+  const size_t maskStride = ((static_cast<size_t>(p.width) + 15) / 16) * 2;
+  std::vector<BYTE> mask(maskStride * static_cast<size_t>(p.height), 0);
+  std::uint32_t* bits = colour->Bits();
+  for (std::int32_t y = 0; y < p.height; ++y) {
+    for (std::int32_t x = 0; x < p.width; ++x) {
+      std::uint32_t px = p.At(x, y);
+      if (p.kind == ButtonPicture::Kind::Bitmap) px |= 0xFF000000u;
+      if ((px >> 24) == 0) {
+        mask[maskStride * static_cast<size_t>(y) + static_cast<size_t>(x) / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+        px = 0;
+      }
+      bits[static_cast<size_t>(y) * p.width + x] = px;
+    }
+  }
+  UniqueBitmap maskBitmap(CreateBitmap(p.width, p.height, 1, 1, mask.data()));
+  if (!maskBitmap) return UniqueIcon();
+  ICONINFO info{};
+  info.fIcon = FALSE;
+  info.hbmMask = maskBitmap.get();
+  info.hbmColor = colour->Bitmap();
+  return UniqueIcon(CreateIconIndirect(&info));
+}
+
+struct KeySearch {
+  wchar_t key = 0;
+  bool isDefault = false;
+  bool isCancel = false;
+  SkinButtonHost* found = nullptr;
+};
+
+BOOL CALLBACK FindButtonForKey(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<KeySearch*>(param);
+  SkinButtonHost* host = SkinButtonHost::FromWindow(hwnd);
+  if (!host || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+  const bool match = search->key != 0 ? host->AccessKeys().find(Upper(search->key)) != std::wstring::npos
+                                      : (search->isDefault && host->DisplayAsDefault()) ||
+                                            (search->isCancel && host->IsCancel());
+  if (!match) return TRUE;
+  search->found = host;
+  return FALSE;
+}
+
+}  // namespace
+
+bool RegisterSkinButtonClass() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExW(instance, kSkinButtonClassName, &existing)) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &SkinButtonHost::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kSkinButtonClassName;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+SkinButtonHost::SkinButtonHost(Key, const Options& options)
+    : options_(options),
+      text_(ScreenPixelsPerInch()),
+      pixelsPerInch_(ScreenPixelsPerInch()),
+      button_(*this),
+      input_(button_) {}
+
+std::unique_ptr<SkinButtonHost> SkinButtonHost::Create(HWND parent, int id, int x, int y, int width, int height,
+                                                       const Options& options, PropertyBag* bag) {
+  if (!RegisterSkinButtonClass()) return nullptr;
+  auto host = std::make_unique<SkinButtonHost>(Key{}, options);
+  const HWND hwnd = CreateWindowExW(0, kSkinButtonClassName, L"", WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, x, y,
+                                    width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    GetModuleHandleW(nullptr), host.get());
+  if (!hwnd) return nullptr;
+  if (bag) {
+    host->button_.ReadProperties(*bag);
+  } else {
+    host->button_.InitProperties();
+  }
+  host->loaded_ = true;
+  host->Resized();
+  ShowWindow(hwnd, SW_SHOWNA);
+  return host;
+}
+
+SkinButtonHost::~SkinButtonHost() {
+  button_.Terminate();
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+SkinButtonHost* SkinButtonHost::FromWindow(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  wchar_t name[64] = {};
+  if (GetClassNameW(hwnd, name, 64) == 0 || lstrcmpW(name, kSkinButtonClassName) != 0) return nullptr;
+  return reinterpret_cast<SkinButtonHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool SkinButtonHost::TranslateAccessKey(const MSG& msg) {
+  KeySearch search;
+  if (msg.message == WM_SYSCHAR) {
+    search.key = static_cast<wchar_t>(msg.wParam);
+  } else if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+    // A focused skinned button takes Enter and Escape as its own keys.
+    if (FromWindow(GetFocus())) return false;
+    search.isDefault = msg.wParam == VK_RETURN;
+    search.isCancel = msg.wParam == VK_ESCAPE;
+  } else {
+    return false;
+  }
+  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (!root) return false;
+  EnumChildWindows(root, &FindButtonForKey, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return false;
+  search.found->input_.AccessKey();
+  return true;
+}
+
+void SkinButtonHost::PropertyChanged(std::string_view key) {
+  if (changed_) changed_(key);
+}
+
+std::int32_t SkinButtonHost::ClientWidth() const {
+  RECT r{};
+  if (!hwnd_ || !GetClientRect(hwnd_, &r)) return 0;
+  return r.right;
+}
+
+std::int32_t SkinButtonHost::ClientHeight() const {
+  RECT r{};
+  if (!hwnd_ || !GetClientRect(hwnd_, &r)) return 0;
+  return r.bottom;
+}
+
+void SkinButtonHost::SetWindowEnabled(bool enabled) {
+  if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+void SkinButtonHost::SetPointerImage(PicturePtr image) {
+  pointerImage_ = image ? CursorFromPicture(*image) : UniqueIcon();
+  customCursor_ = pointerImage_.get();
+}
+
+bool SkinButtonHost::UseHandCursor() {
+  // The system's hand cursor stands in for a cursor resource of our own (a static library carries none).
+  const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  if (!hand) return false;
+  customCursor_ = hand;
+  return true;
+}
+
+HCURSOR SkinButtonHost::CurrentCursor() const {
+  if (pointerShape_ == kPointerCustom) return customCursor_ ? customCursor_ : StockCursor(kPointerArrow);
+  return StockCursor(pointerShape_);
+}
+
+void SkinButtonHost::SetAccessKeys(std::string keys) {
+  accessKeys_.clear();
+  for (char16_t c : Utf8ToUtf16(keys)) accessKeys_ += Upper(static_cast<wchar_t>(c));
+}
+
+void SkinButtonHost::SetHoverTimer(bool enabled) {
+  if (!hwnd_ || enabled == timerOn_) return;
+  timerOn_ = enabled ? SetTimer(hwnd_, kHoverTimerId, kHoverIntervalMs, nullptr) != 0
+                     : (KillTimer(hwnd_, kHoverTimerId), false);
+}
+
+bool SkinButtonHost::IsMouseOver() const {
+  POINT pt{};
+  if (!hwnd_ || !GetCursorPos(&pt)) return false;
+  return WindowFromPoint(pt) == hwnd_;
+}
+
+void SkinButtonHost::MoveFocus(bool backwards) {
+  const HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+  if (!parent) return;
+  const HWND next = GetNextDlgTabItem(parent, hwnd_, backwards ? TRUE : FALSE);
+  if (next && next != hwnd_) SetFocus(next);
+}
+
+void SkinButtonHost::CapturePointer() {
+  if (hwnd_) SetCapture(hwnd_);
+}
+
+void SkinButtonHost::UpdateNow() {
+  if (hwnd_) UpdateWindow(hwnd_);
+}
+
+Raster& SkinButtonHost::Surface() {
+  if (surface_) return *surface_;
+  return empty_;
+}
+
+void SkinButtonHost::FaceDrawn() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void SkinButtonHost::SetWindowShape(const ButtonShape& shape) {
+  if (!hwnd_ || shape.width <= 0 || shape.height <= 0) return;
+  std::vector<RECT> rects;
+  for (std::int32_t y = 0; y < shape.height; ++y) {
+    std::int32_t x = 0;
+    while (x < shape.width) {
+      while (x < shape.width && !shape.Contains(x, y)) ++x;
+      const std::int32_t start = x;
+      while (x < shape.width && shape.Contains(x, y)) ++x;
+      if (x > start) rects.push_back(RECT{start, y, x, y + 1});
+    }
+  }
+  std::vector<std::uint8_t> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+  RGNDATAHEADER header{};
+  header.dwSize = sizeof(RGNDATAHEADER);
+  header.iType = RDH_RECTANGLES;
+  header.nCount = static_cast<DWORD>(rects.size());
+  header.nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+  header.rcBound = RECT{0, 0, shape.width, shape.height};
+  std::memcpy(data.data(), &header, sizeof header);
+  if (!rects.empty()) std::memcpy(data.data() + sizeof header, rects.data(), rects.size() * sizeof(RECT));
+  UniqueRegion region(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
+                                      reinterpret_cast<const RGNDATA*>(data.data())));
+  if (!region) return;
+  // The window owns the region once SetWindowRgn succeeds.
+  if (SetWindowRgn(hwnd_, region.get(), TRUE)) region.release();
+}
+
+bool SkinButtonHost::CaptureParent(std::int32_t width, std::int32_t height, Raster& out) {
+  const HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+  if (!parent || width <= 0 || height <= 0) return false;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  const int currentWidth = r.right - r.left;
+  const int currentHeight = r.bottom - r.top;
+  // Collapse the control so the parent paints what lies under it, then read those pixels.
+  capturing_ = true;
+  SetWindowPos(hwnd_, nullptr, 0, 0, currentWidth, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT under{r.left, r.top, r.left + width, r.top + height};
+  RedrawWindow(parent, &under, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  bool ok = false;
+  if (std::unique_ptr<DibRaster> snapshot = DibRaster::Create(width, height, DibRaster::Primitives::Raster)) {
+    if (HDC dc = GetDC(parent)) {
+      ok = BitBlt(snapshot->Dc(), 0, 0, width, height, dc, r.left, r.top, SRCCOPY) != 0;
+      ReleaseDC(parent, dc);
+    }
+    if (ok) {
+      GdiFlush();
+      out = Raster(width, height);
+      std::vector<std::uint32_t> pixels;
+      snapshot->ReadBlock(0, 0, width, height, pixels);
+      out.WriteBlock(0, 0, width, height, pixels.data());
+    }
+  }
+  SetWindowPos(hwnd_, nullptr, 0, 0, currentWidth, currentHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  capturing_ = false;
+  return ok;
+}
+
+void SkinButtonHost::Resized() {
+  if (!loaded_ || capturing_) return;
+  const std::int32_t w = ClientWidth();
+  const std::int32_t h = ClientHeight();
+  if (!surface_ || surface_->Width() != w || surface_->Height() != h) {
+    surface_ = DibRaster::Create(w, h, DibRaster::Primitives::Gdi);
+  }
+  button_.Resize();
+}
+
+void SkinButtonHost::Present(HDC dc) const {
+  if (surface_) BitBlt(dc, 0, 0, surface_->Width(), surface_->Height(), surface_->Dc(), 0, 0, SRCCOPY);
+}
+
+void SkinButtonHost::MouseButton(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const float x = static_cast<float>(GET_X_LPARAM(lParam));
+  const float y = static_cast<float>(GET_Y_LPARAM(lParam));
+  std::int16_t button = kMouseLeft;
+  bool down = true;
+  switch (msg) {
+    case WM_LBUTTONUP: down = false; break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: button = kMouseRight; break;
+    case WM_RBUTTONUP: button = kMouseRight; down = false; break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: button = kMouseMiddle; break;
+    case WM_MBUTTONUP: button = kMouseMiddle; down = false; break;
+    default: break;
+  }
+  if (down) {
+    if (GetFocus() != hwnd_) SetFocus(hwnd_);
+    SetCapture(hwnd_);
+    input_.PointerDown(button, ShiftState(), x, y);
+    return;
+  }
+  if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd_) ReleaseCapture();
+  input_.PointerUp(button, ShiftState(), x, y);
+}
+
+LRESULT CALLBACK SkinButtonHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* host = static_cast<SkinButtonHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    host->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+  }
+  auto* host = reinterpret_cast<SkinButtonHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!host) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    host->hwnd_ = nullptr;
+    host->timerOn_ = false;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  return host->Handle(msg, wParam, lParam);
+}
+
+LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_SIZE:
+      Resized();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (loaded_) {
+        if (wParam) {
+          button_.Show();
+        } else {
+          button_.Hide();
+        }
+      }
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (HDC dc = BeginPaint(hwnd_, &ps)) {
+        Present(dc);
+        EndPaint(hwnd_, &ps);
+      }
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Present(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        SetCursor(CurrentCursor());
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+      MouseButton(msg, wParam, lParam);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      input_.DoubleClick();
+      return 0;
+    case WM_MOUSEMOVE:
+      input_.PointerMove(HeldButtons(wParam), ShiftState(), static_cast<float>(GET_X_LPARAM(lParam)),
+                         static_cast<float>(GET_Y_LPARAM(lParam)));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kHoverTimerId) {
+        input_.TimerTick();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      input_.FocusGained();
+      return 0;
+    case WM_KILLFOCUS:
+      input_.FocusLost();
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      input_.KeyDown(static_cast<std::int16_t>(wParam), ShiftState());
+      return 0;
+    case WM_KEYUP:
+      input_.KeyUp(static_cast<std::int16_t>(wParam), ShiftState());
+      return 0;
+    case WM_CHAR:
+      input_.Char(static_cast<std::int16_t>(wParam));
+      return 0;
+    case WM_SYSCHAR: {
+      MSG m{};
+      m.hwnd = hwnd_;
+      m.message = msg;
+      m.wParam = wParam;
+      m.lParam = lParam;
+      if (TranslateAccessKey(m)) return 0;
+      break;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      button_.AmbientChanged();
+      break;
+    case WM_DESTROY:
+      SetHoverTimer(false);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace kqm

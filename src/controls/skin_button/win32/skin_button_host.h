@@ -1,0 +1,137 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "controls/skin_button/button_input.h"
+#include "controls/skin_button/sknButton.h"
+#include "platform/win32/dib_raster.h"
+#include "platform/win32/gdi_text_renderer.h"
+#include "platform/win32/win32_system_colors.h"
+
+namespace kqm {
+
+class PropertyBag;
+
+// The window class every skinned button window belongs to.
+inline constexpr wchar_t kSkinButtonClassName[] = L"KestrumQuorvelManager.sknButton";
+
+// Registers the window class in this module (once; later calls succeed at once). False on failure.
+bool RegisterSkinButtonClass();
+
+struct IconCloser {
+  void operator()(HICON h) const { DestroyIcon(h); }
+};
+using UniqueIcon = UniqueHandle<HICON, IconCloser>;
+
+// A sknButton living in a real child window of any Win32 parent: real mouse, keyboard, focus and timer
+// messages drive its input handling, the window shape follows the button type, and the window shows the
+// button's image, a DIB section the painter draws into (captions through GDI on the same pixels).
+class SkinButtonHost final : public ButtonSite {
+ public:
+  // What the container tells the control about itself.
+  struct Options {
+    bool userMode = true;             // false: design time
+    std::string displayName = "sknButton1";
+    ButtonFont ambientFont{"MS Sans Serif", 8.25, 400, false, false};
+    bool isDefault = false;           // Enter clicks it; drawn with the default look
+    bool isCancel = false;            // Escape clicks it
+    ColorRef containerBackColor = Rgb(212, 208, 200);
+    ColorRef containerForeColor = Rgb(0, 0, 0);
+  };
+
+  // Use Create; the key keeps construction inside it.
+  struct Key {};
+  SkinButtonHost(Key, const Options& options);
+
+  // Creates the child window at (x, y) with the size in pixels and the control id, then loads the
+  // properties (from the bag, or as a new control without one), sizes and shows the button.
+  // Null when the window cannot be created.
+  static std::unique_ptr<SkinButtonHost> Create(HWND parent, int id, int x, int y, int width, int height,
+                                                const Options& options, PropertyBag* bag = nullptr);
+  ~SkinButtonHost() override;
+  SkinButtonHost(const SkinButtonHost&) = delete;
+  SkinButtonHost& operator=(const SkinButtonHost&) = delete;
+
+  HWND Window() const { return hwnd_; }
+  sknButton& Button() { return button_; }
+  ButtonInput& Input() { return input_; }
+  const DibRaster* Image() const { return surface_.get(); }
+  // Called with the key of every persisted property that changed (the container saves its bag again).
+  void OnPropertyChanged(std::function<void(std::string_view)> handler) { changed_ = std::move(handler); }
+  // The access keys now in force (upper-case characters).
+  const std::wstring& AccessKeys() const { return accessKeys_; }
+
+  // For the container's message loop: Alt+access key, Enter and Escape reach the skinned button they
+  // belong to in the message's top-level window. True when the message was consumed.
+  static bool TranslateAccessKey(const MSG& msg);
+  // The host of a skinned button window, or null for any other window.
+  static SkinButtonHost* FromWindow(HWND hwnd);
+
+  // ButtonSite.
+  bool UserMode() const override { return options_.userMode; }
+  std::string DisplayName() const override { return options_.displayName; }
+  ButtonFont AmbientFont() const override { return options_.ambientFont; }
+  bool DisplayAsDefault() const override { return options_.isDefault; }
+  void PropertyChanged(std::string_view key) override;
+  std::int32_t ClientWidth() const override;
+  std::int32_t ClientHeight() const override;
+  std::uintptr_t WindowHandle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+  void SetWindowEnabled(bool enabled) override;
+  void SetWindowFont(const ButtonFont& font) override { font_ = font; }
+  void SetPointerShape(std::int16_t shape) override { pointerShape_ = shape; }
+  void SetPointerImage(PicturePtr image) override;
+  bool UseHandCursor() override;
+  void SetAccessKeys(std::string keys) override;
+  void SetHoverTimer(bool enabled) override;
+  bool IsMouseOver() const override;
+  void MoveFocus(bool backwards) override;
+  void CapturePointer() override;
+  void UpdateNow() override;
+  Raster& Surface() override;
+  TextRenderer& Text() override { return text_; }
+  const SystemColors& Colors() const override { return colors_; }
+  ColorRef ContainerBackColor() const override { return options_.containerBackColor; }
+  ColorRef ContainerForeColor() const override { return options_.containerForeColor; }
+  std::int32_t PixelsPerInch() const override { return pixelsPerInch_; }
+  void SetWindowShape(const ButtonShape& shape) override;
+  bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) override;
+  void FaceDrawn() override;
+
+  // The cursor the window shows over its client area now.
+  HCURSOR CurrentCursor() const;
+  bool IsCancel() const { return options_.isCancel; }
+
+  // The window procedure of the class.
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  void Resized();
+  void Present(HDC dc) const;
+  void MouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  Options options_;
+  Win32SystemColors colors_;
+  GdiTextRenderer text_;
+  std::int32_t pixelsPerInch_ = 96;
+  sknButton button_;
+  ButtonInput input_;
+  HWND hwnd_ = nullptr;
+  std::unique_ptr<DibRaster> surface_;
+  Raster empty_;
+  ButtonFont font_;
+  std::int16_t pointerShape_ = 0;
+  UniqueIcon pointerImage_;
+  HCURSOR customCursor_ = nullptr;
+  std::wstring accessKeys_;
+  std::function<void(std::string_view)> changed_;
+  bool loaded_ = false;
+  bool capturing_ = false;
+  bool timerOn_ = false;
+};
+
+}  // namespace kqm
