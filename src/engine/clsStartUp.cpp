@@ -39,6 +39,13 @@ Presence ValuePresence(RegistryApi& api, int32_t root, const std::string& path, 
   return bytes == expected ? Presence::kHeld : Presence::kAbsent;
 }
 
+// ValuePresence, asked once more when the first answer was no answer (a passing failure of the registry).
+Presence CheckedPresence(RegistryApi& api, int32_t root, const std::string& path, const std::string& name,
+                         const std::string* text) {
+  const Presence first = ValuePresence(api, root, path, name, text);
+  return first == Presence::kUnknown ? ValuePresence(api, root, path, name, text) : first;
+}
+
 // The store's name for a root, or nullptr for a root the store has no place for.
 const char* StoreRootName(int32_t root) {
   switch (root) {
@@ -215,7 +222,7 @@ bool clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const std::
   } catch (const AppError&) {
     // Checked below: the source stays unless the destination holds the entry.
   }
-  if (ValuePresence(api_, toRoot, toPath, sValueName, &sValue) != Presence::kHeld) return false;
+  if (CheckedPresence(api_, toRoot, toPath, sValueName, &sValue) != Presence::kHeld) return false;
 
   registry_->ClassKey(fromRoot);
   registry_->SectionKey(fromPath);
@@ -225,7 +232,7 @@ bool clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const std::
   } catch (const AppError&) {
     // A value already gone from the source is fine; one still there is handled below.
   }
-  if (ValuePresence(api_, fromRoot, fromPath, sValueName, nullptr) != Presence::kHeld) return true;
+  if (CheckedPresence(api_, fromRoot, fromPath, sValueName, nullptr) != Presence::kHeld) return true;
 
   // The source kept the entry: take the copy back so that it stays in one place, where the caller expects it.
   registry_->ClassKey(toRoot);

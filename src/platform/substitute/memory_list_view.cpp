@@ -32,6 +32,9 @@ class MemoryListView::Row final : public ListItem {
   std::vector<std::string> subItems_;
 };
 
+MemoryListView::MemoryListView() = default;
+MemoryListView::~MemoryListView() = default;
+
 void MemoryListView::Clear() {
   selected_ = nullptr;
   rows_.clear();

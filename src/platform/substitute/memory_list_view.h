@@ -12,7 +12,8 @@ namespace kqm {
 // ClickTickBox and Select, and can make one Add fail.
 class MemoryListView final : public ListView {
  public:
-  MemoryListView() = default;
+  MemoryListView();
+  ~MemoryListView() override;
   MemoryListView(const MemoryListView&) = delete;
   MemoryListView& operator=(const MemoryListView&) = delete;
 

@@ -1,0 +1,178 @@
+// Every platform call of the four moves is made to fail in turn; after each case the entry must be, with its
+// data, where the move's result says. Registry cases run against the suite's registry (the real one under Wine),
+// file cases against the world's file system.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "engine/clsStartUp.h"
+#include "engine_world.h"
+#include "fileinfo/basFile_Kebbo.h"
+#include "platform/substitute/failing_file_system.h"
+#include "platform/substitute/failing_registry.h"
+#include "platform/substitute/memory_registry.h"
+#include "platform/substitute/posix_file_system.h"
+#include "platform/substitute/substitute_shell.h"
+#include "recording_reporter.h"
+#include "reg_helpers.h"
+#include "registry_backend.h"
+
+namespace kqm {
+namespace {
+
+struct Tally {
+  int cases = 0;
+  int lost = 0;
+  int inBoth = 0;
+};
+
+void Report(const char* what, const Tally& t) {
+  ::testing::Test::RecordProperty("fault_cases", t.cases);
+  ::testing::Test::RecordProperty("lost", t.lost);
+  ::testing::Test::RecordProperty("in_both_places", t.inBoth);
+  std::printf("%s: %d fault cases, %d lost, %d left in both places\n", what, t.cases, t.lost, t.inBoth);
+}
+
+class RegistryFaults : public ::testing::TestWithParam<bool> {
+ protected:
+  RegistryFaults() : shell_(files_), failing_(test::Registry()),
+                     engine_(failing_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\") {}
+
+  // Runs `move` failing call 1, 2, ... until a run reaches no failure; `original` sits at the source before
+  // each case. With `andAfter` every call after the failing one fails too.
+  Tally Run(bool disable, int32_t root, const std::string& sKey, const std::string& live, const std::string& store,
+            const test::Stored& original, const std::string& shown) {
+    const std::string name = test::UniqueName(disable ? "fault-disable" : "fault-enable");
+    const int32_t fromRoot = disable ? root : kHkeyLocalMachine;
+    const std::string& fromPath = disable ? live : store;
+    const int32_t toRoot = disable ? kHkeyLocalMachine : root;
+    const std::string& toPath = disable ? store : live;
+    RegistryApi& reg = test::Registry();
+    Tally t;
+    for (uint32_t n = 1;; ++n) {
+      test::Remove(reg, toRoot, toPath, name);
+      EXPECT_TRUE(test::Put(reg, fromRoot, fromPath, name, original.type, original.bytes));
+      failing_.FailCall(n, kRegAccessDenied, GetParam());
+      const bool moved = disable ? engine_.DisableRegItem(root, sKey, name, shown)
+                                 : engine_.EnableRegItem(root, sKey, name, shown);
+      const bool reached = failing_.Failed();
+      failing_.FailCall(0);
+      const auto atSource = test::Read(reg, fromRoot, fromPath, name);
+      const auto atDestination = test::Read(reg, toRoot, toPath, name);
+      const bool sourceIntact = atSource && atSource->type == original.type && atSource->bytes == original.bytes;
+      const bool arrived = atDestination && (atDestination->type == kRegSz || atDestination->type == kRegExpandSz) &&
+                           atDestination->bytes == test::TextBytes(shown);
+      ++t.cases;
+      if (!sourceIntact && !arrived) ++t.lost;
+      if (atSource && atDestination) ++t.inBoth;
+      if (moved) {
+        EXPECT_TRUE(arrived) << "call " << n << " failed, move reported done";
+      } else {
+        EXPECT_TRUE(sourceIntact) << "call " << n << " failed, move reported not done";
+      }
+      if (!GetParam()) {
+        EXPECT_FALSE(atSource && atDestination) << "call " << n << ": one failure, one place";
+      }
+      if (!reached) break;
+    }
+    test::Remove(reg, fromRoot, fromPath, name);
+    test::Remove(reg, toRoot, toPath, name);
+    EXPECT_EQ(0, t.lost);
+    return t;
+  }
+
+  PosixFileSystem files_;
+  SubstituteShell shell_;
+  test::RecordingReporter reporter_;
+  FailingRegistry failing_;
+  clsStartUp engine_;
+};
+
+TEST_P(RegistryFaults, NoFailingCallLosesARegistryEntry) {
+  const std::string store = std::string(test::kStore);
+  Tally all;
+  auto add = [&](const Tally& t) {
+    all.cases += t.cases;
+    all.lost += t.lost;
+    all.inBoth += t.inBoth;
+  };
+  const test::Stored text{kRegSz, test::TextBytes("C:\\probe\\f.exe /x")};
+  const test::Stored number{kRegDword, std::string("\x2A\0\0\0", 4)};
+  add(Run(true, kHkeyCurrentUser, "R", test::kRunKey, store + "HKCU\\R", text, "C:\\probe\\f.exe /x"));
+  add(Run(true, kHkeyLocalMachine, "RO", test::kRunOnceKey, store + "HKLM\\RO", number, "42"));
+  add(Run(false, kHkeyCurrentUser, "R", test::kRunKey, store + "HKCU\\R", text, "C:\\probe\\f.exe /x"));
+  add(Run(false, kHkeyLocalMachine, "RS", test::kRunServicesKey, store + "HKLM\\RS", text, "C:\\probe\\f.exe /x"));
+  Report(GetParam() ? "registry moves, every call from the N-th on failing" : "registry moves, the N-th call failing",
+         all);
+  EXPECT_GT(all.cases, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, RegistryFaults, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "FromNthOn" : "NthOnly"; });
+
+TEST(FileFaults, NoFailingCallLosesAShortcut) {
+  auto world = test::MakeEngineWorld();
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  FailingFileSystem failing(world->Files(), 0);
+  clsStartUp engine(reg, failing, world->TheShell(), reporter, "QuorvelManager", world->DisabledPath());
+  FileSystem& fs = world->Files();
+  const std::string user = CurrentUserName(world->TheShell());
+  const std::string sub = world->DisabledPath() + user + "\\";
+  const std::string live = world->StartUpFolder(false) + "\\";
+  const std::string file = test::UniqueName("fault") + ".lnk";
+  ASSERT_TRUE(world->MakeShortcut(world->Scratch() + "\\" + file, test::Sample::kProgram));
+  const std::string bytes = fs.ReadWholeFile(world->Scratch() + "\\" + file).value_or("");
+  ASSERT_FALSE(bytes.empty());
+  auto removeFolder = [&](std::string path) {
+    path.pop_back();
+    fs.RemoveFolder(path);
+  };
+
+  Tally t;
+  // Each move from a fresh start (no Disabled folder yet) and with the folders already there.
+  for (bool disable : {true, false}) {
+    for (bool foldersThere : {false, true}) {
+      const std::string& from = disable ? live : sub;
+      const std::string& to = disable ? sub : live;
+      for (uint64_t n = 1;; ++n) {
+        fs.RemoveFile(to + file);
+        fs.RemoveFile(from + file);
+        if (!foldersThere) {
+          removeFolder(sub);
+          removeFolder(world->DisabledPath());
+        }
+        if (!disable || foldersThere) {
+          std::string path = world->DisabledPath();
+          path.pop_back();
+          fs.CreateFolder(path);
+          path = sub;
+          path.pop_back();
+          fs.CreateFolder(path);
+        }
+        ASSERT_EQ(0u, fs.WriteWholeFile(from + file, bytes));
+        failing.FailCall(failing.Calls() + n);
+        const bool moved = disable ? engine.DisableFileItem(file, false) : engine.EnableFileItem(file, false);
+        const bool reached = failing.Failed();
+        failing.FailCall(0);
+        const bool atSource = fs.ReadWholeFile(from + file).value_or("") == bytes;
+        const bool atDestination = fs.ReadWholeFile(to + file).value_or("") == bytes;
+        ++t.cases;
+        if (!atSource && !atDestination) ++t.lost;
+        if (fs.Attributes(from + file) && fs.Attributes(to + file)) ++t.inBoth;
+        EXPECT_TRUE(moved ? atDestination && !atSource : atSource && !atDestination)
+            << (disable ? "disable" : "enable") << ", call " << n << " failed, reported " << moved;
+        if (!reached) break;
+      }
+    }
+  }
+  fs.RemoveFile(live + file);
+  fs.RemoveFile(sub + file);
+  fs.RemoveFile(world->Scratch() + "\\" + file);
+  Report("shortcut moves, the N-th call failing", t);
+  EXPECT_EQ(0, t.lost);
+  EXPECT_GT(t.cases, 15);
+}
+
+}  // namespace
+}  // namespace kqm

@@ -1,0 +1,183 @@
+// The StartUp-folder locations: natively against the substitutes, under Wine against the prefix's real folders
+// with shortcuts made by the shell and a Disabled folder beside the test program.
+#include <gtest/gtest.h>
+
+#include "engine/clsStartUp.h"
+#include "engine_world.h"
+#include "fileinfo/basFile_Kebbo.h"
+#include "platform/substitute/memory_list_view.h"
+#include "platform/substitute/memory_registry.h"
+#include "recording_reporter.h"
+
+namespace kqm {
+namespace {
+
+using test::RowData;
+using test::Sample;
+
+class EngineFiles : public ::testing::Test {
+ protected:
+  EngineFiles()
+      : world_(test::MakeEngineWorld()),
+        shell_(world_->TheShell()),
+        engine_(reg_, world_->Files(), shell_, reporter_, "QuorvelManager", world_->DisabledPath()) {}
+  ~EngineFiles() override {
+    for (const auto& path : cleanup_) world_->Files().RemoveFile(path);
+  }
+
+  FileSystem& fs() { return world_->Files(); }
+  void Mkdir(std::string path) {
+    if (path.back() == '\\') path.pop_back();
+    fs().CreateFolder(path);
+  }
+  std::string Live(bool bAll) { return world_->StartUpFolder(bAll) + "\\"; }
+  std::string Sub(bool bAll) { return world_->DisabledPath() + (bAll ? "All Users" : CurrentUserName(shell_)) + "\\"; }
+  bool Exists(const std::string& path) { return fs().Attributes(path).has_value(); }
+  // Makes a shortcut in a shared folder and removes it (wherever it went) when the test ends.
+  std::string Shortcut(const std::string& folder, const std::string& file, Sample sample = Sample::kProgram) {
+    EXPECT_TRUE(world_->MakeShortcut(folder + file, sample)) << folder + file;
+    for (bool all : {false, true})
+      for (const auto& f : {Live(all), Sub(all)}) cleanup_.push_back(f + file);
+    return folder + file;
+  }
+  // A folder of the test's own below the scratch folder, ending in "\".
+  std::string OwnFolder(const std::string& name) {
+    const std::string path = world_->Scratch() + "\\" + name;
+    fs().CreateFolder(path);
+    return path + "\\";
+  }
+
+  std::unique_ptr<test::EngineWorld> world_;
+  test::SteeredShell shell_;
+  MemoryRegistry reg_;
+  test::RecordingReporter reporter_;
+  clsStartUp engine_;
+  MemoryListView list_;
+  std::vector<std::string> cleanup_;
+};
+
+TEST_F(EngineFiles, ShortcutsOfBothStartUpFoldersGoToTheDisabledFolderAndBack) {
+  for (bool bAll : {false, true}) {
+    const std::string stem = test::UniqueName(bAll ? "all" : "user");
+    const std::string file = stem + ".lnk";
+    Shortcut(Live(bAll), file);
+    engine_.LoadStartUpFiles(list_, bAll);
+    EXPECT_EQ(bAll ? "ALL" : "USER", list_.Tag());
+    const std::string target = test::SampleTarget(Sample::kProgram);
+    EXPECT_EQ((std::vector<RowData>{{stem, true, file, 2, target}}), test::Rows(list_, stem));
+
+    ASSERT_TRUE(engine_.DisableFileItem(file, bAll)) << file;
+    EXPECT_FALSE(Exists(Live(bAll) + file));
+    EXPECT_TRUE(Exists(Sub(bAll) + file)) << "the Disabled folder and its subfolder were made on the way";
+    engine_.LoadStartUpFiles(list_, bAll);
+    EXPECT_EQ((std::vector<RowData>{{stem, false, file, 2, target}}), test::Rows(list_, stem));
+
+    ASSERT_TRUE(engine_.EnableFileItem(file, bAll));
+    EXPECT_TRUE(Exists(Live(bAll) + file));
+    EXPECT_FALSE(Exists(Sub(bAll) + file));
+    EXPECT_EQ(target, ShortcutTarget(shell_, Live(bAll) + file)) << "the same file came back";
+  }
+}
+
+TEST_F(EngineFiles, OnlyShortcutsAreListedAndMovedWithTheirTargetsAsWritten) {
+  const std::string live = OwnFolder("startup");
+  shell_.Folder(special_folder::kStartUp, live);
+  world_->MakeShortcut(live + "a.lnk", Sample::kProgram);
+  world_->MakeShortcut(live + "b.pif", Sample::kProgram);
+  world_->MakeShortcut(live + "c.lnk.bak", Sample::kProgram);
+  fs().WriteWholeFile(live + "desktop.ini", "[.ShellClassInfo]\r\n");
+  world_->MakeShortcut(live + "folder.lnk", Sample::kFolder);
+  world_->MakeShortcut(live + "document.LNK", Sample::kDocument);
+  fs().WriteWholeFile(live + "broken.lnk", "not a shortcut");
+  engine_.LoadStartUpFiles(list_, false);
+  auto rows = test::Rows(list_);
+  std::sort(rows.begin(), rows.end(), [](const RowData& x, const RowData& y) { return x.text < y.text; });
+  EXPECT_EQ((std::vector<RowData>{{"a", true, "a.lnk", 2, test::SampleTarget(Sample::kProgram)},
+                                  {"broken", true, "broken.lnk", 2, "Error occured."},
+                                  {"document", true, "document.LNK", 2, test::SampleTarget(Sample::kDocument)},
+                                  {"folder", true, "folder.lnk", 2, test::SampleTarget(Sample::kFolder)}}),
+            rows);
+  EXPECT_FALSE(engine_.DisableFileItem("b.pif", false)) << "only shortcuts are ours to move";
+  EXPECT_FALSE(engine_.DisableFileItem("..\\startup\\a.lnk", false)) << "a name, never a path";
+  EXPECT_TRUE(Exists(live + "b.pif"));
+  EXPECT_TRUE(Exists(live + "a.lnk"));
+}
+
+TEST_F(EngineFiles, MissingFoldersListNothingAndEnablingDoesNotCreateTheStartUpFolder) {
+  const std::string live = world_->Scratch() + "\\missing\\StartUp";
+  shell_.Folder(special_folder::kCommonStartUp, live);
+  engine_.LoadStartUpFiles(list_, true);
+  EXPECT_EQ(0, list_.Count());
+  EXPECT_EQ("ALL", list_.Tag());
+  EXPECT_FALSE(fs().FolderExists(world_->DisabledPath())) << "listing creates nothing";
+
+  Mkdir(world_->DisabledPath());
+  Mkdir(Sub(true));
+  world_->MakeShortcut(Sub(true) + "s.lnk", Sample::kProgram);
+  EXPECT_FALSE(engine_.EnableFileItem("s.lnk", true));
+  EXPECT_TRUE(Exists(Sub(true) + "s.lnk"));
+  EXPECT_FALSE(fs().FolderExists(live));
+  engine_.LoadStartUpFiles(list_, true);
+  EXPECT_EQ((std::vector<RowData>{{"s", false, "s.lnk", 2, test::SampleTarget(Sample::kProgram)}}),
+            test::Rows(list_));
+}
+
+TEST_F(EngineFiles, NoStartUpFolderMeansNoOtherFolderIsListedOrTouched) {
+  shell_.Folder(special_folder::kStartUp, std::nullopt);
+  const std::string scratch = world_->Scratch() + "\\";
+  world_->MakeShortcut(scratch + "stray.lnk", Sample::kProgram);
+  engine_.LoadStartUpFiles(list_, false);
+  EXPECT_TRUE(test::Rows(list_, "stray").empty());
+  EXPECT_EQ("USER", list_.Tag());
+  ASSERT_FALSE(reporter_.reports.empty());
+  EXPECT_EQ("FolderLocation", reporter_.reports.back().proc) << "the user hears why the list is empty";
+  EXPECT_FALSE(engine_.DisableFileItem("stray.lnk", false));
+  EXPECT_FALSE(engine_.EnableFileItem("stray.lnk", false));
+  EXPECT_TRUE(Exists(scratch + "stray.lnk"));
+  EXPECT_FALSE(fs().FolderExists(world_->DisabledPath()));
+}
+
+TEST_F(EngineFiles, AnOccupiedDestinationOrADisabledFolderThatIsAFileStopsTheMove) {
+  const std::string live = OwnFolder("startup");
+  shell_.Folder(special_folder::kStartUp, live);
+  shell_.UserName("U");
+  world_->MakeShortcut(live + "same.lnk", Sample::kProgram);
+  Mkdir(world_->DisabledPath());
+  fs().CreateFolder(world_->DisabledPath() + "U");
+  world_->MakeShortcut(world_->DisabledPath() + "U\\same.lnk", Sample::kDocument);
+  engine_.LoadStartUpFiles(list_, false);
+  EXPECT_EQ((std::vector<RowData>{{"same", true, "same.lnk", 2, test::SampleTarget(Sample::kProgram)},
+                                  {"same", false, "same.lnk", 2, test::SampleTarget(Sample::kDocument)}}),
+            test::Rows(list_));
+  EXPECT_FALSE(engine_.DisableFileItem("same.lnk", false));
+  EXPECT_FALSE(engine_.EnableFileItem("same.lnk", false));
+  EXPECT_EQ(test::SampleTarget(Sample::kProgram), ShortcutTarget(shell_, live + "same.lnk"));
+  EXPECT_EQ(test::SampleTarget(Sample::kDocument), ShortcutTarget(shell_, world_->DisabledPath() + "U\\same.lnk"));
+
+  shell_.UserName("V");
+  fs().WriteWholeFile(world_->DisabledPath() + "V", "a file where the subfolder belongs");
+  EXPECT_FALSE(engine_.DisableFileItem("same.lnk", false));
+  EXPECT_TRUE(Exists(live + "same.lnk"));
+}
+
+TEST_F(EngineFiles, AUserNameThatIsNoPlainFolderNameKeepsToTheStartUpFolder) {
+  const std::string live = OwnFolder("startup");
+  shell_.Folder(special_folder::kStartUp, live);
+  world_->MakeShortcut(live + "a.lnk", Sample::kProgram);
+  Mkdir(world_->DisabledPath());
+  const std::string program = world_->DisabledPath().substr(0, world_->DisabledPath().size() - 9);
+  world_->MakeShortcut(program + "outside.lnk", Sample::kProgram);
+  shell_.UserName("..");
+  engine_.LoadStartUpFiles(list_, false);
+  EXPECT_EQ((std::vector<std::string>{"a"}), [&] {
+    std::vector<std::string> texts;
+    for (const auto& r : test::Rows(list_)) texts.push_back(r.text);
+    return texts;
+  }());
+  shell_.UserName("x\\..\\..");
+  EXPECT_FALSE(engine_.DisableFileItem("a.lnk", false));
+  EXPECT_TRUE(Exists(live + "a.lnk"));
+}
+
+}  // namespace
+}  // namespace kqm
