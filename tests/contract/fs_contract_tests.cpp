@@ -149,6 +149,11 @@ TEST_F(FileSystemContract, ShortAndExpandedNames) {
   EXPECT_EQ(fs().ExpandedName(At("setup.tx_")).value_or(""), At("setup.txt"));
   EXPECT_EQ(fs().ExpandedName(At("LOUD.IN_")).value_or(""), At("LOUD.INF"));
   EXPECT_FALSE(fs().ExpandedName(At("missing.tx_")));
+  Write(kGruesse, "not compressed");
+  EXPECT_EQ(fs().ExpandedName(At(kGruesse)).value_or("<none>"), At(kGruesse));
+  const auto shortUnicode = fs().ShortPathName(At(kGruesse));
+  ASSERT_TRUE(shortUnicode);
+  EXPECT_EQ(Read(*shortUnicode), "not compressed");
 }
 
 TEST_F(FileSystemContract, FoldersAreCreatedOneLevelAtATime) {

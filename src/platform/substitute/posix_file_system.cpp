@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/expanded_name.h"
 #include "platform/text.h"
 
 namespace kqm {
@@ -360,32 +361,7 @@ std::optional<std::string> PosixFileSystem::ExpandedName(const std::string& path
   if (!in || fsys::is_directory(r.host, ec)) return Failed<std::string>(fs_error::kFileNotFound, error);
   char header[14] = {};
   in.read(header, sizeof header);
-  static constexpr char kMagic[] = {'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33'};
-  if (in.gcount() < static_cast<std::streamsize>(sizeof header) || !std::equal(kMagic, kMagic + 8, header))
-    return path;
-  // The header keeps the last character of the original name; the compressed name ends in "_" instead.
-  std::string out = path;
-  const size_t nameStart = out.find_last_of("\\/:") == std::string::npos ? 0 : out.find_last_of("\\/:") + 1;
-  if (nameStart >= out.size()) return out;
-  char last = header[9];
-  bool lower = true;
-  for (size_t i = out.size(); i-- > 0;) {
-    const char c = out[i];
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-      lower = c >= 'a';
-      break;
-    }
-  }
-  if (last >= 'a' && last <= 'z' && !lower) last = static_cast<char>(last - 32);
-  if (last >= 'A' && last <= 'Z' && lower) last = static_cast<char>(last + 32);
-  const size_t dot = out.find('.', nameStart);
-  if (dot != std::string::npos) {
-    if (dot + 1 == out.size())
-      out.erase(dot);
-    else if (out.back() == '_')
-      out.back() = last;
-  }
-  return out;
+  return ExpandedNameFromHeader(path, std::string_view(header, static_cast<size_t>(in.gcount())));
 }
 
 const PosixFileSystem::Drive* PosixFileSystem::DriveOfRoot(const std::string& root) const {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <lzexpand.h>
 
+#include "platform/expanded_name.h"
 #include "platform/unique_handle.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -153,11 +154,17 @@ std::optional<std::string> Win32FileSystem::ExpandedName(const std::string& path
   std::wstring in = Wide(path);
   // The function writes the expanded name without a size; it is never longer than the input plus an extension.
   std::vector<wchar_t> out(in.size() + MAX_PATH, L'\0');
-  if (GetExpandedNameW(in.data(), out.data()) < 0) {
-    if (error) *error = ERROR_FILE_NOT_FOUND;
+  if (GetExpandedNameW(in.data(), out.data()) >= 0) return Narrow(out.data());
+  // The function goes through the code page, so it cannot open a name with characters outside it; such a file
+  // is opened here and its header read directly.
+  const FileHandle file = OpenForReading(path);
+  char header[14] = {};
+  DWORD read = 0;
+  if (!file || !ReadFile(file.get(), header, sizeof header, &read, nullptr)) {
+    Fail(error);
     return std::nullopt;
   }
-  return Narrow(out.data());
+  return ExpandedNameFromHeader(path, std::string_view(header, read));
 }
 
 std::optional<VolumeFacts> Win32FileSystem::VolumeInformation(const std::string& root, uint32_t* error) {
