@@ -124,12 +124,13 @@ void Raster::Clear(ColorRef colour) {
 }
 
 void Raster::FillBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, ColorRef colour) {
+  // An inverted box keeps its start column or row and leaves out the other end, as GDI does.
   if (w < 0) {
-    x += w;
+    x += w + 1;
     w = -w;
   }
   if (h < 0) {
-    y += h;
+    y += h + 1;
     h = -h;
   }
   if (w == 0 || h == 0) return;
@@ -268,23 +269,34 @@ void Raster::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, st
 void Raster::FocusRect(const PixelRect& r) {
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return;
+  if (w <= 0 || h <= 0 || (w == 1 && h == 1)) return;
   Sync();
   // The dots start at the top-right corner and alternate along the border.
   auto invert = [&](int dx, int dy) {
-    if (((dx + dy + w + 1) & 1) != 0) return;
+    if (w > 1 && h > 1 && ((dx + dy + w + 1) & 1) != 0) return;
     const int x = r.left + dx;
     const int y = r.top + dy;
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
     bits_[static_cast<size_t>(y) * width_ + x] ^= 0xFFFFFFFFu;
   };
+  // A one-pixel-thin frame is walked there and back: the dots in between cancel out.
+  if (h == 1) {
+    invert(w - 1, 0);
+    if (w % 2 != 0) invert(0, 0);
+    return;
+  }
+  if (w == 1) {
+    invert(0, 0);
+    if (h % 2 != 0) invert(0, h - 1);
+    return;
+  }
   for (int dx = 0; dx < w; ++dx) {
     invert(dx, 0);
-    if (h > 1) invert(dx, h - 1);
+    invert(dx, h - 1);
   }
   for (int dy = 1; dy < h - 1; ++dy) {
     invert(0, dy);
-    if (w > 1) invert(w - 1, dy);
+    invert(w - 1, dy);
   }
 }
 

@@ -67,8 +67,8 @@ class Raster {
 
   // Every pixel becomes the colour.
   virtual void Clear(ColorRef colour);
-  // Columns x..x+w-1 and rows y..y+h-1 filled; a negative w or h extends left or up from x or y instead;
-  // nothing when w or h is 0.
+  // Columns x..x+w-1 and rows y..y+h-1 filled; a negative w fills columns x+w+1..x (and a negative h
+  // rows y+h+1..y) instead; nothing when w or h is 0.
   virtual void FillBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, ColorRef colour);
   // The one-pixel border of columns x..x+w-1 and rows y..y+h-1; nothing when w or h is 0 or less.
   virtual void OutlineBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, ColorRef colour);

@@ -27,11 +27,11 @@ TEST(RasterRules, PixelsAreStoredAsDibPixelsAndReadBackAsPackedColours) {
 TEST(RasterRules, BoxesExcludeRightAndBottomAndNegativeSizesExtendBackwards) {
   Raster r(12, 10, kWhite);
   r.FillBox(1, 1, 3, 2, kBlack);
-  r.FillBox(10, 5, -5, 3, kRed);  // columns 5..9
+  r.FillBox(10, 5, -5, 3, kRed);  // columns 6..10
   r.FillBox(0, 9, 4, 0, kBlack);  // nothing
   EXPECT_EQ(Picture(r, 0, 9, 12, kWhite, {{kBlack, '#'}, {kRed, 'R'}}),
             (std::vector<std::string>{"............", ".###........", ".###........", "............",
-                                      "............", ".....RRRRR..", ".....RRRRR..", ".....RRRRR..",
+                                      "............", "......RRRRR.", "......RRRRR.", "......RRRRR.",
                                       "............"}));
   EXPECT_EQ(testing::CountColour(r, 0, 9, 12, 1, kBlack), 0);
 }
@@ -141,6 +141,18 @@ TEST(RasterRules, FocusFrameInvertsAlternatePixelsFromTheTopRightAndErasesItself
   EXPECT_EQ(Picture(r, 2, 10, 43, kWhite, {{kBlack, '#'}}), expected);
   for (const PixelRect& rc : rects) r.FocusRect(rc);
   EXPECT_EQ(testing::CountColour(r, 0, 0, 43, 10, kWhite), 43 * 10);
+}
+
+// A one-pixel-thin frame is walked there and back, so only its ends can stay inverted (sampled from GDI).
+TEST(RasterRules, ThinFocusFramesKeepOnlyTheirEnds) {
+  Raster r(20, 3, kWhite);
+  r.FocusRect({1, 0, 2, 1});   // 1 x 1: nothing
+  r.FocusRect({3, 0, 7, 1});   // 4 wide: the right end
+  r.FocusRect({8, 0, 13, 1});  // 5 wide: both ends
+  r.FocusRect({14, 0, 15, 3});  // 1 wide, 3 high: both ends
+  r.FocusRect({16, 0, 17, 2});  // 1 wide, 2 high: the top
+  EXPECT_EQ(Picture(r, 0, 3, 20, kWhite, {{kBlack, '#'}}),
+            (std::vector<std::string>{"......#.#...#.#.#...", "....................", "..............#....."}));
 }
 
 TEST(RasterRules, BlocksReadZeroOutsideAndDropWritesOutside) {
