@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/skin_button/button_paint.h"
+#include "controls/skin_button/property_bag.h"
+#include "controls/skin_button/win32/skin_button_host.h"
+
+namespace kqm {
+namespace {
+
+using Log = std::vector<std::string>;
+
+struct Recorder : sknButtonEvents {
+  Log log;
+  void Click() override { log.push_back("Click"); }
+  void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseDown", b, s, x, y); }
+  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseUp", b, s, x, y); }
+  void MouseMove(std::int16_t& b, std::int16_t&, float&, float&) override {
+    log.push_back("MouseMove " + std::to_string(b));
+  }
+  void KeyDown(std::int16_t& k, std::int16_t&) override { log.push_back("KeyDown " + std::to_string(k)); }
+  void KeyUp(std::int16_t& k, std::int16_t&) override { log.push_back("KeyUp " + std::to_string(k)); }
+  void KeyPress(std::int16_t& k) override { log.push_back("KeyPress " + std::to_string(k)); }
+  void MouseOver() override { log.push_back("MouseOver"); }
+  void MouseOut() override { log.push_back("MouseOut"); }
+  void Mouse(const char* name, std::int16_t b, std::int16_t s, float x, float y) {
+    log.push_back(std::string(name) + " " + std::to_string(b) + " " + std::to_string(s) + " " +
+                  std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)));
+  }
+  Log Take() { return std::exchange(log, {}); }
+};
+
+// Without an X display Wine can still run windows on its null display driver. It is chosen for this
+// wineserver session only (a volatile key disappears with the session; a driver the prefix already names is
+// left alone), and the tests run on a desktop of their own, whose manager starts now and so reads that choice.
+// Each test process gets its own desktop, so parallel tests never share a pointer or a focus.
+class HeadlessDisplay : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    wchar_t display[16];
+    if (GetEnvironmentVariableW(L"DISPLAY", display, 16) > 0) return;
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &key, &disposition) == ERROR_SUCCESS) {
+      if (disposition == REG_CREATED_NEW_KEY) {
+        static const wchar_t kNull[] = L"null";
+        RegSetValueExW(key, L"Graphics", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNull), sizeof kNull);
+      }
+      RegCloseKey(key);
+    }
+    const std::wstring name = L"SkinButtonTests" + std::to_wstring(GetCurrentProcessId());
+    // The desktop lives as long as the process that uses it.
+    if (const HDESK desktop = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr)) {
+      SetThreadDesktop(desktop);
+    }
+  }
+};
+const ::testing::Environment* const kHeadless = ::testing::AddGlobalTestEnvironment(std::make_unique<HeadlessDisplay>().release());  // gtest owns it
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+constexpr ColorRef kParentColour = Rgb(0, 128, 64);
+
+// A top-level window the buttons live in, painted in one solid colour.
+class Parent {
+ public:
+  explicit Parent(bool visible) {
+    static UniqueBrush brush(CreateSolidBrush(kParentColour));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ParentProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = brush.get();
+    wc.lpszClassName = L"SkinButtonTestParent";
+    RegisterClassExW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"Skin button test", WS_POPUP | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0),
+                            100, 100, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    if (visible) {
+      SetForegroundWindow(hwnd_);
+      UpdateWindow(hwnd_);
+    }
+  }
+  ~Parent() { DestroyWindow(hwnd_); }
+  HWND get() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+void Pump(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  do {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    Sleep(1);
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+// Pumps messages until the condition holds or the time is up.
+template <typename F>
+bool PumpUntil(F done, DWORD ms = 2000) {
+  const DWORD end = GetTickCount() + ms;
+  while (!done()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    Pump(5);
+  }
+  return true;
+}
+
+std::unique_ptr<SkinButtonHost> MakeButton(HWND parent, int id, int x, const std::string& caption,
+                                           SkinButtonHost::Options options = {}) {
+  TextPropertyBag bag;
+  bag.WriteString("TX", caption);
+  return SkinButtonHost::Create(parent, id, x, 10, 80, 24, options, &bag);
+}
+
+std::int64_t RegionPixels(HWND hwnd, int w, int h, HRGN rgn) {
+  if (GetWindowRgn(hwnd, rgn) == ERROR) return -1;
+  std::int64_t n = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) n += PtInRegion(rgn, x, y) ? 1 : 0;
+  return n;
+}
+
+TEST(SkinButtonHost, RegistersItsClassAndHostsTheButtonInAChildWindow) {
+  ASSERT_TRUE(RegisterSkinButtonClass());
+  ASSERT_TRUE(RegisterSkinButtonClass());
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 7, 10, "Hello");
+  ASSERT_NE(host, nullptr);
+  wchar_t name[64] = {};
+  GetClassNameW(host->Window(), name, 64);
+  EXPECT_STREQ(name, L"KestrumQuorvelManager.sknButton");
+  EXPECT_EQ(GetParent(host->Window()), parent.get());
+  EXPECT_EQ(GetDlgCtrlID(host->Window()), 7);
+  EXPECT_EQ(host->Button().hWnd(), reinterpret_cast<std::uintptr_t>(host->Window()));
+  EXPECT_EQ(SkinButtonHost::FromWindow(host->Window()), host.get());
+  EXPECT_EQ(SkinButtonHost::FromWindow(parent.get()), nullptr);
+  EXPECT_EQ(host->Button().Caption(), "Hello");
+  ASSERT_NE(host->Image(), nullptr);
+  EXPECT_EQ(host->Image()->Width(), 80);
+  EXPECT_EQ(host->Image()->Height(), 24);
+  EXPECT_TRUE(IsWindowVisible(host->Window()) || !IsWindowVisible(parent.get()));
+}
+
+TEST(SkinButtonHost, RealMouseMessagesRaiseEventsInOrder) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Click");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  const HWND w = host->Window();
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  EXPECT_EQ(host->Button().LastState(), kStateDown);
+  EXPECT_EQ(GetCapture(), w);
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_NE(GetCapture(), w);
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 1 0 5 6", "MouseUp 1 0 5 6", "Click"}));
+  SendMessageW(w, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 6));
+  EXPECT_EQ(GetCapture(), w);
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 1 0 0 0", "MouseUp 1 0 5 6"}));
+  SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(70, 20));
+  SendMessageW(w, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(71, 20));
+  SendMessageW(w, WM_RBUTTONUP, 0, MAKELPARAM(70, 20));
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 2 0 70 20", "MouseMove 2", "MouseUp 2 0 70 20"}));
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(200, 6));  // released outside: no click
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 1 0 5 6", "MouseUp 1 0 200 6"}));
+}
+
+TEST(SkinButtonHost, KeyboardMessagesClickWithSpace) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Keys");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  const HWND w = host->Window();
+  EXPECT_EQ(SendMessageW(w, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS, static_cast<LRESULT>(DLGC_WANTARROWS));
+  SendMessageW(w, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(w, WM_CHAR, L' ', 0);
+  SendMessageW(w, WM_KEYUP, VK_SPACE, 0);
+  EXPECT_EQ(events.Take(), (Log{"KeyDown 32", "KeyPress 32", "KeyUp 32", "Click"}));
+}
+
+TEST(SkinButtonHost, CheckBoxModeTogglesThroughRealClicksWithoutPropertyNotification) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Check");
+  host->Button().CheckBoxBehaviour(true);
+  std::vector<std::string> changed;
+  host->OnPropertyChanged([&](std::string_view k) { changed.emplace_back(k); });
+  SendMessageW(host->Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  SendMessageW(host->Window(), WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_TRUE(host->Button().Value());
+  EXPECT_EQ(host->Button().LastState(), kStateDown);
+  EXPECT_TRUE(changed.empty());
+  host->Button().Caption("Now");
+  EXPECT_EQ(changed, (std::vector<std::string>{"TX"}));
+}
+
+TEST(SkinButtonHost, ArrowKeysMoveTheFocusAlongTheTabOrder) {
+  Parent parent(true);
+  auto a = MakeButton(parent.get(), 1, 10, "A");
+  auto b = MakeButton(parent.get(), 2, 100, "B");
+  auto c = MakeButton(parent.get(), 3, 190, "C");
+  SetFocus(a->Window());
+  ASSERT_EQ(GetFocus(), a->Window());
+  EXPECT_TRUE(a->Button().HasFocus());
+  SendMessageW(a->Window(), WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(GetFocus(), b->Window());
+  EXPECT_FALSE(a->Button().HasFocus());
+  EXPECT_TRUE(b->Button().HasFocus());
+  SendMessageW(b->Window(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(GetFocus(), c->Window());
+  SendMessageW(c->Window(), WM_KEYDOWN, VK_UP, 0);
+  SendMessageW(b->Window(), WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(GetFocus(), a->Window());
+}
+
+TEST(SkinButtonHost, AccessKeysDefaultAndCancelReachTheirButtons) {
+  Parent parent(true);
+  SkinButtonHost::Options def;
+  def.isDefault = true;
+  SkinButtonHost::Options cancel;
+  cancel.isCancel = true;
+  auto readme = MakeButton(parent.get(), 1, 10, "&Readme", def);
+  auto web = MakeButton(parent.get(), 2, 100, "Visit W&eb", cancel);
+  Recorder r1, r2;
+  readme->Button().SetEvents(&r1);
+  web->Button().SetEvents(&r2);
+  EXPECT_EQ(web->AccessKeys(), L"E");
+  MSG m{};
+  m.hwnd = parent.get();
+  m.message = WM_SYSCHAR;
+  m.wParam = L'e';
+  EXPECT_TRUE(SkinButtonHost::TranslateAccessKey(m));
+  m.wParam = L'x';
+  EXPECT_FALSE(SkinButtonHost::TranslateAccessKey(m));
+  EXPECT_EQ(r2.Take(), Log{"Click"});
+  EXPECT_EQ(r1.Take(), Log{});
+  // Alt+R typed while another skinned button has the focus.
+  SetFocus(web->Window());
+  SendMessageW(web->Window(), WM_SYSCHAR, L'R', 0);
+  EXPECT_EQ(r1.Take(), Log{"Click"});
+  // Enter and Escape with the focus on the parent itself.
+  SetFocus(parent.get());
+  m.message = WM_KEYDOWN;
+  m.wParam = VK_RETURN;
+  EXPECT_TRUE(SkinButtonHost::TranslateAccessKey(m));
+  m.wParam = VK_ESCAPE;
+  EXPECT_TRUE(SkinButtonHost::TranslateAccessKey(m));
+  EXPECT_EQ(r1.Take(), Log{"Click"});
+  EXPECT_EQ(r2.Take(), Log{"Click"});
+  // A disabled button's access key does nothing.
+  readme->Button().Enabled(false);
+  m.message = WM_SYSCHAR;
+  m.wParam = L'r';
+  EXPECT_FALSE(SkinButtonHost::TranslateAccessKey(m));
+}
+
+TEST(SkinButtonHost, WindowShapeFollowsTheButtonType) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Shape");
+  UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+  host->Button().ButtonType(sknButtonType::btFramedBevel);
+  EXPECT_EQ(RegionPixels(host->Window(), 80, 24, rgn.get()), 80 * 24 - 4);
+  EXPECT_FALSE(PtInRegion(rgn.get(), 0, 0));
+  EXPECT_FALSE(PtInRegion(rgn.get(), 79, 23));
+  EXPECT_TRUE(PtInRegion(rgn.get(), 1, 0));
+  host->Button().ButtonType(sknButtonType::btRoundedGradient);
+  EXPECT_EQ(RegionPixels(host->Window(), 80, 24, rgn.get()), 80 * 24 - 12);
+  host->Button().ButtonType(sknButtonType::btOval);
+  ButtonLook look = host->Button().Look();
+  const ButtonShape oval = MakeRegion(look);
+  EXPECT_EQ(RegionPixels(host->Window(), 80, 24, rgn.get()), oval.PixelCount());
+  EXPECT_FALSE(PtInRegion(rgn.get(), 0, 0));
+  EXPECT_TRUE(PtInRegion(rgn.get(), 40, 12));
+}
+
+TEST(SkinButtonHost, WindowShowsTheImageThePainterDrew) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Image");
+  const DibRaster* image = host->Image();
+  ASSERT_NE(image, nullptr);
+  // The classic type draws a highlight top-left and a dark shadow bottom-right.
+  const ButtonColors& colours = host->Button().Painter().Colors();
+  EXPECT_EQ(image->Pixel(0, 0), colours.cHighlight);
+  EXPECT_EQ(image->Pixel(79, 23), colours.cDarkShadow);
+  std::unique_ptr<DibRaster> copy = DibRaster::Create(80, 24, DibRaster::Primitives::Raster, Rgb(1, 2, 3));
+  SendMessageW(host->Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(copy->Dc()), PRF_CLIENT);
+  GdiFlush();
+  int differing = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 80; ++x) differing += copy->Pixel(x, y) != image->Pixel(x, y);
+  EXPECT_EQ(differing, 0);
+  // The caption is GDI text on the same pixels: some pixels inside carry the text colour.
+  int textPixels = 0;
+  for (int y = 3; y < 21; ++y)
+    for (int x = 3; x < 77; ++x) textPixels += image->Pixel(x, y) == colours.cText;
+  EXPECT_GT(textPixels, 10);
+}
+
+TEST(SkinButtonHost, CursorFollowsPointerSettings) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Cursor");
+  EXPECT_EQ(host->CurrentCursor(), LoadCursorW(nullptr, IDC_ARROW));
+  host->Button().HandPointer(true);
+  EXPECT_EQ(host->CurrentCursor(), LoadCursorW(nullptr, IDC_HAND));
+  SendMessageW(host->Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(host->Window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+  host->Button().HandPointer(false);
+  EXPECT_EQ(host->CurrentCursor(), LoadCursorW(nullptr, IDC_ARROW));
+  host->Button().MousePointer(11);
+  EXPECT_EQ(host->CurrentCursor(), LoadCursorW(nullptr, IDC_WAIT));
+  std::vector<std::uint32_t> px(16 * 16, 0xFF0000FFu);
+  host->Button().MouseIcon(MakePicture(ButtonPicture::Kind::Icon, 16, 16, px));
+  host->Button().MousePointer(kPointerCustom);
+  const HCURSOR custom = host->CurrentCursor();
+  EXPECT_NE(custom, nullptr);
+  EXPECT_NE(custom, LoadCursorW(nullptr, IDC_ARROW));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(custom, &info));
+  BITMAP bm{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 16);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+}
+
+TEST(SkinButtonHost, EnabledPropertyDisablesTheWindow) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Enabled");
+  host->Button().Enabled(false);
+  EXPECT_FALSE(IsWindowEnabled(host->Window()));
+  host->Button().Enabled(true);
+  EXPECT_TRUE(IsWindowEnabled(host->Window()));
+}
+
+TEST(SkinButtonHost, TransparentTypeShowsTheParentBehindIt) {
+  Parent parent(true);
+  auto host = MakeButton(parent.get(), 1, 10, "");
+  host->Button().ButtonType(sknButtonType::btTransparent);
+  const DibRaster* image = host->Image();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Pixel(40, 12), kParentColour);
+  EXPECT_EQ(image->Pixel(2, 2), kParentColour);
+  RECT r{};
+  GetClientRect(host->Window(), &r);
+  EXPECT_EQ(r.bottom, 24);  // the control is back at its height after the snapshot
+}
+
+Log WithoutMoves(const Log& log) {
+  Log out;
+  for (const std::string& e : log)
+    if (e.rfind("MouseMove", 0) != 0) out.push_back(e);
+  return out;
+}
+
+bool Has(const Log& log, const char* e) { return std::find(log.begin(), log.end(), e) != log.end(); }
+
+bool MovePointer(POINT to) {
+  POINT now{};
+  return SetCursorPos(to.x, to.y) && GetCursorPos(&now) && now.x == to.x && now.y == to.y;
+}
+
+void SendButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST(SkinButtonHost, RealPointerInputHoversClicksAndLeaves) {
+  Parent parent(true);
+  auto host = MakeButton(parent.get(), 1, 10, "Hover");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  POINT inside{40, 12};
+  ClientToScreen(host->Window(), &inside);
+  if (!MovePointer(inside)) GTEST_SKIP() << "the pointer cannot be moved here";
+  ASSERT_TRUE(PumpUntil([&] { return Has(events.log, "MouseOver"); }));
+  EXPECT_TRUE(host->IsMouseOver());
+  EXPECT_TRUE(host->Button().IsOver());
+  Pump(60);  // the hover timer ticks while the pointer stays: nothing changes
+  EXPECT_EQ(WithoutMoves(events.Take()), Log{"MouseOver"});
+
+  SendButton(MOUSEEVENTF_LEFTDOWN);
+  SendButton(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return Has(events.log, "Click"); }));
+  EXPECT_EQ(WithoutMoves(events.Take()), (Log{"MouseDown 1 0 40 12", "MouseUp 1 0 40 12", "Click"}));
+  EXPECT_EQ(GetFocus(), host->Window());
+
+  ASSERT_TRUE(MovePointer(POINT{inside.x + 200, inside.y + 150}));
+  EXPECT_FALSE(host->IsMouseOver());
+  ASSERT_TRUE(PumpUntil([&] { return Has(events.log, "MouseOut"); }));
+  EXPECT_EQ(WithoutMoves(events.Take()), Log{"MouseOut"});
+  EXPECT_FALSE(host->Button().IsOver());
+}
+
+TEST(SkinButtonHost, PointerOverAWindowCoveringTheButtonCountsAsOutside) {
+  Parent parent(true);
+  auto host = MakeButton(parent.get(), 1, 10, "Covered");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  POINT inside{40, 12};
+  ClientToScreen(host->Window(), &inside);
+  if (!MovePointer(inside)) GTEST_SKIP() << "the pointer cannot be moved here";
+  ASSERT_TRUE(PumpUntil([&] { return Has(events.log, "MouseOver"); }));
+  const HWND cover = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, parent.get(),
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_FALSE(host->IsMouseOver());
+  EXPECT_TRUE(PumpUntil([&] { return Has(events.log, "MouseOut"); }));
+  DestroyWindow(cover);
+}
+
+}  // namespace
+}  // namespace kqm
