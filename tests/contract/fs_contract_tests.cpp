@@ -129,7 +129,10 @@ TEST_F(FileSystemContract, VolumeFactsOfTheFixedDriveAndOfAnUnmappedOne) {
   EXPECT_FALSE(fs().VolumeInformation(kUnmappedRoot, &error));
   EXPECT_NE(error, 0u);
   EXPECT_EQ(fs().DriveType(kUnmappedRoot), drive_type::kNoRootDir);
+  EXPECT_EQ(fs().DriveType("relative\\"), drive_type::kNoRootDir);
+  EXPECT_EQ(fs().DriveType(""), drive_type::kNoRootDir);
   Write("f.bin", "x");
+  EXPECT_EQ(fs().FileInformation(At("f.bin")).value_or(FileFacts{}).volumeSerialNumber, volume->serialNumber);
   EXPECT_TRUE(fs().OpenableOnFixedDisk(At("f.bin")));
   EXPECT_FALSE(fs().OpenableOnFixedDisk(At("missing.bin")));
 }
