@@ -338,6 +338,16 @@ TEST(SkinButtonHost, CursorFollowsPointerSettings) {
   DeleteObject(info.hbmMask);
 }
 
+TEST(SkinButtonHost, BecomingTheDefaultButtonRedrawsWithTheDefaultFrame) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Default");
+  const ColorRef before = host->Image()->Pixel(0, 0);
+  host->SetDefault(true);
+  EXPECT_TRUE(host->Button().Look().displayAsDefault);
+  EXPECT_EQ(host->Image()->Pixel(0, 0), host->Button().Painter().Colors().cDarkShadow);
+  EXPECT_NE(host->Image()->Pixel(0, 0), before);
+}
+
 TEST(SkinButtonHost, EnabledPropertyDisablesTheWindow) {
   Parent parent(false);
   auto host = MakeButton(parent.get(), 1, 10, "Enabled");

@@ -184,6 +184,12 @@ bool SkinButtonHost::TranslateAccessKey(const MSG& msg) {
   return true;
 }
 
+void SkinButtonHost::SetDefault(bool isDefault) {
+  if (options_.isDefault == isDefault) return;
+  options_.isDefault = isDefault;
+  button_.AmbientChanged();
+}
+
 void SkinButtonHost::PropertyChanged(std::string_view key) {
   if (changed_) changed_(key);
 }

@@ -62,6 +62,9 @@ class SkinButtonHost final : public ButtonSite {
   const DibRaster* Image() const { return surface_.get(); }
   // Called with the key of every persisted property that changed (the container saves its bag again).
   void OnPropertyChanged(std::function<void(std::string_view)> handler) { changed_ = std::move(handler); }
+  // The container makes this its default (Enter) or cancel (Escape) button; the button redraws its look.
+  void SetDefault(bool isDefault);
+  void SetCancel(bool isCancel) { options_.isCancel = isCancel; }
   // The access keys now in force (upper-case characters).
   const std::wstring& AccessKeys() const { return accessKeys_; }
 
