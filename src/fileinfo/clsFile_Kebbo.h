@@ -46,9 +46,13 @@ class clsFile_Kebbo {
   std::string sDriveLetter() const;
   // Root of the path ending in "\" ("D:\", "\\srv\share\"), or "".
   std::string sPathRoot() const;
+  // The path is a UNC path (or on a network drive letter).
   bool bNetworkPath() const;
+  // The path is exactly "\\server\share".
   bool bUNCServerShare() const;
+  // The path is "\\server" alone.
   bool bUNCServer() const;
+  // The path starts with "\\".
   bool bUNC() const;
   // Drive type of the root (drive_type numbers).
   int32_t eVolumeType() const;

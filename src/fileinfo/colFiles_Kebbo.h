@@ -41,6 +41,7 @@ class colFiles_Kebbo {
   FilePtr Item(int32_t index) const;
   // The item stored under `key` (any letter case), or nullptr.
   FilePtr Item(const std::string& key) const;
+  // Number of items.
   int32_t Count() const { return static_cast<int32_t>(files_.size()); }
   // Removes the item at 1-based `index`; nothing when there is none.
   void Remove(int32_t index);
@@ -48,6 +49,7 @@ class colFiles_Kebbo {
   void Remove(const std::string& key);
   // Iteration in order (for-each).
   std::vector<FilePtr>::const_iterator begin() const { return files_.begin(); }
+  // End of the iteration.
   std::vector<FilePtr>::const_iterator end() const { return files_.end(); }
 
   // Number of LoadFiles calls running on this collection (0 between searches).
