@@ -14,7 +14,7 @@ PicturePtr MakePicture(ButtonPicture::Kind kind, std::int32_t width, std::int32_
   p->width = width;
   p->height = height;
   p->pixels = std::move(pixels);
-  p->pixels.resize(static_cast<size_t>(width > 0 && height > 0 ? width * height : 0), 0);
+  p->pixels.resize(width > 0 && height > 0 ? static_cast<size_t>(width) * static_cast<size_t>(height) : 0, 0);
   p->widthHiMetric = static_cast<std::int32_t>(std::lround(width * 2540.0 / 96.0));
   p->heightHiMetric = static_cast<std::int32_t>(std::lround(height * 2540.0 / 96.0));
   return p;

@@ -113,6 +113,9 @@ PicturePtr MakePicture(ButtonPicture::Kind kind, std::int32_t width, std::int32_
 // Pixels of a picture size in 0.01 mm at the given pixels per inch, rounded to the nearest pixel.
 std::int32_t HiMetricToPixels(std::int32_t hiMetric, std::int32_t pixelsPerInch);
 
+// The dispatch identity Click is raised under: the platform's standard click.
+constexpr std::int32_t kClickDispatchId = -600;
+
 // The events a button raises, in declaration order. Arguments are passed by reference, as the container
 // may change them. X and Y are in the control's units (pixels). Default handlers do nothing.
 class sknButtonEvents {
