@@ -57,6 +57,7 @@ class Raster {
   // A surface of its own with the same size and pixels.
   Raster Clone() const;
 
+  // Size in pixels.
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }
   // The colour at (x, y); 0 outside the surface.

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/skin_button/sknButton.h"
@@ -108,6 +109,7 @@ class ButtonPainter {
 
   // Recomputes the colour set from the look.
   void ComputeColors(const ButtonLook& look);
+  // The colour set of the last ComputeColors (a hovered paint's temporary set is undone before it returns).
   const ButtonColors& Colors() const { return colors_; }
 
   // Resize handling without the window work: the focus rectangle from the size and type, then LayoutCaption.
@@ -119,16 +121,21 @@ class ButtonPainter {
 
   // Keeps a copy of what lies behind the control (type 11), at the snapshot's own size.
   void CaptureBackground(const Raster& snapshot);
+  // True once a non-empty snapshot has been captured.
   bool HasBackground() const { return background_.Width() > 0 && background_.Height() > 0; }
 
   // Draws the whole face in state 0 (up) or 2 (down) onto the surface. Returns false when nothing was drawn:
   // unchanged caption and state without force, zero height, or painting disabled.
   bool PaintButton(const ButtonLook& look, int state, bool force, Raster& surface, TextRenderer& text);
 
+  // State (0 up, 2 down) and caption of the last face drawn; the no-change test compares against them.
   int LastState() const { return lastState_; }
   const std::string& LastCaption() const { return lastCaption_; }
+  // Caption style of the last DrawCaption (0 before the first).
   int LastCaptionStyle() const { return lastCaptionStyle_; }
+  // Caption and picture placement of the last LayoutCaption.
   const CaptionLayout& Layout() const { return layout_; }
+  // The rectangle the focus frame is drawn round, from the last Resize.
   const PixelRect& FocusRect() const { return rcFocus_; }
 
  private:

@@ -37,6 +37,7 @@ class DibRaster : public Raster {
 
   // The memory device context the DIB section is selected into (valid for the surface's life).
   HDC Dc() const { return dc_.get(); }
+  // The DIB section, and whether drawing goes through GDI or the portable rules.
   HBITMAP Bitmap() const { return bitmap_.get(); }
   Primitives Mode() const { return primitives_; }
 
