@@ -19,7 +19,7 @@ bmp="$root/build/gallery.bmp"
 rm -f "$bmp"
 # Wine's helper processes inherit stdout: keep them off the caller's pipes.
 wine "$exe" 'Z:'"${bmp//\//\\}" </dev/null >"$root/build/gallery.log" 2>&1 || { cat "$root/build/gallery.log"; exit 1; }
-convert "$bmp" "$root/build/gallery.png"
+convert "$bmp" -define png:exclude-chunk=date,time "$root/build/gallery.png"
 rm -f "$bmp"
 grep -a 'buttons painted' "$root/build/gallery.log" || true
 echo "Gallery written to build/gallery.png"
