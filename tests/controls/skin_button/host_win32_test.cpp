@@ -107,11 +107,13 @@ class Parent {
   HWND hwnd_;
 };
 
+// Runs the message loop as a container does, access keys included.
 void Pump(DWORD ms) {
   const DWORD end = GetTickCount() + ms;
   do {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (SkinButtonHost::TranslateAccessKey(m)) continue;
       TranslateMessage(&m);
       DispatchMessageW(&m);
     }
@@ -421,11 +423,53 @@ TEST(SkinButtonHost, RealPointerInputHoversClicksAndLeaves) {
   EXPECT_EQ(WithoutMoves(events.Take()), (Log{"MouseDown 1 0 40 12", "MouseUp 1 0 40 12", "Click"}));
   EXPECT_EQ(GetFocus(), host->Window());
 
+  // A second click soon after arrives as a double click: pressed at the origin, no second Click.
+  SendButton(MOUSEEVENTF_LEFTDOWN);
+  SendButton(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return Has(events.log, "MouseUp 1 0 40 12"); }));
+  EXPECT_EQ(WithoutMoves(events.Take()), (Log{"MouseDown 1 0 0 0", "MouseUp 1 0 40 12"}));
+
   ASSERT_TRUE(MovePointer(POINT{inside.x + 200, inside.y + 150}));
   EXPECT_FALSE(host->IsMouseOver());
   ASSERT_TRUE(PumpUntil([&] { return Has(events.log, "MouseOut"); }));
   EXPECT_EQ(WithoutMoves(events.Take()), Log{"MouseOut"});
   EXPECT_FALSE(host->Button().IsOver());
+}
+
+void SendKey(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST(SkinButtonHost, RealKeyboardInputClicksWithSpaceAndAccessKeys) {
+  Parent parent(true);
+  auto readme = MakeButton(parent.get(), 1, 10, "&Readme");
+  auto web = MakeButton(parent.get(), 2, 100, "&Web");
+  Recorder r1, r2;
+  readme->Button().SetEvents(&r1);
+  web->Button().SetEvents(&r2);
+  SetForegroundWindow(parent.get());
+  SetFocus(readme->Window());
+  if (GetFocus() != readme->Window()) GTEST_SKIP() << "no keyboard focus here";
+  SendKey(VK_SPACE, false);
+  SendKey(VK_SPACE, true);
+  if (!PumpUntil([&] { return Has(r1.log, "Click"); }, 1000)) GTEST_SKIP() << "no keyboard input here";
+  EXPECT_EQ(r1.Take(), (Log{"KeyDown 32", "KeyPress 32", "KeyUp 32", "Click"}));
+  SendKey(VK_RIGHT, false);
+  SendKey(VK_RIGHT, true);
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == web->Window(); }));
+  EXPECT_EQ(r1.Take(), Log{"KeyDown 39"});
+  r2.Take();
+  SendKey(VK_MENU, false);
+  SendKey('R', false);
+  SendKey('R', true);
+  SendKey(VK_MENU, true);
+  ASSERT_TRUE(PumpUntil([&] { return Has(r1.log, "Click"); }));
+  EXPECT_EQ(r1.Take(), Log{"Click"});
+  EXPECT_FALSE(Has(r2.log, "Click"));
 }
 
 TEST(SkinButtonHost, PointerOverAWindowCoveringTheButtonCountsAsOutside) {
