@@ -46,19 +46,19 @@ class HeadlessDisplay : public ::testing::Environment {
     if (GetEnvironmentVariableW(L"DISPLAY", display, 16) > 0) return;
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
-    const HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\SkinButtonTestsDisplay");
-    if (lock) WaitForSingleObject(lock, 30000);
+    const UniqueHandle<HANDLE, HandleCloser> lock(CreateMutexW(nullptr, FALSE, L"Local\\SkinButtonTestsDisplay"));
+    if (lock) WaitForSingleObject(lock.get(), 30000);
     HKEY key = nullptr;
     DWORD disposition = 0;
     const bool chosen = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", 0, nullptr,
                                         REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr, &key,
                                         &disposition) == ERROR_SUCCESS &&
                         disposition == REG_CREATED_NEW_KEY;
+    const UniqueHandle<HKEY, KeyCloser> keyOwner(key);
     if (chosen) {
       static const wchar_t kNull[] = L"null";
       RegSetValueExW(key, L"Graphics", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNull), sizeof kNull);
     }
-    if (key) RegCloseKey(key);
     const std::wstring name = L"SkinButtonTests" + std::to_wstring(GetCurrentProcessId());
     // The desktop lives as long as the process that uses it; asking for its window starts it now.
     if (const HDESK desktop = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr)) {
@@ -66,11 +66,16 @@ class HeadlessDisplay : public ::testing::Environment {
       GetDesktopWindow();
     }
     if (chosen) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers");
-    if (lock) {
-      ReleaseMutex(lock);
-      CloseHandle(lock);
-    }
+    if (lock) ReleaseMutex(lock.get());
   }
+
+ private:
+  struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+  };
+  struct KeyCloser {
+    void operator()(HKEY k) const { RegCloseKey(k); }
+  };
 };
 const ::testing::Environment* const kHeadless =
     ::testing::AddGlobalTestEnvironment(std::make_unique<HeadlessDisplay>().release());  // gtest owns it

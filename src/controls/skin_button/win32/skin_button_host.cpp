@@ -16,10 +16,18 @@ namespace {
 constexpr UINT_PTR kHoverTimerId = 1;
 constexpr UINT kHoverIntervalMs = 3;
 
+struct WindowDcCloser {
+  HWND hwnd = nullptr;
+  void operator()(HDC dc) const { ReleaseDC(hwnd, dc); }
+};
+using UniqueWindowDc = UniqueHandle<HDC, WindowDcCloser>;
+
+// The drawing surface of a window's client area (of the screen for a null window).
+UniqueWindowDc WindowDc(HWND hwnd) { return UniqueWindowDc(GetDC(hwnd), WindowDcCloser{hwnd}); }
+
 std::int32_t ScreenPixelsPerInch() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  const UniqueWindowDc screen = WindowDc(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
   return dpi > 0 ? dpi : 96;
 }
 
@@ -312,9 +320,8 @@ bool SkinButtonHost::CaptureParent(std::int32_t width, std::int32_t height, Rast
   RedrawWindow(parent, &under, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   bool ok = false;
   if (std::unique_ptr<DibRaster> snapshot = DibRaster::Create(width, height, DibRaster::Primitives::Raster)) {
-    if (HDC dc = GetDC(parent)) {
-      ok = BitBlt(snapshot->Dc(), 0, 0, width, height, dc, r.left, r.top, SRCCOPY) != 0;
-      ReleaseDC(parent, dc);
+    if (const UniqueWindowDc dc = WindowDc(parent)) {
+      ok = BitBlt(snapshot->Dc(), 0, 0, width, height, dc.get(), r.left, r.top, SRCCOPY) != 0;
     }
     if (ok) {
       GdiFlush();
