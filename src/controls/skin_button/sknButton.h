@@ -12,6 +12,7 @@ namespace kqm {
 
 class TextRenderer;
 class SystemColors;
+class PropertyBag;
 class ButtonPainter;
 struct ButtonLook;
 struct ButtonShape;
@@ -182,8 +183,8 @@ class sknButton {
 
   // Container lifecycle.
   void InitProperties();                          // a new control placed at design time
-  void ReadProperties(class PropertyBag& bag);    // every later load
-  void WriteProperties(class PropertyBag& bag) const;
+  void ReadProperties(PropertyBag& bag);          // every later load
+  void WriteProperties(PropertyBag& bag) const;
   void Resize();                                  // the client size changed (also run by ButtonType)
   void Show();
   void Hide();
