@@ -1,5 +1,7 @@
 #include "engine/clsStartUp.h"
 
+#include <optional>
+
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/text.h"
 
@@ -37,6 +39,36 @@ Presence ValuePresence(RegistryApi& api, int32_t root, const std::string& path, 
   if (read == kRegMoreData) return Presence::kAbsent;  // replaced by something longer meanwhile
   if (read != kRegOk) return Presence::kUnknown;
   return bytes == expected ? Presence::kHeld : Presence::kAbsent;
+}
+
+// A value's type and bytes as stored.
+struct RawValue {
+  uint32_t type = 0;
+  std::string bytes;
+};
+
+std::optional<RawValue> ReadRaw(RegistryApi& api, int32_t root, const std::string& path, const std::string& name) {
+  RegKey opened = 0;
+  if (api.OpenKey(RootKey(root), Utf8ToUtf16(path), kKeyQueryValue, opened) != kRegOk) return std::nullopt;
+  const UniqueRegKey key(opened, RegKeyCloser{&api});
+  const auto name16 = Utf8ToUtf16(name);
+  RawValue value;
+  uint32_t size = 0;
+  if (api.QueryValue(key.get(), name16, &value.type, nullptr, &size) != kRegOk) return std::nullopt;
+  value.bytes.assign(size, '\0');
+  if (api.QueryValue(key.get(), name16, &value.type, reinterpret_cast<uint8_t*>(value.bytes.data()), &size) != kRegOk)
+    return std::nullopt;
+  value.bytes.resize(size);
+  return value;
+}
+
+bool WriteRaw(RegistryApi& api, int32_t root, const std::string& path, const std::string& name,
+              const RawValue& value) {
+  RegKey opened = 0;
+  if (api.CreateKey(RootKey(root), Utf8ToUtf16(path), kKeySetValue, opened) != kRegOk) return false;
+  const UniqueRegKey key(opened, RegKeyCloser{&api});
+  return api.SetValue(key.get(), Utf8ToUtf16(name), value.type, reinterpret_cast<const uint8_t*>(value.bytes.data()),
+                      static_cast<uint32_t>(value.bytes.size())) == kRegOk;
 }
 
 // ValuePresence, asked once more when the first answer was no answer (a passing failure of the registry).
@@ -212,6 +244,8 @@ bool clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const std::
   createKey(toStore ? kHkeyLocalMachine : sRoot, std::string(kProgramRegistryArea) + "Disabled");
   createKey(toRoot, toPath);
 
+  // What the write replaces, so that a move taken back can put it back as it was.
+  const std::optional<RawValue> replaced = ReadRaw(api_, toRoot, toPath, sValueName);
   registry_->ClassKey(toRoot);
   registry_->SectionKey(toPath);
   registry_->ValueKey(sValueName);
@@ -234,7 +268,12 @@ bool clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const std::
   }
   if (CheckedPresence(api_, fromRoot, fromPath, sValueName, nullptr) != Presence::kHeld) return true;
 
-  // The source kept the entry: take the copy back so that it stays in one place, where the caller expects it.
+  // The source kept the entry: take the copy back so that it stays in one place, where the caller expects it,
+  // and give the destination back what the copy replaced.
+  if (replaced) {
+    WriteRaw(api_, toRoot, toPath, sValueName, *replaced);
+    return false;
+  }
   registry_->ClassKey(toRoot);
   registry_->SectionKey(toPath);
   registry_->ValueKey(sValueName);

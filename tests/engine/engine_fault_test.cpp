@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "engine/clsStartUp.h"
 #include "engine_world.h"
@@ -39,9 +40,11 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
                      engine_(failing_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\") {}
 
   // Runs `move` failing call 1, 2, ... until a run reaches no failure; `original` sits at the source before
-  // each case. With `andAfter` every call after the failing one fails too.
+  // each case, and `replaced` (when given) at the destination. With the parameter set, every call after the
+  // failing one fails too.
   Tally Run(bool disable, int32_t root, const std::string& sKey, const std::string& live, const std::string& store,
-            const test::Stored& original, const std::string& shown) {
+            const test::Stored& original, const std::string& shown,
+            const std::optional<test::Stored>& replaced = std::nullopt) {
     const std::string name = test::UniqueName(disable ? "fault-disable" : "fault-enable");
     const int32_t fromRoot = disable ? root : kHkeyLocalMachine;
     const std::string& fromPath = disable ? live : store;
@@ -51,6 +54,9 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
     Tally t;
     for (uint32_t n = 1;; ++n) {
       test::Remove(reg, toRoot, toPath, name);
+      if (replaced) {
+        EXPECT_TRUE(test::Put(reg, toRoot, toPath, name, replaced->type, replaced->bytes));
+      }
       EXPECT_TRUE(test::Put(reg, fromRoot, fromPath, name, original.type, original.bytes));
       failing_.FailCall(n, kRegAccessDenied, GetParam());
       const bool moved = disable ? engine_.DisableRegItem(root, sKey, name, shown)
@@ -64,14 +70,17 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
                            atDestination->bytes == test::TextBytes(shown);
       ++t.cases;
       if (!sourceIntact && !arrived) ++t.lost;
-      if (atSource && atDestination) ++t.inBoth;
+      if (atSource && atDestination && !replaced) ++t.inBoth;
       if (moved) {
         EXPECT_TRUE(arrived) << "call " << n << " failed, move reported done";
       } else {
         EXPECT_TRUE(sourceIntact) << "call " << n << " failed, move reported not done";
       }
-      if (!GetParam()) {
-        EXPECT_FALSE(atSource && atDestination) << "call " << n << ": one failure, one place";
+      if (!GetParam() && !moved) {
+        const bool destinationAsBefore = replaced ? atDestination && atDestination->type == replaced->type &&
+                                                        atDestination->bytes == replaced->bytes
+                                                  : !atDestination;
+        EXPECT_TRUE(destinationAsBefore) << "call " << n << ": one failure, the destination as it was";
       }
       if (!reached) break;
     }
@@ -102,6 +111,9 @@ TEST_P(RegistryFaults, NoFailingCallLosesARegistryEntry) {
   add(Run(true, kHkeyLocalMachine, "RO", test::kRunOnceKey, store + "HKLM\\RO", number, "42"));
   add(Run(false, kHkeyCurrentUser, "R", test::kRunKey, store + "HKCU\\R", text, "C:\\probe\\f.exe /x"));
   add(Run(false, kHkeyLocalMachine, "RS", test::kRunServicesKey, store + "HKLM\\RS", text, "C:\\probe\\f.exe /x"));
+  // A same-named value at the destination is replaced by a move and comes back when the move is taken back.
+  add(Run(true, kHkeyCurrentUser, "RO", test::kRunOnceKey, store + "HKCU\\RO", text, "C:\\probe\\f.exe /x", number));
+  add(Run(false, kHkeyCurrentUser, "R", test::kRunKey, store + "HKCU\\R", text, "C:\\probe\\f.exe /x", number));
   Report(GetParam() ? "registry moves, every call from the N-th on failing" : "registry moves, the N-th call failing",
          all);
   EXPECT_GT(all.cases, 40);
