@@ -15,6 +15,7 @@ namespace {
 
 constexpr UINT_PTR kHoverTimerId = 1;
 constexpr UINT kHoverIntervalMs = 3;
+constexpr WORD kHandCursorResource = 101;
 
 struct WindowDcCloser {
   HWND hwnd = nullptr;
@@ -224,8 +225,9 @@ void SkinButtonHost::SetPointerImage(PicturePtr image) {
 }
 
 bool SkinButtonHost::UseHandCursor() {
-  // The system's hand cursor stands in for a cursor resource of our own (a static library carries none).
-  const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  // The program's own cursor resource 101 when its resources hold one, otherwise the system's hand.
+  HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursorResource));
+  if (!hand) hand = LoadCursorW(nullptr, IDC_HAND);
   if (!hand) return false;
   customCursor_ = hand;
   return true;
