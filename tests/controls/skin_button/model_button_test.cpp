@@ -103,6 +103,16 @@ TEST(ButtonModel, OutlinedTypeTurnsTheFontBoldOnlyAtDesignTime) {
   EXPECT_TRUE(s.button.FontBold());
 }
 
+TEST(ButtonModel, ChangingTheTypeRecomputesTheTypeDependentTint) {
+  testing::ShownButton s;
+  s.button.ColorScheme(sknColorScheme::csCustom);
+  s.button.BackColor(Rgb(100, 100, 100));
+  s.button.ButtonType(sknButtonType::btRoundedGradient);
+  EXPECT_EQ(s.button.Painter().Colors().cTint, Rgb(148, 148, 125));
+  s.button.ButtonType(sknButtonType::btClassic3D);
+  EXPECT_EQ(s.button.Painter().Colors().cTint, Rgb(148, 148, 148));
+}
+
 TEST(ButtonModel, PictureOverRepaintsOnlyWhileHovered) {
   testing::ShownButton s;
   const int before = s.site.facesDrawn;
