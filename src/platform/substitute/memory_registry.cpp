@@ -70,6 +70,11 @@ int32_t MemoryRegistry::Walk(RegKey root, const std::u16string& path, bool creat
   return kRegOk;
 }
 
+MemoryRegistry::Value* MemoryRegistry::Node::Find(const std::u16string& name) {
+  auto it = valueIndex.find(FoldCase(name));
+  return it == valueIndex.end() ? nullptr : &values[it->second];
+}
+
 RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, uint32_t access) {
   const RegKey h = nextHandle_;
   nextHandle_ += 4;
@@ -104,21 +109,18 @@ int32_t MemoryRegistry::QueryValue(RegKey key, const std::u16string& name, uint3
   std::shared_ptr<Node> node;
   if (int32_t r = Resolve(key, kKeyQueryValue, node); r != kRegOk) return r;
   if (data && !byteCount) return kRegInvalidParameter;
-  const auto folded = FoldCase(name);
-  for (const auto& v : node->values) {
-    if (FoldCase(v.name) != folded) continue;
-    if (type) *type = v.type;
-    if (!byteCount) return kRegOk;
-    const auto size = static_cast<uint32_t>(v.data.size());
-    if (data && *byteCount < size) {
-      *byteCount = size;
-      return kRegMoreData;
-    }
-    if (data) std::memcpy(data, v.data.data(), size);
+  const Value* v = node->Find(name);
+  if (!v) return kRegFileNotFound;
+  if (type) *type = v->type;
+  if (!byteCount) return kRegOk;
+  const auto size = static_cast<uint32_t>(v->data.size());
+  if (data && *byteCount < size) {
     *byteCount = size;
-    return kRegOk;
+    return kRegMoreData;
   }
-  return kRegFileNotFound;
+  if (data) std::memcpy(data, v->data.data(), size);
+  *byteCount = size;
+  return kRegOk;
 }
 
 int32_t MemoryRegistry::SetValue(RegKey key, const std::u16string& name, uint32_t type, const uint8_t* data,
@@ -128,14 +130,12 @@ int32_t MemoryRegistry::SetValue(RegKey key, const std::u16string& name, uint32_
   if (name.size() > kMaxValueNameChars) return kRegInvalidParameter;
   if (!data && byteCount) return kRegInvalidParameter;
   std::string bytes(reinterpret_cast<const char*>(data), data ? byteCount : 0);
-  const auto folded = FoldCase(name);
-  for (auto& v : node->values) {
-    if (FoldCase(v.name) == folded) {
-      v.type = type;
-      v.data = std::move(bytes);
-      return kRegOk;
-    }
+  if (Value* v = node->Find(name)) {
+    v->type = type;
+    v->data = std::move(bytes);
+    return kRegOk;
   }
+  node->valueIndex.emplace(FoldCase(name), node->values.size());
   node->values.push_back(Value{name, type, std::move(bytes)});
   return kRegOk;
 }
@@ -202,11 +202,13 @@ int32_t MemoryRegistry::DeleteKey(RegKey root, const std::u16string& path) {
 int32_t MemoryRegistry::DeleteValue(RegKey key, const std::u16string& name) {
   std::shared_ptr<Node> node;
   if (int32_t r = Resolve(key, kKeySetValue, node); r != kRegOk) return r;
-  const auto folded = FoldCase(name);
-  auto it = std::find_if(node->values.begin(), node->values.end(),
-                         [&](const Value& v) { return FoldCase(v.name) == folded; });
-  if (it == node->values.end()) return kRegFileNotFound;
-  node->values.erase(it);
+  auto it = node->valueIndex.find(FoldCase(name));
+  if (it == node->valueIndex.end()) return kRegFileNotFound;
+  const size_t pos = it->second;
+  node->valueIndex.erase(it);
+  node->values.erase(node->values.begin() + static_cast<std::ptrdiff_t>(pos));
+  for (auto& [folded, index] : node->valueIndex)
+    if (index > pos) --index;
   return kRegOk;
 }
 

@@ -2,6 +2,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry_api.h"
@@ -45,7 +46,9 @@ class MemoryRegistry : public RegistryApi {
     std::u16string name;
     std::map<std::u16string, std::shared_ptr<Node>> subkeys;  // by folded name: enumeration order
     std::vector<Value> values;                                 // insertion order
+    std::unordered_map<std::u16string, size_t> valueIndex;     // folded name -> position in values
     bool deleted = false;
+    Value* Find(const std::u16string& name);
   };
   struct Handle {
     std::shared_ptr<Node> node;
