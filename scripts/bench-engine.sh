@@ -1,12 +1,12 @@
 #!/bin/sh
 # Times the startup-item engine's loads under Wine against the real registry and file system and prints each as a
 # ratio to its floor (raw enumeration, raw folder listing) measured in the same run, plus the whole process's time.
-#   scripts/bench-engine.sh [mingw build folder]     (default build/engine-mingw; WINEPREFIX default build/engine-prefix)
+#   scripts/bench-engine.sh [mingw build folder]     (default build/mingw; WINEPREFIX default build/wineprefix)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/engine-mingw}
+build=${1:-$root/build/mingw}
 export LANG=C.UTF-8
-export WINEPREFIX="${WINEPREFIX:-$root/build/engine-prefix}"
+export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1
