@@ -365,6 +365,19 @@ TEST(SkinButtonHost, BecomingTheDefaultButtonRedrawsWithTheDefaultFrame) {
   EXPECT_NE(host->Image()->Pixel(0, 0), before);
 }
 
+TEST(SkinButtonHost, ContainerSchemeTakesTheParentsBackground) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Container");
+  host->Button().ColorScheme(sknColorScheme::csContainer);
+  EXPECT_EQ(host->Button().Painter().Colors().cFace, kParentColour);
+  EXPECT_EQ(host->Button().Painter().Colors().cText, GetSysColor(COLOR_BTNTEXT));
+  SkinButtonHost::Options options;
+  options.containerBackColor = Rgb(1, 2, 3);
+  auto given = MakeButton(parent.get(), 2, 100, "Given", options);
+  given->Button().ColorScheme(sknColorScheme::csContainer);
+  EXPECT_EQ(given->Button().Painter().Colors().cFace, Rgb(1, 2, 3));
+}
+
 TEST(SkinButtonHost, EnabledPropertyDisablesTheWindow) {
   Parent parent(false);
   auto host = MakeButton(parent.get(), 1, 10, "Enabled");

@@ -199,6 +199,23 @@ void SkinButtonHost::SetDefault(bool isDefault) {
   button_.AmbientChanged();
 }
 
+ColorRef SkinButtonHost::ContainerBackColor() const {
+  if (options_.containerBackColor) return *options_.containerBackColor;
+  const HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+  const auto brush = parent ? GetClassLongPtrW(parent, GCLP_HBRBACKGROUND) : 0;
+  // A class background is a brush, or a system colour index plus one.
+  if (brush > 0 && brush <= COLOR_MENUBAR + 1) return GetSysColor(static_cast<int>(brush - 1));
+  LOGBRUSH lb{};
+  if (brush && GetObjectW(reinterpret_cast<HGDIOBJ>(brush), sizeof lb, &lb) == sizeof lb && lb.lbStyle == BS_SOLID) {
+    return lb.lbColor;
+  }
+  return GetSysColor(COLOR_BTNFACE);
+}
+
+ColorRef SkinButtonHost::ContainerForeColor() const {
+  return options_.containerForeColor ? *options_.containerForeColor : GetSysColor(COLOR_BTNTEXT);
+}
+
 void SkinButtonHost::PropertyChanged(std::string_view key) {
   if (changed_) changed_(key);
 }

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,8 +40,9 @@ class SkinButtonHost final : public ButtonSite {
     ButtonFont ambientFont{"MS Sans Serif", 8.25, 400, false, false};
     bool isDefault = false;           // Enter clicks it; drawn with the default look
     bool isCancel = false;            // Escape clicks it
-    ColorRef containerBackColor = Rgb(212, 208, 200);
-    ColorRef containerForeColor = Rgb(0, 0, 0);
+    // The container's surface colours; unset: the parent window's class background and the button text colour.
+    std::optional<ColorRef> containerBackColor;
+    std::optional<ColorRef> containerForeColor;
   };
 
   // Use Create; the key keeps construction inside it.
@@ -97,8 +99,8 @@ class SkinButtonHost final : public ButtonSite {
   Raster& Surface() override;
   TextRenderer& Text() override { return text_; }
   const SystemColors& Colors() const override { return colors_; }
-  ColorRef ContainerBackColor() const override { return options_.containerBackColor; }
-  ColorRef ContainerForeColor() const override { return options_.containerForeColor; }
+  ColorRef ContainerBackColor() const override;
+  ColorRef ContainerForeColor() const override;
   std::int32_t PixelsPerInch() const override { return pixelsPerInch_; }
   void SetWindowShape(const ButtonShape& shape) override;
   bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) override;
