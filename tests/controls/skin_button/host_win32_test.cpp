@@ -303,6 +303,13 @@ TEST(SkinButtonHost, WindowShapeFollowsTheButtonType) {
   EXPECT_EQ(RegionPixels(host->Window(), 80, 24, rgn.get()), oval.PixelCount());
   EXPECT_FALSE(PtInRegion(rgn.get(), 0, 0));
   EXPECT_TRUE(PtInRegion(rgn.get(), 40, 12));
+  // The container resizes the control: a new image and shape of the new size.
+  host->Button().ButtonType(sknButtonType::btFramedBevel);
+  SetWindowPos(host->Window(), nullptr, 0, 0, 120, 30, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_NE(host->Image(), nullptr);
+  EXPECT_EQ(host->Image()->Width(), 120);
+  EXPECT_EQ(host->Image()->Height(), 30);
+  EXPECT_EQ(RegionPixels(host->Window(), 120, 30, rgn.get()), 120 * 30 - 4);
 }
 
 TEST(SkinButtonHost, WindowShowsTheImageThePainterDrew) {
