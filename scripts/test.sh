@@ -23,7 +23,7 @@ run_ctest() {  # run_ctest <preset>
     cmake/wine-run.sh --start   # warm the server before ctest lists the tests (and create the prefix)
   fi
   ctest --preset "$preset" >"$log" 2>&1 || status=1
-  grep -E '(Failed|\*\*\*|Not Run|Skipped|tests passed|Total Test time)' "$log"
+  grep -E '(\*\*\*|Not Run|tests passed|tests failed|Total Test time|^\s+[0-9]+ - )' "$log"
   summary[$preset]=$(grep -E 'tests passed' "$log" | tail -1)
   grep -q 'No tests were found' "$log" && summary[$preset]="no tests in this build"
   count[$preset]=$(echo "${summary[$preset]}" | sed -nE 's/.*out of ([0-9]+).*/\1/p')
