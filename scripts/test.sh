@@ -42,6 +42,16 @@ read -r e2e_pass e2e_fail < <(echo "${summary[e2e]}" | sed -nE 's/^([0-9]+) pass
 count[e2e]=$(( ${e2e_pass:-0} + ${e2e_fail:-0} ))
 
 echo
+echo "== figures =="
+if [ -x build/native/tests/engine/engine_tests ]; then
+  build/native/tests/engine/engine_tests --gtest_filter='*Fault*' 2>&1 | grep -E 'fault cases' || true
+fi
+for f in build/fuzz/fuzz-work/*/log.txt; do
+  [ -f "$f" ] || continue
+  echo "$(basename "$(dirname "$f")"): $(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$f" | grep -oE '[0-9]+$') executions"
+done
+
+echo
 echo "== summary ($(( $(date +%s) - start )) s) =="
 printf '%-34s %s\n' "native (substitutes):" "${summary[native]:-not run}"
 printf '%-34s %s\n' "wine (real Win32 backends):" "${summary[mingw]:-not run}"
