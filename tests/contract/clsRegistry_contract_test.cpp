@@ -330,6 +330,22 @@ TEST_F(ClsRegistryContract, ExeAssociationQuotingAndOptionalParts) {
   test::DeleteTree(Registry(), RootKey(kHkeyClassesRoot), u".kqmq");
 }
 
+TEST_F(ClsRegistryContract, ExeAssociationRaisesItsFirstFailingWriteAndKeepsTheEarlierOnes) {
+  const std::string ext = "kqmf" + t.Path().substr(t.Path().rfind('-') + 1);
+  const std::string tooLong(300, 'c');  // longer than a key name may be
+  const auto e = Caught([&] {
+    reg.CreateEXEAssociation("D:\\App\\app.exe", tooLong, "Doc", ext, "", false, "", false, "", false, "", -1);
+  });
+  EXPECT_EQ(kRegErrKey, e.Number());
+  EXPECT_EQ("Failed to set registry value Key: '-2147483648',Section: '" + tooLong + "',Key: '' to value: 'Doc'",
+            e.Description());
+  reg.SectionKey("." + ext);
+  reg.ValueKey("");
+  EXPECT_EQ(Variant(tooLong), reg.Value()) << "the write before the failure stays";
+  test::DeleteTree(Registry(), RootKey(kHkeyClassesRoot), Utf8ToUtf16("." + ext));
+  EXPECT_TRUE(reporter.reports.empty()) << "raised to the caller, not reported";
+}
+
 TEST_F(ClsRegistryContract, AdditionalAssociationsReportTheirErrors) {
   reg.CreateAdditionalEXEAssociations("KqmTest.NeverDefined.Class", {"a", "b", "c", "d"});
   ASSERT_EQ(1u, reporter.reports.size());
