@@ -1,0 +1,49 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "controls/explorer_bar/explorer_bar.h"
+
+namespace kqm {
+
+// The window class every navigation bar window belongs to.
+inline constexpr wchar_t kExplorerBarClassName[] = L"KestrumQuorvelManager.ExplorerBar";
+
+// Registers the window class in this module (once; later calls succeed at once). False on failure.
+bool RegisterExplorerBarClass();
+
+// An ExplorerBar living in a real child window: it paints the gradient, the group headers (32 by 32 icons
+// from the group image list, an HIMAGELIST) and the items (16 by 16 icons from the item image list), follows
+// the mouse and the keyboard, and raises the bar's item-click event. Image lists are given to the bar as
+// reinterpret_cast<std::intptr_t>(himagelist) and stay owned by the caller.
+class ExplorerBarHost final {
+ public:
+  // Use Create; the key keeps construction inside it.
+  struct Key {};
+  explicit ExplorerBarHost(Key) {}
+
+  // Creates the visible child window at (x, y) with the size in pixels and the control id (it takes part in
+  // tab order: WS_TABSTOP). Null when the window cannot be created.
+  static std::unique_ptr<ExplorerBarHost> Create(HWND parent, int id, int x, int y, int width, int height);
+  ~ExplorerBarHost();
+  ExplorerBarHost(const ExplorerBarHost&) = delete;
+  ExplorerBarHost& operator=(const ExplorerBarHost&) = delete;
+
+  HWND Window() const { return hwnd_; }
+  ExplorerBar& Bar() { return bar_; }
+
+  // The host of a navigation bar window, or null for any other window.
+  static ExplorerBarHost* FromWindow(HWND hwnd);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc, const RECT& clip);
+
+  HWND hwnd_ = nullptr;
+  ExplorerBar bar_;
+  bool tracking_ = false;
+};
+
+}  // namespace kqm
