@@ -129,12 +129,12 @@ struct ExplorerBarGroupLayout {
 
 // Pixel sizes the layout uses.
 struct ExplorerBarMetrics {
-  int margin = 12;          // around the groups and between them
+  int margin = 10;          // around the groups and between them
   int headerHeight = 25;    // header band
   int groupIconSize = 32;   // group icons are square
   int itemIconSize = 16;    // item icons are square
   int itemHeight = 20;      // one item row
-  int bodyPadding = 8;      // inside the panel, above, below and left of the items
+  int bodyPadding = 6;      // inside the panel, above, below and left of the items
 };
 
 // The navigation bar: groups of items over a vertical gradient. Portable: the window host feeds it the

@@ -37,6 +37,7 @@ class ExplorerBarHost final {
   static ExplorerBarHost* FromWindow(HWND hwnd);
 
  private:
+  friend bool RegisterExplorerBarClass();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& clip);

@@ -1,0 +1,297 @@
+#include "controls/explorer_bar/win32/explorer_bar_host.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/dib_raster.h"
+#include "platform/win32/win32_wide_text.h"
+
+namespace kqm {
+namespace {
+
+// Restores the object a DC held before, when the scope ends.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~Selected() { SelectObject(dc_, old_); }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+constexpr ColorRef kHeaderBack = Rgb(239, 245, 252);
+constexpr ColorRef kHeaderText = Rgb(22, 80, 150);
+constexpr ColorRef kSpecialHeaderBack = Rgb(22, 80, 150);
+constexpr ColorRef kSpecialHeaderText = Rgb(255, 255, 255);
+constexpr ColorRef kBodyBack = Rgb(214, 228, 245);
+constexpr ColorRef kSpecialBodyBack = Rgb(239, 245, 252);
+constexpr ColorRef kItemText = Rgb(22, 80, 150);
+constexpr ColorRef kItemHotText = Rgb(51, 136, 255);
+constexpr ColorRef kItemHotBack = Rgb(255, 255, 255);
+
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+void Fill(HDC dc, const PixelRect& r, ColorRef color) {
+  const UniqueBrush brush(CreateSolidBrush(color));
+  const RECT rect = ToRect(r);
+  FillRect(dc, &rect, brush.get());
+}
+
+void FillGradient(HDC dc, int width, int height, ColorRef top, ColorRef bottom) {
+  TRIVERTEX vertices[2] = {};
+  vertices[0] = {0, 0, static_cast<COLOR16>(RedOf(top) << 8), static_cast<COLOR16>(GreenOf(top) << 8),
+                 static_cast<COLOR16>(BlueOf(top) << 8), 0};
+  vertices[1] = {width, height, static_cast<COLOR16>(RedOf(bottom) << 8), static_cast<COLOR16>(GreenOf(bottom) << 8),
+                 static_cast<COLOR16>(BlueOf(bottom) << 8), 0};
+  GRADIENT_RECT rect = {0, 1};
+  GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+}
+
+void DrawCaption(HDC dc, const std::string& text, RECT rect, ColorRef color) {
+  const std::wstring wide = Wide(text);
+  SetTextColor(dc, color);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
+            DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_LEFT);
+}
+
+UniqueFont MakeFont(HDC dc, bool bold, bool underline) {
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  font.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfUnderline = underline ? TRUE : FALSE;
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+// Image lists belong to the common controls, which the caller that made them has loaded. The function is
+// looked up there rather than imported: loading the common controls at process start binds a process to its
+// first desktop's display, which breaks programs (and tests) that move to a desktop of their own.
+void DrawImage(HIMAGELIST images, int index, HDC dc, int x, int y) {
+  using DrawFunction = BOOL(WINAPI*)(HIMAGELIST, int, HDC, int, int, UINT);
+  static const DrawFunction draw = [] {
+    const HMODULE module = LoadLibraryW(L"comctl32.dll");
+    return module ? reinterpret_cast<DrawFunction>(reinterpret_cast<void*>(GetProcAddress(module, "ImageList_Draw")))
+                  : nullptr;
+  }();
+  if (draw) draw(images, index, dc, x, y, ILD_TRANSPARENT);
+}
+
+}  // namespace
+
+bool RegisterExplorerBarClass() {
+  WNDCLASSEXW cls{};
+  const HINSTANCE module = GetModuleHandleW(nullptr);
+  if (GetClassInfoExW(module, kExplorerBarClassName, &cls)) return true;
+  cls = {};
+  cls.cbSize = sizeof cls;
+  cls.style = CS_HREDRAW | CS_VREDRAW;
+  cls.lpfnWndProc = &ExplorerBarHost::WindowProc;
+  cls.hInstance = module;
+  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  cls.lpszClassName = kExplorerBarClassName;
+  return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, int x, int y, int width, int height) {
+  if (!RegisterExplorerBarClass()) return nullptr;
+  auto host = std::make_unique<ExplorerBarHost>(Key{});
+  ExplorerBarHost* self = host.get();
+  host->bar_.OnInvalidate([self] {
+    if (self->hwnd_) InvalidateRect(self->hwnd_, nullptr, FALSE);
+  });
+  if (const HDC screen = GetDC(nullptr)) {
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (dpi > 0) host->bar_.SetTwipsPerPixel(1440 / dpi);
+  }
+  host->bar_.SetClientSize(width, height);
+  const HWND hwnd = CreateWindowExW(0, kExplorerBarClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+                                    x, y, width, height, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), self);
+  if (!hwnd) return nullptr;
+  return host;
+}
+
+ExplorerBarHost::~ExplorerBarHost() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+ExplorerBarHost* ExplorerBarHost::FromWindow(HWND hwnd) {
+  wchar_t name[64] = {};
+  if (!hwnd || !GetClassNameW(hwnd, name, 64) || lstrcmpW(name, kExplorerBarClassName) != 0) return nullptr;
+  return reinterpret_cast<ExplorerBarHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK ExplorerBarHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* host = static_cast<ExplorerBarHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    host->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+  }
+  auto* host = reinterpret_cast<ExplorerBarHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!host) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    host->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return host->Handle(message, wParam, lParam);
+}
+
+LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam));
+  const int y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_SIZE:
+      bar_.SetClientSize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      const HDC dc = BeginPaint(hwnd_, &ps);
+      if (dc && bar_.Redraw()) Paint(dc, ps.rcPaint);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      Paint(reinterpret_cast<HDC>(wParam), client);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+      }
+      bar_.MouseMove(x, y);
+      return 0;
+    case WM_MOUSELEAVE:
+      tracking_ = false;
+      bar_.MouseLeave();
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(hwnd_);
+      SetCapture(hwnd_);
+      bar_.MouseDown(x, y);
+      return 0;
+    case WM_LBUTTONUP:
+      // Capture goes before the click: the click handler may open windows of its own.
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      bar_.MouseUp(x, y);
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && bar_.Hover()) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));
+        return TRUE;
+      }
+      break;
+    case WM_SETFOCUS:
+      bar_.SetHasFocus(true);
+      return 0;
+    case WM_KILLFOCUS:
+      bar_.SetHasFocus(false);
+      return 0;
+    case WM_GETDLGCODE: {
+      LRESULT code = DLGC_WANTARROWS;
+      const auto* msg = reinterpret_cast<const MSG*>(lParam);
+      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+      return code;
+    }
+    case WM_KEYDOWN: {
+      const bool repeat = (lParam & (1 << 30)) != 0;
+      std::optional<ExplorerBarKey> key;
+      switch (wParam) {
+        case VK_UP: key = ExplorerBarKey::Up; break;
+        case VK_DOWN: key = ExplorerBarKey::Down; break;
+        case VK_HOME: key = ExplorerBarKey::Home; break;
+        case VK_END: key = ExplorerBarKey::End; break;
+        case VK_RETURN: if (!repeat) key = ExplorerBarKey::Enter; break;
+        case VK_SPACE: if (!repeat) key = ExplorerBarKey::Space; break;
+        default: break;
+      }
+      if (key && bar_.KeyDown(*key)) return 0;
+      break;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  if (width <= 0 || height <= 0) return;
+  const UniqueDc dc(CreateCompatibleDC(target));
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(target, width, height));
+  if (!dc || !bitmap) return;
+  const Selected bitmapIn(dc.get(), bitmap.get());
+  const UniqueFont plainFont = MakeFont(dc.get(), false, false);
+  const UniqueFont hotFont = MakeFont(dc.get(), false, true);
+  const UniqueFont boldFont = MakeFont(dc.get(), true, false);
+  const Selected fontIn(dc.get(), plainFont.get());
+  SetBkMode(dc.get(), TRANSPARENT);
+
+  FillGradient(dc.get(), width, height, bar_.BackColorStart(), bar_.BackColorEnd());
+  const auto groupImages = reinterpret_cast<HIMAGELIST>(bar_.GroupImageList());
+  const auto itemImages = reinterpret_cast<HIMAGELIST>(bar_.ItemImageList());
+  const ExplorerBarMetrics& m = bar_.Metrics();
+  const auto layout = bar_.Layout();
+  for (std::size_t g = 0; g < layout.size(); ++g) {
+    const ExplorerBarGroup& group = bar_.Groups().Item(g);
+    const ExplorerBarGroupLayout& entry = layout[g];
+    Fill(dc.get(), entry.header, group.Special() ? kSpecialHeaderBack : kHeaderBack);
+    if (entry.body.bottom > entry.body.top) Fill(dc.get(), entry.body, group.Special() ? kSpecialBodyBack : kBodyBack);
+    RECT caption = ToRect(entry.header);
+    caption.left += 6;
+    if (groupImages && group.IconIndex() >= 0) {
+      DrawImage(groupImages, group.IconIndex(), dc.get(), entry.headerIcon.left, entry.headerIcon.top);
+      caption.left = entry.headerIcon.right + 4;
+    }
+    caption.right -= 18;
+    {
+      const Selected bold(dc.get(), boldFont.get());
+      DrawCaption(dc.get(), group.DisplayText(), caption, group.Special() ? kSpecialHeaderText : kHeaderText);
+    }
+    // The expand/collapse chevron at the right of the header.
+    const ColorRef arrowColor = group.Special() ? kSpecialHeaderText : kHeaderText;
+    const int cx = entry.header.right - 11;
+    const int cy = (entry.header.top + entry.header.bottom) / 2;
+    for (int i = 0; i < 4; ++i) {
+      const int row = group.Expanded() ? cy + 1 - i : cy - 2 + i;
+      const PixelRect line{cx - 3 + i, row, cx + 4 - i, row + 1};
+      Fill(dc.get(), line, arrowColor);
+    }
+    for (std::size_t i = 0; i < entry.items.size(); ++i) {
+      const ExplorerBarHit hit{ExplorerBarHit::Kind::Item, static_cast<int>(g), static_cast<int>(i)};
+      const ExplorerBarItem& item = group.Items().Item(i);
+      const PixelRect& r = entry.items[i];
+      const bool hot = bar_.Hover() == hit;
+      if (bar_.Pressed() == hit) Fill(dc.get(), r, kItemHotBack);
+      RECT text = ToRect(r);
+      text.left += 2;
+      if (itemImages && item.IconIndex() >= 0) {
+        DrawImage(itemImages, item.IconIndex(), dc.get(), r.left + 2, r.top + (m.itemHeight - m.itemIconSize) / 2);
+        text.left = r.left + 2 + m.itemIconSize + 6;
+      }
+      const Selected font(dc.get(), hot ? hotFont.get() : plainFont.get());
+      DrawCaption(dc.get(), item.DisplayText(), text, hot ? kItemHotText : kItemText);
+      if (bar_.HasFocus() && bar_.FocusedItem() == hit) {
+        const RECT focus = ToRect(r);
+        SetTextColor(dc.get(), RGB(0, 0, 0));
+        SetBkColor(dc.get(), RGB(255, 255, 255));
+        DrawFocusRect(dc.get(), &focus);
+      }
+    }
+  }
+  BitBlt(target, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, dc.get(), clip.left, clip.top,
+         SRCCOPY);
+}
+
+}  // namespace kqm

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "bar_fixture.h"
+#include "controls/explorer_bar/explorer_bar.h"
+
+namespace kqm {
+namespace {
+
+using Kind = ExplorerBarHit::Kind;
+
+TEST(ExplorerBarLayout, GroupsAndItemsStackTopToBottomWithoutOverlap) {
+  ExplorerBar bar;
+  test::FillNavigation(bar);
+  bar.SetClientSize(197, 418);
+  const auto layout = bar.Layout();
+  ASSERT_EQ(layout.size(), 3u);
+  int previousBottom = 0;
+  for (const auto& group : layout) {
+    EXPECT_GE(group.headerIcon.top, previousBottom);
+    EXPECT_EQ(group.headerIcon.bottom, group.header.bottom);
+    EXPECT_EQ(group.headerIcon.right - group.headerIcon.left, 32);
+    EXPECT_EQ(group.body.top, group.header.bottom);
+    int itemTop = group.body.top;
+    for (const auto& item : group.items) {
+      EXPECT_GE(item.top, itemTop);
+      EXPECT_GE(item.left, group.body.left);
+      EXPECT_LE(item.right, group.body.right);
+      EXPECT_LE(item.bottom, group.body.bottom);
+      itemTop = item.bottom;
+    }
+    previousBottom = group.body.bottom;
+  }
+  EXPECT_EQ(layout[0].items.size(), 9u);
+  EXPECT_EQ(layout[1].items.size(), 2u);
+  EXPECT_EQ(layout[2].items.size(), 1u);
+}
+
+TEST(ExplorerBarLayout, TheNavigationContentFitsTheBarsDesignSize) {
+  ExplorerBar bar;
+  test::FillNavigation(bar);
+  bar.SetClientSize(2955 / 15, 6270 / 15);
+  const auto layout = bar.Layout();
+  EXPECT_LE(layout.back().body.bottom, 6270 / 15);
+  EXPECT_LE(layout.front().header.right, 2955 / 15);
+  EXPECT_GT(layout.front().items.front().right - layout.front().items.front().left, 150);
+}
+
+TEST(ExplorerBarLayout, WidthFollowsTheClientWidth) {
+  ExplorerBar bar;
+  test::FillNavigation(bar);
+  bar.SetClientSize(197, 418);
+  const PixelRect narrow = bar.ItemRect(1, 0);
+  bar.SetClientSize(297, 418);
+  const PixelRect wide = bar.ItemRect(1, 0);
+  EXPECT_EQ(wide.left, narrow.left);
+  EXPECT_EQ(wide.right - narrow.right, 100);
+  EXPECT_EQ(wide.top, narrow.top);
+  bar.SetClientSize(3, 418);
+  const PixelRect squeezed = bar.ItemRect(1, 0);
+  EXPECT_LE(squeezed.left, squeezed.right);
+}
+
+TEST(ExplorerBarLayout, HitTestFindsEveryItemAndHeaderAndNothingBetween) {
+  ExplorerBar bar;
+  test::FillNavigation(bar);
+  const auto layout = bar.Layout();
+  for (int g = 0; g < 3; ++g) {
+    const auto& entry = layout[static_cast<std::size_t>(g)];
+    EXPECT_EQ(bar.HitTest(test::CenterX(entry.header), test::CenterY(entry.header)),
+              (ExplorerBarHit{Kind::GroupHeader, g, -1}));
+    EXPECT_EQ(bar.HitTest(entry.headerIcon.left + 1, entry.headerIcon.top + 1),
+              (ExplorerBarHit{Kind::GroupHeader, g, -1}));
+    for (int i = 0; i < static_cast<int>(entry.items.size()); ++i) {
+      const PixelRect& r = entry.items[static_cast<std::size_t>(i)];
+      EXPECT_EQ(bar.HitTest(r.left, r.top), (ExplorerBarHit{Kind::Item, g, i}));
+      EXPECT_EQ(bar.HitTest(r.right - 1, r.bottom - 1), (ExplorerBarHit{Kind::Item, g, i}));
+    }
+    const PixelRect first = entry.items.front();
+    EXPECT_EQ(bar.HitTest(first.left - 1, first.top).kind, Kind::None);
+    EXPECT_EQ(bar.HitTest(first.right, first.top).kind, Kind::None);
+  }
+  EXPECT_EQ(bar.HitTest(2, 2).kind, Kind::None);
+  EXPECT_EQ(bar.HitTest(100, layout.back().body.bottom + 1).kind, Kind::None);
+  EXPECT_EQ(bar.HitTest(-1, -1).kind, Kind::None);
+}
+
+TEST(ExplorerBarLayout, CollapsedGroupHidesItsItemsAndLiftsTheGroupsBelow) {
+  ExplorerBar bar;
+  test::FillNavigation(bar);
+  const PixelRect actionsBefore = bar.Layout()[1].header;
+  const PixelRect hiddenItem = bar.ItemRect(0, 4);
+  bar.Groups().Item(0).SetExpanded(false);
+  const auto layout = bar.Layout();
+  EXPECT_TRUE(layout[0].items.empty());
+  EXPECT_EQ(layout[0].body.top, layout[0].body.bottom);
+  EXPECT_LT(layout[1].header.top, actionsBefore.top);
+  EXPECT_EQ(bar.ItemRect(0, 4), PixelRect{});
+  EXPECT_NE(bar.HitTest(test::CenterX(hiddenItem), test::CenterY(hiddenItem)),
+            (ExplorerBarHit{Kind::Item, 0, 4}));
+  EXPECT_EQ(bar.ItemRect(5, 0), PixelRect{});
+  EXPECT_EQ(bar.ItemRect(1, 2), PixelRect{});
+}
+
+}  // namespace
+}  // namespace kqm
