@@ -1,0 +1,218 @@
+#include "ui/main_window/win32/about_page_win32.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "controls/skin_button/property_bag.h"
+#include "platform/win32/win32_wide_text.h"
+
+namespace kqm {
+
+namespace {
+
+constexpr wchar_t kPanelClassName[] = L"KestrumQuorvelManager.AboutPage";
+
+bool RegisterPanelClass(WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (GetClassInfoExW(instance, kPanelClassName, &wc)) return true;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // A stock brush: the skinned buttons read the page colour (white) from the class background.
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kPanelClassName;
+  return RegisterClassExW(&wc) != 0;
+}
+
+int ScreenPixelsPerInch() {
+  const HDC screen = GetDC(nullptr);
+  const int ppi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return ppi > 0 ? ppi : 96;
+}
+
+UniqueFont MakeFont(const wchar_t* face, int pixelHeight, int weight) {
+  return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                face));
+}
+
+void Letter(HDC dc, const wchar_t* text, HFONT font, int x, int y, COLORREF colour) {
+  const HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+  TextOutW(dc, x, y, text, static_cast<int>(std::wcslen(text)));
+  SelectObject(dc, old);
+}
+
+std::unique_ptr<DibRaster> DrawPicture() {
+  auto picture =
+      DibRaster::Create(AboutPage::kPictureWidthPx, AboutPage::kPictureHeightPx, DibRaster::Primitives::Raster);
+  if (!picture) return nullptr;
+  const std::vector<std::uint32_t> background = AboutPage::PictureBackground();
+  std::copy(background.begin(), background.end(), picture->Bits());
+  const UniqueFont big = MakeFont(L"Arial", 24, FW_BOLD);
+  const UniqueFont small = MakeFont(L"Arial", 15, FW_NORMAL);
+  Letter(picture->Dc(), L"Quorvel", big.get(), 56, 14, RGB(255, 255, 255));
+  Letter(picture->Dc(), L"Manager", small.get(), 58, 42, RGB(220, 236, 250));
+  Letter(picture->Dc(), L"KESTRUM", small.get(), 12, 69, RGB(255, 255, 255));
+  GdiFlush();
+  return picture;
+}
+
+}  // namespace
+
+class AboutPageWin32::ClickRelay final : public sknButtonEvents {
+ public:
+  explicit ClickRelay(std::function<void()> onClick) : onClick_(std::move(onClick)) {}
+  void Click() override { onClick_(); }
+
+ private:
+  std::function<void()> onClick_;
+};
+
+AboutPageWin32::AboutPageWin32(Key, AboutPage& page) : page_(page) {}
+
+std::unique_ptr<AboutPageWin32> AboutPageWin32::Create(HWND parent, int id, AboutPage& page) {
+  if (!RegisterPanelClass(&AboutPageWin32::WindowProc)) return nullptr;
+  auto panel = std::make_unique<AboutPageWin32>(Key{}, page);
+  panel->pixelsPerInch_ = ScreenPixelsPerInch();
+  panel->picture_ = DrawPicture();
+  const int ppi = panel->pixelsPerInch_;
+  // The page's text in the form's font: 8-point "MS Sans Serif".
+  panel->labelFont_ = MakeFont(L"MS Sans Serif", MulDiv(8, ppi, 72), FW_NORMAL);
+  const HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClassName, L"", WS_CHILD | WS_CLIPCHILDREN |
+                                    WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                    panel.get());
+  if (!hwnd) return nullptr;
+
+  panel->webRelay_ = std::make_unique<ClickRelay>([p = panel.get()] { p->page_.cmdWeb_Click(); });
+  panel->readmeRelay_ = std::make_unique<ClickRelay>([p = panel.get()] { p->page_.cmdReadme_Click(); });
+  // Created in tab order: the window order inside the panel is the order Tab visits them.
+  const AboutLayout& layout = page.Layout();
+  auto makeButton = [&](int buttonId, const TwipRect& r, const char* name, const char* caption) {
+    SkinButtonHost::Options options;
+    options.displayName = name;
+    TextPropertyBag bag;
+    AboutPage::WriteButtonSettings(bag, caption);
+    return SkinButtonHost::Create(hwnd, buttonId, panel->ToPixels(r.left), panel->ToPixels(r.top),
+                                  panel->ToPixels(r.width), panel->ToPixels(r.height), options, &bag);
+  };
+  panel->web_ = makeButton(kWebId, layout.cmdWeb, "cmdWeb", AboutPage::kWebCaption);
+  panel->readme_ = makeButton(kReadmeId, layout.cmdReadme, "cmdReadme", AboutPage::kReadmeCaption);
+  if (!panel->web_ || !panel->readme_) return nullptr;
+  panel->web_->Button().SetEvents(panel->webRelay_.get());
+  panel->readme_->Button().SetEvents(panel->readmeRelay_.get());
+  return panel;
+}
+
+AboutPageWin32::~AboutPageWin32() {
+  if (web_) web_->Button().SetEvents(nullptr);
+  if (readme_) readme_->Button().SetEvents(nullptr);
+  web_.reset();
+  readme_.reset();
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void AboutPageWin32::Show() {
+  if (!hwnd_) return;
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+void AboutPageWin32::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void AboutPageWin32::Move(int x, int y, int width, int height) {
+  if (!hwnd_) return;
+  // A window cannot be sized below zero; the content then lays out for an empty page.
+  MoveWindow(hwnd_, x, y, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+int AboutPageWin32::ToPixels(int twips) const { return MulDiv(twips, pixelsPerInch_, 1440); }
+
+int AboutPageWin32::ToTwips(int pixels) const { return MulDiv(pixels, 1440, pixelsPerInch_); }
+
+void AboutPageWin32::PlaceButtons() {
+  const AboutLayout& layout = page_.Layout();
+  auto place = [&](SkinButtonHost* host, const TwipRect& r) {
+    if (!host || !host->Window()) return;
+    SetWindowPos(host->Window(), nullptr, ToPixels(r.left), ToPixels(r.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(web_.get(), layout.cmdWeb);
+  place(readme_.get(), layout.cmdReadme);
+}
+
+void AboutPageWin32::Paint(HDC dc) const {
+  const AboutLayout& layout = page_.Layout();
+  if (picture_) {
+    BitBlt(dc, ToPixels(layout.Picture1.left), ToPixels(layout.Picture1.top), picture_->Width(), picture_->Height(),
+           picture_->Dc(), 0, 0, SRCCOPY);
+  }
+  const TwipLine& line = layout.Line1;
+  const COLORREF ruleColour = static_cast<COLORREF>(AboutPage::kRuleColor);
+  const UniquePen pen(CreatePen(PS_SOLID, 1, ruleColour));
+  const HGDIOBJ oldPen = SelectObject(dc, pen.get());
+  MoveToEx(dc, ToPixels(line.x1), ToPixels(line.y1), nullptr);
+  LineTo(dc, ToPixels(line.x2), ToPixels(line.y2));
+  SelectObject(dc, oldPen);
+  // LineTo leaves out the end point; the rule includes it (and is a single point when collapsed).
+  SetPixelV(dc, ToPixels(line.x2), ToPixels(line.y2), ruleColour);
+  const std::wstring label = Wide(AboutPage::kLabelCaption);
+  const HGDIOBJ oldFont = SelectObject(dc, labelFont_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  TextOutW(dc, ToPixels(layout.Label2.left), ToPixels(layout.Label2.top), label.c_str(),
+           static_cast<int>(label.size()));
+  SelectObject(dc, oldFont);
+}
+
+LRESULT AboutPageWin32::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_SIZE: {
+      page_.Resize(ToTwips(LOWORD(lParam)), ToTwips(HIWORD(lParam)));
+      PlaceButtons();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      const HDC dc = BeginPaint(hwnd_, &ps);
+      if (dc) Paint(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK AboutPageWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<AboutPageWin32*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<AboutPageWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  return self->Handle(msg, wParam, lParam);
+}
+
+}  // namespace kqm

@@ -1,0 +1,285 @@
+#include "ui/main_window/win32/about_page_win32.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace kqm {
+namespace {
+
+// Without an X display the tests run on Wine's null display driver, on a desktop of their own so parallel
+// test processes never share a pointer or a focus. The driver choice is written to a volatile key only
+// while the desktop starts, under a lock shared by the test processes, and removed again.
+class HeadlessDisplay : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    wchar_t display[16];
+    if (GetEnvironmentVariableW(L"DISPLAY", display, 16) > 0) return;
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    const UniqueHandle<HANDLE, HandleCloser> lock(CreateMutexW(nullptr, FALSE, L"Local\\SkinButtonTestsDisplay"));
+    if (lock) WaitForSingleObject(lock.get(), 30000);
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    const bool chosen = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", 0, nullptr,
+                                        REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                                        &disposition) == ERROR_SUCCESS &&
+                        disposition == REG_CREATED_NEW_KEY;
+    const UniqueHandle<HKEY, KeyCloser> keyOwner(key);
+    if (chosen) {
+      static const wchar_t kNull[] = L"null";
+      RegSetValueExW(key, L"Graphics", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNull), sizeof kNull);
+    }
+    const std::wstring name = L"AboutPageTests" + std::to_wstring(GetCurrentProcessId());
+    if (const HDESK desktop = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr)) {
+      SetThreadDesktop(desktop);
+      GetDesktopWindow();
+    }
+    if (chosen) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers");
+    if (lock) ReleaseMutex(lock.get());
+  }
+
+ private:
+  struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+  };
+  struct KeyCloser {
+    void operator()(HKEY k) const { RegCloseKey(k); }
+  };
+};
+const ::testing::Environment* const kHeadless =
+    ::testing::AddGlobalTestEnvironment(std::make_unique<HeadlessDisplay>().release());  // gtest owns it
+
+// A shell that records what it is asked to open instead of opening it.
+class RecordingShell final : public Shell {
+ public:
+  std::vector<std::string> opened;
+  ShellText WindowsFolder() override { return {0, "C:\\windows"}; }
+  ShellText SpecialFolder(int32_t, std::intptr_t) override { return {2, ""}; }
+  ShellText ExpandEnvironment(const std::string& text) override { return {0, text}; }
+  std::optional<std::string> EnvironmentVariable(const std::string&) override { return std::nullopt; }
+  ShellText ShortcutTarget(const std::string&) override { return {2, ""}; }
+  int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) override {
+    opened.push_back(pathOrAddress);
+    return 0;
+  }
+};
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A top-level window standing in for the main window.
+class Parent {
+ public:
+  Parent() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ParentProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = L"AboutPageTestParent";
+    RegisterClassExW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"About page test", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 50, 50,
+                            600, 480, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~Parent() {
+    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  }
+  HWND get() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+void Pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (AboutPageWin32::TranslateAccessKey(m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+int PixelsPerInch() {
+  const HDC screen = GetDC(nullptr);
+  const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return ppi;
+}
+
+int Px(int twips) { return MulDiv(twips, PixelsPerInch(), 1440); }
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+constexpr char kAppPath[] = "D:\\Tools\\Quorvel\\";
+
+class AboutPageWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    panel_ = AboutPageWin32::Create(parent_.get(), 5, page_);
+    ASSERT_NE(panel_, nullptr);
+    // The main window's initial About page: 5385 x 5805 twips.
+    panel_->Move(200, 0, Px(5385), Px(5805));
+    panel_->Show();
+    Pump();
+  }
+
+  RecordingShell shell_;
+  AboutPage page_{shell_, kAppPath};
+  Parent parent_;
+  std::unique_ptr<AboutPageWin32> panel_;
+};
+
+TEST_F(AboutPageWin32Test, PanelHoldsBothButtonsInTabOrderWithTheirCaptionsAndSettings) {
+  const HWND panel = panel_->Window();
+  ASSERT_TRUE(IsWindow(panel));
+  EXPECT_EQ(GetParent(panel), parent_.get());
+  EXPECT_EQ(GetDlgCtrlID(panel), 5);
+  EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_TRUE(GetWindowLongPtrW(panel, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(panel, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  ASSERT_EQ(children.size(), 2u);
+  SkinButtonHost* web = SkinButtonHost::FromWindow(children[0]);
+  SkinButtonHost* readme = SkinButtonHost::FromWindow(children[1]);
+  ASSERT_NE(web, nullptr);
+  ASSERT_NE(readme, nullptr);
+  EXPECT_EQ(web, panel_->WebButton());
+  EXPECT_EQ(readme, panel_->ReadmeButton());
+  EXPECT_EQ(web->Button().Caption(), "Website");
+  EXPECT_EQ(readme->Button().Caption(), "Readme.txt");
+  EXPECT_EQ(GetDlgCtrlID(web->Window()), 8);
+  EXPECT_EQ(GetDlgCtrlID(readme->Window()), 9);
+  // Tab goes from "Website" to "Readme.txt" and round again.
+  EXPECT_EQ(GetNextDlgTabItem(panel, web->Window(), FALSE), readme->Window());
+  EXPECT_EQ(GetNextDlgTabItem(panel, readme->Window(), FALSE), web->Window());
+  for (SkinButtonHost* b : {web, readme}) {
+    EXPECT_EQ(b->Button().ButtonType(), sknButtonType::btRoundedGradient);
+    EXPECT_EQ(b->Button().BackColor(), Rgb(212, 208, 200));
+    EXPECT_EQ(b->Button().MousePointer(), 1);
+    EXPECT_EQ(b->Button().Font().name, "MS Sans Serif");
+    // The buttons see the page's white as their container's colour.
+    EXPECT_EQ(b->ContainerBackColor(), Rgb(255, 255, 255));
+    EXPECT_TRUE(IsWindowVisible(b->Window()));
+  }
+}
+
+TEST_F(AboutPageWin32Test, ButtonsSitInTheBottomRightCornerAndFollowThePageSize) {
+  const HWND web = panel_->WebButton()->Window();
+  const HWND readme = panel_->ReadmeButton()->Window();
+  RECT pr{};
+  GetClientRect(panel_->Window(), &pr);
+  EXPECT_EQ(pr.right, Px(5385));
+  RECT w = ChildRect(web), r = ChildRect(readme);
+  EXPECT_EQ(w.right - w.left, Px(1365));
+  EXPECT_EQ(w.bottom - w.top, Px(435));
+  EXPECT_EQ(w.left, Px(page_.Layout().cmdWeb.left));
+  EXPECT_EQ(w.top, Px(page_.Layout().cmdWeb.top));
+  EXPECT_EQ(r.left, Px(page_.Layout().cmdReadme.left));
+  if (PixelsPerInch() == 96) {
+    EXPECT_EQ(pr.right - w.right, 16);
+    EXPECT_EQ(pr.bottom - w.bottom, 16);
+    EXPECT_EQ(w.left - r.right, 16);
+  }
+  // The main window grows by 100 pixels each way: both buttons move with the corner.
+  panel_->Move(200, 0, Px(5385) + 100, Px(5805) + 100);
+  const RECT w2 = ChildRect(web), r2 = ChildRect(readme);
+  EXPECT_NEAR(w2.left - w.left, 100, 1);
+  EXPECT_EQ(w2.left - w.left, r2.left - r.left);
+  EXPECT_NEAR(w2.top - w.top, 100, 1);
+  EXPECT_EQ(w2.top, r2.top);
+  // Minimised: the page is empty, nothing fails, and restoring lays it out again.
+  panel_->Move(200, 0, 0, 0);
+  panel_->Move(200, 0, Px(5385), Px(5805));
+  EXPECT_EQ(ChildRect(web).left, w.left);
+  EXPECT_EQ(ChildRect(readme).top, r.top);
+}
+
+TEST_F(AboutPageWin32Test, MouseClicksOpenTheReadmeBesideTheProgramAndTheWebSite) {
+  const HWND readme = panel_->ReadmeButton()->Window();
+  const HWND web = panel_->WebButton()->Window();
+  SendMessageW(readme, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  SendMessageW(readme, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  Pump();
+  ASSERT_EQ(shell_.opened, std::vector<std::string>{"D:\\Tools\\Quorvel\\readme.txt"});
+  PostMessageW(web, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageW(web, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  Pump();
+  ASSERT_EQ(shell_.opened.size(), 2u);
+  EXPECT_EQ(shell_.opened[1], AboutPage::kWebAddress);
+  // Pressed on a button and released away from it: no click.
+  SendMessageW(web, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  SendMessageW(web, WM_LBUTTONUP, 0, MAKELPARAM(-300, 10));
+  Pump();
+  EXPECT_EQ(shell_.opened.size(), 2u);
+  // The keyboard: Space on the focused button clicks it.
+  SetFocus(readme);
+  SendMessageW(readme, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(readme, WM_CHAR, L' ', 0);
+  SendMessageW(readme, WM_KEYUP, VK_SPACE, 0);
+  Pump();
+  ASSERT_EQ(shell_.opened.size(), 3u);
+  EXPECT_EQ(shell_.opened[2], "D:\\Tools\\Quorvel\\readme.txt");
+}
+
+TEST_F(AboutPageWin32Test, PaintsPictureRuleAndNameOnWhite) {
+  ASSERT_NE(panel_->Picture(), nullptr);
+  EXPECT_EQ(panel_->Picture()->Width(), 184);
+  EXPECT_EQ(panel_->Picture()->Height(), 87);
+  RECT pr{};
+  GetClientRect(panel_->Window(), &pr);
+  auto shot = DibRaster::Create(pr.right, pr.bottom, DibRaster::Primitives::Gdi, Rgb(1, 2, 3));
+  ASSERT_NE(shot, nullptr);
+  SendMessageW(panel_->Window(), WM_PRINT, reinterpret_cast<WPARAM>(shot->Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const int ruleY = Px(1350);
+  EXPECT_EQ(shot->Pixel(0, 0), Rgb(97, 167, 231));                 // the picture's light corner
+  EXPECT_EQ(shot->Pixel(Px(240), ruleY), Rgb(97, 167, 231));       // the rule from its left end ...
+  EXPECT_EQ(shot->Pixel(pr.right - Px(240), ruleY), Rgb(97, 167, 231));  // ... to its right end
+  EXPECT_EQ(shot->Pixel(pr.right - Px(240) + 1, ruleY), Rgb(255, 255, 255));
+  EXPECT_EQ(shot->Pixel(Px(240) - 1, ruleY), Rgb(255, 255, 255));
+  EXPECT_EQ(shot->Pixel(pr.right - 2, Px(3000)), Rgb(255, 255, 255));
+  int dark = 0;
+  for (int y = Px(1410); y < Px(1410 + 195); ++y)
+    for (int x = Px(270); x < Px(270 + 1995); ++x) dark += shot->Pixel(x, y) != Rgb(255, 255, 255) ? 1 : 0;
+  EXPECT_GT(dark, 50);  // the product name is lettered there
+  // A page too narrow for the rule leaves one point of it at its left end.
+  panel_->Move(200, 0, Px(400), Px(5805));
+  shot->Clear(Rgb(1, 2, 3));
+  SendMessageW(panel_->Window(), WM_PRINT, reinterpret_cast<WPARAM>(shot->Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  EXPECT_EQ(shot->Pixel(Px(240), ruleY), Rgb(97, 167, 231));
+  EXPECT_EQ(shot->Pixel(Px(240) + 1, ruleY), Rgb(255, 255, 255));
+}
+
+TEST(AboutPageWin32Lifetime, SurvivesItsParentBeingDestroyedFirst) {
+  RecordingShell shell;
+  AboutPage page(shell, kAppPath);
+  auto parent = std::make_unique<Parent>();
+  auto panel = AboutPageWin32::Create(parent->get(), 5, page);
+  ASSERT_NE(panel, nullptr);
+  const HWND button = panel->ReadmeButton()->Window();
+  parent.reset();
+  EXPECT_EQ(panel->Window(), nullptr);
+  EXPECT_FALSE(IsWindow(button));
+  panel->Show();
+  panel->Move(0, 0, 100, 100);
+  panel.reset();
+  EXPECT_TRUE(shell.opened.empty());
+}
+
+}  // namespace
+}  // namespace kqm
