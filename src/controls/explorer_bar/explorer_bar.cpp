@@ -126,7 +126,7 @@ std::vector<ExplorerBarGroupLayout> ExplorerBar::Layout() const {
   const int iconRise = std::max(0, m.groupIconSize - m.headerHeight);
   std::vector<ExplorerBarGroupLayout> layout;
   layout.reserve(groups_.Count());
-  int y = m.margin + iconRise;
+  int y = m.margin + iconRise - scroll_;
   for (std::size_t g = 0; g < groups_.Count(); ++g) {
     const ExplorerBarGroup& group = groups_.Item(g);
     ExplorerBarGroupLayout entry;
@@ -150,6 +150,36 @@ std::vector<ExplorerBarGroupLayout> ExplorerBar::Layout() const {
     layout.push_back(std::move(entry));
   }
   return layout;
+}
+
+int ExplorerBar::ContentHeight() const {
+  const auto layout = Layout();
+  return layout.empty() ? 0 : layout.back().body.bottom + metrics_.margin + scroll_;
+}
+
+void ExplorerBar::SetScrollOffset(int offset) {
+  const int clamped = std::clamp(offset, 0, MaxScrollOffset());
+  if (clamped == scroll_) return;
+  scroll_ = clamped;
+  if (pointer_) {
+    const ExplorerBarHit hit = HitTest(pointer_->first, pointer_->second);
+    hover_ = hit.kind == ExplorerBarHit::Kind::None ? std::nullopt : std::optional<ExplorerBarHit>(hit);
+  }
+  Changed();
+}
+
+void ExplorerBar::MouseWheel(int delta) {
+  constexpr int kNotch = 120;
+  wheelRest_ += delta;
+  const int notches = wheelRest_ / kNotch;
+  wheelRest_ -= notches * kNotch;
+  if (notches != 0) SetScrollOffset(scroll_ - notches * 3 * metrics_.itemHeight);
+}
+
+void ExplorerBar::ScrollIntoView(const ExplorerBarHit& hit) {
+  const PixelRect r = ItemRect(hit.group, hit.item);
+  if (r.bottom > height_) SetScrollOffset(scroll_ + r.bottom - height_ + metrics_.bodyPadding);
+  if (r.top < 0) SetScrollOffset(scroll_ + r.top - metrics_.bodyPadding);
 }
 
 ExplorerBarHit ExplorerBar::HitTest(int x, int y) const {
@@ -201,11 +231,15 @@ void ExplorerBar::SetHover(std::optional<ExplorerBarHit> hover) {
 }
 
 void ExplorerBar::MouseMove(int x, int y) {
+  pointer_ = {x, y};
   const ExplorerBarHit hit = HitTest(x, y);
   SetHover(hit.kind == ExplorerBarHit::Kind::None ? std::nullopt : std::optional<ExplorerBarHit>(hit));
 }
 
-void ExplorerBar::MouseLeave() { SetHover(std::nullopt); }
+void ExplorerBar::MouseLeave() {
+  pointer_.reset();
+  SetHover(std::nullopt);
+}
 
 void ExplorerBar::MouseDown(int x, int y) {
   const ExplorerBarHit hit = HitTest(x, y);
@@ -254,6 +288,7 @@ bool ExplorerBar::KeyDown(ExplorerBarKey key) {
     focused_ = next;
     Changed();
   }
+  ScrollIntoView(*next);
   return true;
 }
 
@@ -283,6 +318,7 @@ void ExplorerBar::ForgetHidden() {
 
 void ExplorerBar::Changed() {
   ForgetHidden();
+  scroll_ = std::clamp(scroll_, 0, MaxScrollOffset());
   if (redraw_ && invalidate_) invalidate_();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -6,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/raster.h"
@@ -193,6 +195,15 @@ class ExplorerBar {
   // Rectangle of an item, or empty when it is hidden or does not exist.
   PixelRect ItemRect(int group, int item) const;
 
+  // Vertical scrolling when the groups are taller than the client area: the content's full height, how far
+  // it is scrolled (0 at the top, at most MaxScrollOffset()), and moving it (clamped to that range).
+  int ContentHeight() const;
+  int MaxScrollOffset() const { return std::max(0, ContentHeight() - height_); }
+  int ScrollOffset() const { return scroll_; }
+  void SetScrollOffset(int offset);
+  // A wheel turn in the platform's units (120 per notch, positive away from the user) scrolls three rows per notch.
+  void MouseWheel(int delta);
+
   // Raised once per click (mouse or keyboard) with the clicked item.
   void OnItemClick(std::function<void(ExplorerBarItem&)> handler) { itemClick_ = std::move(handler); }
   // Called when something visible changed and redraw is on (the host invalidates its window).
@@ -221,6 +232,7 @@ class ExplorerBar {
 
  private:
   std::vector<ExplorerBarHit> VisibleItems() const;
+  void ScrollIntoView(const ExplorerBarHit& hit);
   void SetHover(std::optional<ExplorerBarHit> hover);
   void Click(const ExplorerBarHit& hit);
   void ForgetHidden();
@@ -243,6 +255,9 @@ class ExplorerBar {
   std::optional<ExplorerBarHit> pressed_;
   std::optional<ExplorerBarHit> focused_;
   bool hasFocus_ = false;
+  int scroll_ = 0;
+  std::optional<std::pair<int, int>> pointer_;
+  int wheelRest_ = 0;
 };
 
 }  // namespace kqm

@@ -176,9 +176,9 @@ TEST_F(ExplorerBarHostTest, IsAChildWindowOfItsOwnClassSizedInTwips) {
   EXPECT_EQ(ExplorerBarHost::FromWindow(parent.get()), nullptr);
   EXPECT_EQ(host->Bar().ClientWidth(), kWidth);
   EXPECT_EQ(host->Bar().Width(), kWidth * host->Bar().TwipsPerPixel());
-  MoveWindow(w, 0, 0, 250, 300, FALSE);
+  MoveWindow(w, 0, 0, 250, kHeight + 20, FALSE);
   EXPECT_EQ(host->Bar().ClientWidth(), 250);
-  EXPECT_EQ(host->Bar().ClientHeight(), 300);
+  EXPECT_EQ(host->Bar().ClientHeight(), kHeight + 20);
   EXPECT_EQ(host->Bar().Width(), 250 * host->Bar().TwipsPerPixel());
 }
 
@@ -294,6 +294,37 @@ TEST(ExplorerBarHostRedraw, RedrawOffLeavesNoRepaintPending) {
   EXPECT_TRUE(GetUpdateRect(w, nullptr, FALSE));
   Pump();
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+}
+
+TEST_F(ExplorerBarHostTest, ScrollBarAndWheelAppearOnlyWhenTheGroupsDoNotFit) {
+  const HWND w = host->Window();
+  const auto scrollBarShown = [w] { return (GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL) != 0; };
+  EXPECT_FALSE(scrollBarShown());
+  MoveWindow(w, 0, 0, kWidth, 200, FALSE);
+  EXPECT_TRUE(scrollBarShown());
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_EQ(host->Bar().ClientWidth(), client.right);
+  EXPECT_LT(client.right, kWidth);
+  SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(host->Bar().ScrollOffset(), 3 * host->Bar().Metrics().itemHeight);
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
+  ASSERT_TRUE(GetScrollInfo(w, SB_VERT, &info));
+  EXPECT_EQ(info.nPos, host->Bar().ScrollOffset());
+  EXPECT_EQ(info.nMax + 1, host->Bar().ContentHeight());
+  EXPECT_EQ(static_cast<int>(info.nPage), client.bottom);
+  SendMessageW(w, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(host->Bar().ScrollOffset(), host->Bar().MaxScrollOffset());
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Center(2, 0));
+  SendMessageW(w, WM_LBUTTONUP, 0, Center(2, 0));
+  EXPECT_EQ(log.keys, (Keys{"HELP"}));
+  SendMessageW(w, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(host->Bar().ScrollOffset(), host->Bar().MaxScrollOffset() - host->Bar().Metrics().itemHeight);
+  MoveWindow(w, 0, 0, kWidth, kHeight, FALSE);
+  EXPECT_FALSE(scrollBarShown());
+  EXPECT_EQ(host->Bar().ScrollOffset(), 0);
 }
 
 TEST_F(ExplorerBarHostTest, OutlivesItsParentWindowSafely) {

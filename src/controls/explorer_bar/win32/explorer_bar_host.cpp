@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/dib_raster.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -99,7 +101,9 @@ std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, in
   auto host = std::make_unique<ExplorerBarHost>(Key{});
   ExplorerBarHost* self = host.get();
   host->bar_.OnInvalidate([self] {
-    if (self->hwnd_) InvalidateRect(self->hwnd_, nullptr, FALSE);
+    if (!self->hwnd_) return;
+    self->SyncScrollBar();
+    InvalidateRect(self->hwnd_, nullptr, FALSE);
   });
   if (const HDC screen = GetDC(nullptr)) {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
@@ -169,6 +173,12 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       bar_.MouseMove(x, y);
       return 0;
+    case WM_MOUSEWHEEL:
+      bar_.MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_VSCROLL:
+      Scroll(LOWORD(wParam));
+      return 0;
     case WM_MOUSELEAVE:
       tracking_ = false;
       bar_.MouseLeave();
@@ -220,6 +230,43 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void ExplorerBarHost::SyncScrollBar() {
+  // Showing or hiding the scroll bar resizes the client area, which comes back here through WM_SIZE.
+  if (syncing_) return;
+  syncing_ = true;
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMax = std::max(0, bar_.ContentHeight() - 1);
+  info.nPage = static_cast<UINT>(bar_.ClientHeight());
+  info.nPos = bar_.ScrollOffset();
+  SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+  syncing_ = false;
+}
+
+void ExplorerBarHost::Scroll(WORD request) {
+  const int offset = bar_.ScrollOffset();
+  const int line = bar_.Metrics().itemHeight;
+  const int page = std::max(line, bar_.ClientHeight() - line);
+  switch (request) {
+    case SB_LINEUP: bar_.SetScrollOffset(offset - line); break;
+    case SB_LINEDOWN: bar_.SetScrollOffset(offset + line); break;
+    case SB_PAGEUP: bar_.SetScrollOffset(offset - page); break;
+    case SB_PAGEDOWN: bar_.SetScrollOffset(offset + page); break;
+    case SB_TOP: bar_.SetScrollOffset(0); break;
+    case SB_BOTTOM: bar_.SetScrollOffset(bar_.MaxScrollOffset()); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      if (GetScrollInfo(hwnd_, SB_VERT, &info)) bar_.SetScrollOffset(info.nTrackPos);
+      break;
+    }
+    default: break;
+  }
 }
 
 void ExplorerBarHost::Paint(HDC target, const RECT& clip) {

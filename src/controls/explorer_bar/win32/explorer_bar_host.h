@@ -41,10 +41,13 @@ class ExplorerBarHost final {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& clip);
+  void SyncScrollBar();
+  void Scroll(WORD request);
 
   HWND hwnd_ = nullptr;
   ExplorerBar bar_;
   bool tracking_ = false;
+  bool syncing_ = false;
 };
 
 }  // namespace kqm
