@@ -11,3 +11,8 @@ if(KQM_WIN32 AND TARGET kqm_skin_button_win32)
             ${CMAKE_SOURCE_DIR}/src/ui/main_window/win32/about_page_win32.cpp
     LIBS kqm_fileinfo kqm_skin_button_win32)
 endif()
+# The Readme.txt button opens the read-me beside the program: the build must have put it there.
+if(NOT KQM_FUZZ)
+  add_test(NAME AboutPageReadme.SitsBesideTheProgram
+           COMMAND ${CMAKE_COMMAND} -E compare_files ${CMAKE_SOURCE_DIR}/res/readme.txt ${CMAKE_BINARY_DIR}/readme.txt)
+endif()
