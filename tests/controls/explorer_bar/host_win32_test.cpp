@@ -226,6 +226,22 @@ TEST_F(ExplorerBarHostTest, FocusFollowsTheWindowFocus) {
   SetFocus(bar->Window());
   if (GetFocus() != bar->Window()) GTEST_SKIP() << "this desktop gives no keyboard focus";
   EXPECT_TRUE(bar->Bar().HasFocus());
+  test::FillNavigation(bar->Bar());
+  SendMessageW(bar->Window(), WM_KEYDOWN, VK_DOWN, 1);
+  const PixelRect r = bar->Bar().ItemRect(0, 0);
+  const auto framed = [&] {
+    const Capture image(bar->Window(), kWidth, kHeight);
+    int dots = 0;
+    for (int x = r.left; x < r.right; ++x) dots += image.At(x, r.top) != image.At(x, r.top + 1) ? 1 : 0;
+    return dots;
+  };
+  SendMessageW(shown.get(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  EXPECT_GT(framed(), (r.right - r.left) / 4);  // the dotted focus rectangle
+  SendMessageW(shown.get(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  // Where the system keeps keyboard cues on (Wine does), the window refuses to hide them.
+  if (SendMessageW(bar->Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) {
+    EXPECT_EQ(framed(), 0);  // a mouse user sees no focus cue
+  }
   SetFocus(nullptr);
   EXPECT_FALSE(bar->Bar().HasFocus());
 }

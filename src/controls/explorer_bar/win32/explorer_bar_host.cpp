@@ -199,6 +199,9 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case WM_UPDATEUISTATE:
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
     case WM_SETFOCUS:
       bar_.SetHasFocus(true);
       return 0;
@@ -289,6 +292,9 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
   const auto groupImages = reinterpret_cast<HIMAGELIST>(bar_.GroupImageList());
   const auto itemImages = reinterpret_cast<HIMAGELIST>(bar_.ItemImageList());
   const ExplorerBarMetrics& m = bar_.Metrics();
+  // Focus cues follow the window's keyboard-cue state: hidden for a user who has only used the mouse.
+  const bool showFocus =
+      bar_.HasFocus() && (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
   const auto layout = bar_.Layout();
   for (std::size_t g = 0; g < layout.size(); ++g) {
     const ExplorerBarGroup& group = bar_.Groups().Item(g);
@@ -329,7 +335,7 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
       }
       const Selected font(dc.get(), hot ? hotFont.get() : plainFont.get());
       DrawCaption(dc.get(), item.DisplayText(), text, hot ? kItemHotText : kItemText);
-      if (bar_.HasFocus() && bar_.FocusedItem() == hit) {
+      if (showFocus && bar_.FocusedItem() == hit) {
         const RECT focus = ToRect(r);
         SetTextColor(dc.get(), RGB(0, 0, 0));
         SetBkColor(dc.get(), RGB(255, 255, 255));
