@@ -123,7 +123,7 @@ AboutPageWin32::~AboutPageWin32() {
 
 void AboutPageWin32::Show() {
   if (!hwnd_) return;
-  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void AboutPageWin32::Hide() {

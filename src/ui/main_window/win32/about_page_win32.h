@@ -24,6 +24,7 @@ class AboutPageWin32 {
   AboutPageWin32(const AboutPageWin32&) = delete;
   AboutPageWin32& operator=(const AboutPageWin32&) = delete;
 
+  // The panel window; null once it has been destroyed (with its parent, for instance).
   HWND Window() const { return hwnd_; }
   // Shows the panel in front of its siblings.
   void Show();
@@ -33,6 +34,7 @@ class AboutPageWin32 {
   // For the container's message loop: Alt+access keys reach the page's buttons. True when consumed.
   static bool TranslateAccessKey(const MSG& msg) { return SkinButtonHost::TranslateAccessKey(msg); }
 
+  // The hosts of the "Readme.txt" and "Website" buttons, and the page logic they report their clicks to.
   SkinButtonHost* ReadmeButton() const { return readme_.get(); }
   SkinButtonHost* WebButton() const { return web_.get(); }
   AboutPage& Page() const { return page_; }
