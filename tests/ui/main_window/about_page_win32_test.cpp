@@ -168,9 +168,6 @@ TEST_F(AboutPageWin32Test, PanelHoldsBothButtonsInTabOrderWithTheirCaptionsAndSe
   EXPECT_EQ(GetNextDlgTabItem(panel, readme->Window(), FALSE), web->Window());
   for (SkinButtonHost* b : {web, readme}) {
     EXPECT_EQ(b->Button().ButtonType(), sknButtonType::btRoundedGradient);
-    EXPECT_EQ(b->Button().BackColor(), Rgb(212, 208, 200));
-    EXPECT_EQ(b->Button().MousePointer(), 1);
-    EXPECT_EQ(b->Button().Font().name, "MS Sans Serif");
     // The buttons see the page's white as their container's colour.
     EXPECT_EQ(b->ContainerBackColor(), Rgb(255, 255, 255));
     EXPECT_TRUE(IsWindowVisible(b->Window()));
@@ -238,7 +235,6 @@ TEST_F(AboutPageWin32Test, MouseClicksOpenTheReadmeBesideTheProgramAndTheWebSite
 TEST_F(AboutPageWin32Test, PaintsPictureRuleAndNameOnWhite) {
   ASSERT_NE(panel_->Picture(), nullptr);
   EXPECT_EQ(panel_->Picture()->Width(), 184);
-  EXPECT_EQ(panel_->Picture()->Height(), 87);
   RECT pr{};
   GetClientRect(panel_->Window(), &pr);
   auto shot = DibRaster::Create(pr.right, pr.bottom, DibRaster::Primitives::Gdi, Rgb(1, 2, 3));
