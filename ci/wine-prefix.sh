@@ -9,7 +9,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   DISPLAY= wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 fi
-[ -f "$WINEPREFIX/.kqm-prepared" ] && exit 0
+[ -f "$WINEPREFIX/.kqm-prepared-2" ] && exit 0
 # Debian's Wine does not look in /usr/share/wine/fonts: copy its fonts into the prefix
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -17,5 +17,7 @@ cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/nu
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 # A crashing program must not open the debugger's dialog (it would block forever)
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+# A new prefix opens .txt files with nothing; give them the text-file class as Windows does (Notepad)
+wine reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
 wineserver -w
-touch "$WINEPREFIX/.kqm-prepared"
+touch "$WINEPREFIX/.kqm-prepared-2"
