@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,15 @@ class MainWindowView {
   virtual void Show() = 0;
   virtual void Hide() = 0;
   virtual void Destroy() = 0;
+  // The client area's current size in twips (0 by 0 while minimised).
+  virtual int32_t ClientWidth() const = 0;
+  virtual int32_t ClientHeight() const = 0;
+  // Sets the one handler run whenever the client area changes size, the first display included.
+  virtual void OnResize(std::function<void()> handler) = 0;
+  // A modal OK message box owned by the window; returns when the user closes it.
+  virtual void MessageBoxOk(const std::string& title, const std::string& text) = 0;
+  // The platform's handle of the window (0 before Create), as an owner for dialogs.
+  virtual std::intptr_t NativeHandle() const = 0;
 };
 
 }  // namespace kqm

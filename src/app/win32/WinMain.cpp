@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstdlib>
+
 #include "app/basMain.h"
 #include "engine/clsStartUp.h"
 #include "platform/win32/win32_file_system.h"
@@ -11,6 +13,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "ui/main_window/frmMain.h"
+#include "ui/main_window/win32/main_window_controls_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -22,19 +25,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kqm::Win32FileSystem fileSystem;
   kqm::Win32Shell shell;
   kqm::Win32MainWindowView view;
+  kqm::MainWindowControlsWin32 controls;
   kqm::AppFactories factories;
   factories.engine = [&](kqm::basMain& app) {
     return std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
                                             app.sDisabledPath());
   };
-  factories.mainWindow = [&](kqm::basMain& app) { return std::make_unique<kqm::frmMain>(view, app); };
+  factories.mainWindow = [&](kqm::basMain& app) { return std::make_unique<kqm::frmMain>(view, controls, app, shell);
+  };
   kqm::basMain app(process, std::move(factories));
   app.Main();
   if (!app.MainWindowShown()) return 0;
+  // Scripts that drive the program read where its controls are from this file.
+  if (const wchar_t* layoutLog = _wgetenv(L"KQM_UI_LAYOUT_LOG"); layoutLog && *layoutLog)
+    controls.WriteScreenLayout(layoutLog);
 
   // The program ends in EndApp, when the main window is closed.
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (kqm::AboutPageWin32::TranslateAccessKey(msg)) continue;
     if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "platform/text.h"
+#include "platform/win32/win32_list_view.h"
+#include "platform/win32/win32_wide_text.h"
 
 namespace kqm {
 
@@ -22,6 +24,15 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
     self->onUnload_();  // the unload handler ends the process
     return 0;
   }
+  if (msg == WM_SIZE && self && self->onResize_) {
+    if (std::function<void()> handler = self->onResize_) handler();
+    return 0;
+  }
+  if (msg == WM_NOTIFY) {
+    // Controls learn of their own notifications (the list of its tick changes) from this reflection.
+    Win32ListView::ReflectNotify(wParam, lParam);
+    return 0;
+  }
   if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -35,18 +46,21 @@ void Win32MainWindowView::Create(int clientWidthTwips, int clientHeightTwips, st
   wc.lpfnWndProc = reinterpret_cast<WNDPROC>(&WndProc);
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);  // a second registration fails harmlessly
 
   const HDC screen = GetDC(nullptr);
-  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+  const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  RECT r{0, 0, MulDiv(clientWidthTwips, dpiX, 1440), MulDiv(clientHeightTwips, dpiY, 1440)};
+  RECT r{0, 0, MulDiv(clientWidthTwips, dpi_, 1440), MulDiv(clientHeightTwips, dpiY, 1440)};
+  // WS_EX_CONTROLPARENT lets the dialog manager in the message loop move the focus with Tab among the controls.
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  AdjustWindowRectEx(&r, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(0, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+  const DWORD exStyle = WS_EX_CONTROLPARENT;
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                           r.bottom - r.top, nullptr, nullptr, instance, this);
 }
 
@@ -71,6 +85,24 @@ void Win32MainWindowView::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 void Win32MainWindowView::Destroy() {
   if (hwnd_) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
+}
+
+int32_t Win32MainWindowView::ToTwips(int pixels) const { return MulDiv(pixels, 1440, dpi_); }
+
+int32_t Win32MainWindowView::ClientWidth() const {
+  RECT r{};
+  if (hwnd_) GetClientRect(hwnd_, &r);
+  return ToTwips(r.right);
+}
+
+int32_t Win32MainWindowView::ClientHeight() const {
+  RECT r{};
+  if (hwnd_) GetClientRect(hwnd_, &r);
+  return ToTwips(r.bottom);
+}
+
+void Win32MainWindowView::MessageBoxOk(const std::string& title, const std::string& text) {
+  MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK);
 }
 
 }  // namespace kqm

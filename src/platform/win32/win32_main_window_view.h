@@ -5,7 +5,7 @@ struct HWND__;
 
 namespace kqm {
 
-// The main window as a real top-level Win32 window.
+// The main window as a real top-level Win32 window with a white client area.
 class Win32MainWindowView final : public MainWindowView {
  public:
   ~Win32MainWindowView() override;
@@ -15,12 +15,20 @@ class Win32MainWindowView final : public MainWindowView {
   void Show() override;
   void Hide() override;
   void Destroy() override;
+  int32_t ClientWidth() const override;
+  int32_t ClientHeight() const override;
+  void OnResize(std::function<void()> handler) override { onResize_ = std::move(handler); }
+  void MessageBoxOk(const std::string& title, const std::string& text) override;
+  std::intptr_t NativeHandle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
   HWND__* Handle() const { return hwnd_; }
 
  private:
   static intptr_t __stdcall WndProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
+  int32_t ToTwips(int pixels) const;
   HWND__* hwnd_ = nullptr;
+  int dpi_ = 96;
   std::function<void()> onUnload_;
+  std::function<void()> onResize_;
 };
 
 }  // namespace kqm

@@ -1,17 +1,34 @@
 #pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "app/basMain.h"
 #include "app/main_window.h"
 #include "platform/main_window_view.h"
+#include "ui/main_window/about_page.h"
+#include "ui/main_window/main_window_controls.h"
 
 namespace kqm {
 
-// The program's main window: its load handler sets the caption; closing it ends the program.
+class clsStartUp;
+class ListItem;
+class ListView;
+class Shell;
+
+// The program's main window: the navigation bar on the left, the list of startup entries (or the About page)
+// on the right. Its load handler sets the caption and builds the bar; closing it ends the program. It decides
+// and delegates: startup entries are read and moved only by the engine, files are opened only by the shell.
 class frmMain : public MainWindow {
  public:
   static constexpr int kClientWidthTwips = 8625;
   static constexpr int kClientHeightTwips = 6270;
+  static constexpr int32_t kHeaderHeightTwips = 255;
+  static constexpr int32_t kListTopTwips = 270;
 
-  frmMain(MainWindowView& view, basMain& app);
+  // The view, the controls and the shell must outlive the window.
+  frmMain(MainWindowView& view, MainWindowControls& controls, basMain& app, Shell& shell);
 
   void Load() override;
   void Show() override;
@@ -19,10 +36,35 @@ class frmMain : public MainWindow {
   void Unload() override;
   // The unload handler: the user closed the window.
   void Form_Unload();
+  // Builds the navigation bar's groups and items.
+  void CreateExBar();
+  // Lays out the right-hand side for the current client size.
+  void Form_Resize();
+  // A click on the navigation item with this key (compared exactly).
+  void exBar_ItemClick(const std::string& key);
+  // The tick of `row` has changed; its Checked holds the new state.
+  void lstItems_ItemCheck(ListItem& row);
+
+  // True while the About page is shown instead of the list.
+  bool AboutMode() const { return aboutMode_; }
+  // The text of the box shown when a tick change could not move the entry named `name`.
+  static std::string NotMovedMessage(const std::string& name, bool toEnable);
+  // Text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt when it is not one.
+  static std::optional<int32_t> ToInt32(const std::string& text);
 
  private:
+  void ShowListMode();
+  void ShowAboutMode();
+  void LoadLocation(const std::function<void(clsStartUp&, ListView&)>& load);
+  bool MoveEntry(ListItem& row, bool toEnable);
+
   MainWindowView& view_;
+  MainWindowControls& controls_;
   basMain& app_;
+  Shell& shell_;
+  AboutPage about_;
+  bool aboutMode_ = false;
+  bool ignoreTicks_ = false;
 };
 
 }  // namespace kqm

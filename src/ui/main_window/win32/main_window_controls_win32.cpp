@@ -1,0 +1,270 @@
+#include "ui/main_window/win32/main_window_controls_win32.h"
+
+#include <cstdio>
+#include <functional>
+
+#include "platform/main_window_view.h"
+#include "platform/win32/dib_raster.h"
+#include "platform/win32/win32_wide_text.h"
+
+namespace kqm {
+
+namespace {
+
+constexpr COLORREF kMaskColour = RGB(255, 0, 255);
+constexpr COLORREF kHeaderColour = RGB(97, 167, 231);
+constexpr wchar_t kPanelClassName[] = L"KestrumQuorvelManager.Panel";
+enum ControlId { kBarId = 100, kListId = 101, kHeaderId = 102, kAboutId = 105 };
+
+// Draws `count` square icons of `size` pixels with `draw(dc, index, size)` on the mask colour.
+UniqueImageList MakeIcons(int size, int count, const std::function<void(HDC, int, int)>& draw) {
+  UniqueImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0));
+  if (!list) return list;
+  for (int i = 0; i < count; ++i) {
+    std::unique_ptr<DibRaster> surface = DibRaster::Create(size, size, DibRaster::Primitives::Gdi);
+    if (!surface) continue;
+    const HDC dc = surface->Dc();
+    UniqueBrush mask(CreateSolidBrush(kMaskColour));
+    RECT all{0, 0, size, size};
+    FillRect(dc, &all, mask.get());
+    draw(dc, i, size);
+    GdiFlush();
+    // The image list copies the bitmap; it must not stay selected into the surface's context meanwhile.
+    UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(surface->Bitmap(), IMAGE_BITMAP, size, size, 0)));
+    ImageList_AddMasked(list.get(), copy.get(), kMaskColour);
+  }
+  return list;
+}
+
+void Shape(HDC dc, COLORREF fill, COLORREF edge, const std::function<void()>& draw) {
+  UniqueBrush brush(CreateSolidBrush(fill));
+  UniquePen pen(CreatePen(PS_SOLID, 1, edge));
+  const HGDIOBJ oldBrush = SelectObject(dc, brush.get());
+  const HGDIOBJ oldPen = SelectObject(dc, pen.get());
+  draw();
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+void Stroke(HDC dc, COLORREF colour, int width, std::initializer_list<POINT> points) {
+  UniquePen pen(CreatePen(PS_SOLID, width, colour));
+  const HGDIOBJ old = SelectObject(dc, pen.get());
+  Polyline(dc, points.begin(), static_cast<int>(points.size()));
+  SelectObject(dc, old);
+}
+
+// One 16-pixel motif scaled by `s` (1 for 16 pixels, 2 for 32): a registry stack, a folder, a page, a help
+// mark, two spare marks, a disable sign and an enable tick.
+void DrawMotif(HDC dc, int motif, int s) {
+  const auto p = [s](int v) { return v * s; };
+  switch (motif) {
+    case 0:  // three stacked blocks
+      for (int k = 0; k < 3; ++k)
+        Shape(dc, RGB(60, 120, 200), RGB(20, 50, 110), [&] { Rectangle(dc, p(2), p(2 + 4 * k), p(14), p(6 + 4 * k)); });
+      break;
+    case 1:  // folder
+      Shape(dc, RGB(240, 200, 80), RGB(150, 110, 20), [&] {
+        Rectangle(dc, p(1), p(3), p(7), p(6));
+        Rectangle(dc, p(1), p(5), p(15), p(14));
+      });
+      break;
+    case 2:  // page with lines
+      Shape(dc, RGB(255, 255, 255), RGB(90, 90, 90), [&] { Rectangle(dc, p(3), p(1), p(13), p(15)); });
+      for (int k = 0; k < 4; ++k) Stroke(dc, RGB(90, 120, 180), s, {{p(5), p(4 + 3 * k)}, {p(11), p(4 + 3 * k)}});
+      break;
+    case 3:  // help: a blue disc with a white question mark
+      Shape(dc, RGB(40, 110, 210), RGB(20, 60, 140), [&] { Ellipse(dc, p(1), p(1), p(15), p(15)); });
+      Stroke(dc, RGB(255, 255, 255), 2 * s, {{p(6), p(6)}, {p(6), p(4)}, {p(10), p(4)}, {p(10), p(7)}, {p(8), p(8)}, {p(8), p(10)}});
+      Stroke(dc, RGB(255, 255, 255), 2 * s, {{p(8), p(12)}, {p(8), p(13)}});
+      break;
+    case 4:
+    case 5:  // spare: a grey diamond
+      Shape(dc, RGB(170, 170, 170), RGB(90, 90, 90), [&] {
+        const POINT d[4] = {{p(8), p(2)}, {p(14), p(8)}, {p(8), p(14)}, {p(2), p(8)}};
+        Polygon(dc, d, 4);
+      });
+      break;
+    case 6:  // disable: a red disc with a white bar
+      Shape(dc, RGB(210, 40, 40), RGB(130, 20, 20), [&] { Ellipse(dc, p(1), p(1), p(15), p(15)); });
+      Shape(dc, RGB(255, 255, 255), RGB(255, 255, 255), [&] { Rectangle(dc, p(4), p(7), p(12), p(9)); });
+      break;
+    default:  // enable: a green disc with a white tick
+      Shape(dc, RGB(40, 160, 60), RGB(20, 100, 30), [&] { Ellipse(dc, p(1), p(1), p(15), p(15)); });
+      Stroke(dc, RGB(255, 255, 255), 2 * s, {{p(4), p(8)}, {p(7), p(11)}, {p(12), p(5)}});
+      break;
+  }
+}
+
+}  // namespace
+
+UniqueImageList MakeActionIcons() {
+  return MakeIcons(16, 8, [](HDC dc, int index, int) { DrawMotif(dc, index, 1); });
+}
+
+UniqueImageList MakeCategoryIcons() {
+  // Location: the folder; Actions: the tick; Help: the help mark.
+  static constexpr int kMotifs[3] = {1, 7, 3};
+  return MakeIcons(32, 3, [](HDC dc, int index, int) { DrawMotif(dc, kMotifs[index], 2); });
+}
+
+Win32Panel::Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t width, int32_t height,
+                       COLORREF back)
+    : left_(left), top_(top), width_(width), height_(height), back_(back) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kPanelClassName;
+  RegisterClassExW(&wc);  // a second registration fails harmlessly
+  const HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  hwnd_ = CreateWindowExW(0, kPanelClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                          reinterpret_cast<HMENU>(intptr_t{id}), instance, this);
+  Place();
+}
+
+Win32Panel::~Win32Panel() {
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK Win32Panel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  auto* self = reinterpret_cast<Win32Panel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_ERASEBKGND && self) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    UniqueBrush brush(CreateSolidBrush(self->back_));
+    FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
+    return 1;
+  }
+  if (msg == WM_PAINT && self) {
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(hwnd, &ps);
+    const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    for (const Label& label : self->labels_)
+      TextOutW(dc, MulDiv(label.leftTwips, self->dpi_, 1440), MulDiv(label.topTwips, self->dpi_, 1440),
+               label.text.c_str(), static_cast<int>(label.text.size()));
+    SelectObject(dc, oldFont);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void Win32Panel::AddLabel(std::wstring text, int32_t leftTwips, int32_t topTwips) {
+  labels_.push_back({std::move(text), leftTwips, topTwips});
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32Panel::Place() {
+  SetWindowPos(hwnd_, nullptr, MulDiv(left_, dpi_, 1440), MulDiv(top_, dpi_, 1440), MulDiv(width_, dpi_, 1440),
+               MulDiv(height_, dpi_, 1440), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Panel::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHOWNA : SW_HIDE); }
+
+void Win32Panel::ZOrder() { SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+
+void Win32Panel::Left(int32_t twips) {
+  left_ = twips;
+  Place();
+}
+
+void Win32Panel::Width(int32_t twips) {
+  if (twips < 0) return;
+  width_ = twips;
+  Place();
+}
+
+void Win32Panel::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
+  if (width < 0 || height < 0) return;
+  left_ = left, top_ = top, width_ = width, height_ = height;
+  Place();
+}
+
+// The About page's window as a panel of the main window.
+class MainWindowControlsWin32::AboutPanel final : public PanelView {
+ public:
+  AboutPanel(AboutPageWin32& page, int dpi) : page_(page), dpi_(dpi) {}
+  void Visible(bool bVisible) override { bVisible ? page_.Show() : page_.Hide(); }
+  void ZOrder() override {
+    SetWindowPos(page_.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  int32_t Left() const override { return left_; }
+  void Left(int32_t twips) override { Move(twips, top_, width_, height_); }
+  int32_t Width() const override { return width_; }
+  void Width(int32_t twips) override { Move(left_, top_, twips, height_); }
+  int32_t Height() const override { return height_; }
+  void Move(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    if (width < 0 || height < 0) return;
+    left_ = left, top_ = top, width_ = width, height_ = height;
+    page_.Move(Px(left), Px(top), Px(width), Px(height));
+  }
+
+ private:
+  int Px(int32_t twips) const { return MulDiv(twips, dpi_, 1440); }
+  AboutPageWin32& page_;
+  int dpi_;
+  int32_t left_ = 2970, top_ = 0, width_ = 5385, height_ = 5805;
+};
+
+MainWindowControlsWin32::MainWindowControlsWin32() = default;
+
+MainWindowControlsWin32::~MainWindowControlsWin32() = default;
+
+void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
+  parent_ = reinterpret_cast<HWND>(view.NativeHandle());
+  const HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  const auto px = [this](int32_t twips) { return MulDiv(twips, dpi_, 1440); };
+  actions_ = MakeActionIcons();
+  categories_ = MakeCategoryIcons();
+  // Created in tab order: the bar, the list, the header strip, the About page.
+  RegisterExplorerBarClass();
+  bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270));
+  list_ = std::make_unique<Win32ListView>(parent_, kListId, 2940, 270, 4335, 4395, actions_.get());
+  header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, kHeaderColour);
+  header_->AddLabel(L"Application", 60, 30);
+  header_->AddLabel(L"Path", 2100, 30);
+  about_ = AboutPageWin32::Create(parent_, kAboutId, page);
+  aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_);
+}
+
+void MainWindowControlsWin32::DockBar(int32_t clientHeightTwips) {
+  if (!bar_ || clientHeightTwips < 0) return;
+  RECT r;
+  GetWindowRect(bar_->Window(), &r);
+  SetWindowPos(bar_->Window(), nullptr, 0, 0, r.right - r.left, MulDiv(clientHeightTwips, dpi_, 1440),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool MainWindowControlsWin32::WriteScreenLayout(const std::wstring& path) const {
+  FILE* out = _wfopen(path.c_str(), L"w");
+  if (!out) return false;
+  ExplorerBar& bar = bar_->Bar();
+  for (size_t g = 0; g < bar.Groups().Count(); ++g) {
+    const ExplorerBarItems& items = bar.Groups().Item(g).Items();
+    for (size_t i = 0; i < items.Count(); ++i) {
+      const PixelRect rect = bar.ItemRect(static_cast<int>(g), static_cast<int>(i));
+      POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+      ClientToScreen(bar_->Window(), &centre);
+      std::fprintf(out, "item %s %ld %ld\n", items.Item(i).Key().c_str(), centre.x, centre.y);
+    }
+  }
+  RECT r;
+  GetWindowRect(list_->Handle(), &r);
+  std::fprintf(out, "list %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  std::fclose(out);
+  return true;
+}
+
+}  // namespace kqm

@@ -1,0 +1,94 @@
+#pragma once
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/explorer_bar/win32/explorer_bar_host.h"
+#include "platform/unique_handle.h"
+#include "platform/win32/win32_list_view.h"
+#include "ui/main_window/main_window_controls.h"
+#include "ui/main_window/win32/about_page_win32.h"
+
+namespace kqm {
+
+struct ImageListCloser {
+  void operator()(HIMAGELIST h) const { ImageList_Destroy(h); }
+};
+using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListCloser>;
+
+// The program's own icons, drawn in code: eight 16 by 16 item icons and three 32 by 32 group icons.
+UniqueImageList MakeActionIcons();
+UniqueImageList MakeCategoryIcons();
+
+// A child panel with a solid background and white labels; geometry in twips of the parent's client area.
+class Win32Panel final : public PanelView {
+ public:
+  struct Label {
+    std::wstring text;
+    int32_t leftTwips, topTwips;
+  };
+  Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t width, int32_t height, COLORREF back);
+  ~Win32Panel() override;
+  Win32Panel(const Win32Panel&) = delete;
+  Win32Panel& operator=(const Win32Panel&) = delete;
+  // Adds a label drawn in white on a transparent background at the given place (twips).
+  void AddLabel(std::wstring text, int32_t leftTwips, int32_t topTwips);
+
+  void Visible(bool bVisible) override;
+  void ZOrder() override;
+  int32_t Left() const override { return left_; }
+  void Left(int32_t twips) override;
+  int32_t Width() const override { return width_; }
+  void Width(int32_t twips) override;
+  int32_t Height() const override { return height_; }
+  void Move(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  HWND Window() const { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void Place();
+  HWND hwnd_ = nullptr;
+  int dpi_ = 96;
+  int32_t left_, top_, width_, height_;
+  COLORREF back_;
+  std::vector<Label> labels_;
+};
+
+// The main window's controls as real windows: the navigation bar docked left, the report list with tick boxes,
+// the blue header strip with its two labels and the About page panel.
+class MainWindowControlsWin32 final : public MainWindowControls {
+ public:
+  MainWindowControlsWin32();
+  ~MainWindowControlsWin32() override;
+  void Create(MainWindowView& view, AboutPage& page) override;
+  ExplorerBar& exBar() override { return bar_->Bar(); }
+  ListView& lstItems() override { return *list_; }
+  PanelView& picHeader() override { return *header_; }
+  PanelView& picTabAbout() override { return *aboutPanel_; }
+  std::intptr_t imgActions() const override { return reinterpret_cast<std::intptr_t>(actions_.get()); }
+  std::intptr_t imgCat() const override { return reinterpret_cast<std::intptr_t>(categories_.get()); }
+  void DockBar(int32_t clientHeightTwips) override;
+
+  Win32ListView& List() { return *list_; }
+  ExplorerBarHost& BarHost() { return *bar_; }
+  // Writes where each navigation item's centre and the list are on the screen, one per line
+  // ("item <key> <x> <y>", "list <x> <y> <width> <height>"), for scripts that drive the program.
+  bool WriteScreenLayout(const std::wstring& path) const;
+
+ private:
+  class AboutPanel;
+  HWND parent_ = nullptr;
+  int dpi_ = 96;
+  UniqueImageList actions_;
+  UniqueImageList categories_;
+  std::unique_ptr<ExplorerBarHost> bar_;
+  std::unique_ptr<Win32ListView> list_;
+  std::unique_ptr<Win32Panel> header_;
+  std::unique_ptr<AboutPageWin32> about_;
+  std::unique_ptr<PanelView> aboutPanel_;
+};
+
+}  // namespace kqm

@@ -1,0 +1,96 @@
+#!/bin/bash
+# Drives the real QuorvelManager.exe under Wine on a virtual display: a value put in HKCU's Run key shows in the
+# "HKCU\Run" list; unticking its row (Space) moves it into the program's Disabled area of HKLM, and "Enable
+# StartUp Item" moves it back. Checks the registry with `wine reg query`, keeps screenshots, closes the window with
+# Alt+F4 and checks the exit code. Prints "N passed, M failed"; exits non-zero on a failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+exe=${1:-$root/build/mingw/QuorvelManager.exe}
+out=${2:-$root/build/e2e}
+mkdir -p "$out"
+export LANG=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+: "${WINEPREFIX:=$root/build/wineprefix}"
+export WINEPREFIX
+"$root/ci/wine-prefix.sh"
+. "$root/ci/xvfb.sh"
+xvfb_start || { echo "0 passed, 1 failed"; exit 1; }
+
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+store_key='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
+name="kqm-e2e-$$-$RANDOM"
+command='C:\kqm-e2e\never-run.exe /quiet'
+cleanup() {
+  wine reg delete "$run_key" /v "$name" /f >"$out/reg-cleanup.log" 2>&1
+  wine reg delete "$store_key" /v "$name" /f >>"$out/reg-cleanup.log" 2>&1
+  wineserver -k 2>/dev/null; wineserver -w; xvfb_stop
+}
+trap cleanup EXIT
+
+passed=0 failed=0
+check() {  # check <name> <command...>
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "PASS $what"; else failed=$((failed + 1)); echo "FAIL $what"; fi
+}
+has_value() {  # has_value <key>: the test's value is under the key (queried into a file, never a pipe)
+  wine reg query "$1" /v "$name" >"$out/reg-query.log" 2>&1 && grep -q "$name" "$out/reg-query.log"
+}
+eventually() {  # eventually <command...>: true once the command succeeds within about 10 s
+  for _ in $(seq 50); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+lacks_value() { ! has_value "$1"; }
+moved_to_store() { has_value "$store_key" && lacks_value "$run_key"; }
+moved_back() { has_value "$run_key" && lacks_value "$store_key"; }
+click_item() {  # click_item <navigation key>: clicks the bar item where the program says it is
+  local x y
+  read -r x y < <(awk -v k="$1" '{ sub(/\r$/, "") } $1 == "item" && $2 == k {print $3, $4}' "$layout")
+  [ -n "$x" ] && xdotool mousemove "$x" "$y" click 1
+}
+
+wine reg add "$run_key" /v "$name" /t REG_SZ /d "$command" /f >"$out/reg-add.log" 2>&1
+check "test value written to HKCU Run" has_value "$run_key"
+
+layout="$out/layout.txt"
+rm -f "$layout"
+title='Kestrum Quorvel Manager 1.0 Build 45'
+KQM_UI_LAYOUT_LOG="Z:${layout//\//\\}" wine "$exe" >"$out/wine-main-window.log" 2>&1 &
+pid=$!
+wid=$(timeout 60 xdotool search --sync --name "^${title}\$" | head -1)
+check "window appears" test -n "$wid"
+eventually test -s "$layout"
+check "the program reports where its controls are" grep -q '^item HKCUR ' "$layout"
+if [ -n "$wid" ] && [ -s "$layout" ]; then
+  xdotool windowactivate --sync "$wid" >/dev/null 2>&1
+  click_item HKCUR
+  sleep 1
+  # Focus the list on its empty part, select our row by typing its name, then untick it with Space.
+  read -r lx ly lw lh < <(awk '{ sub(/\r$/, "") } $1 == "list" {print $2, $3, $4, $5}' "$layout")
+  xdotool mousemove $((lx + lw / 2)) $((ly + lh - 12)) click 1
+  sleep 0.5
+  xdotool type --delay 40 "$name"
+  sleep 1.5
+  import -window root "$out/main-window-list.png"
+  xdotool key space
+  check "unticking the row moves the value to the Disabled area" eventually moved_to_store
+  import -window root "$out/main-window-unticked.png"
+  check "screenshot saved" test -s "$out/main-window-unticked.png"
+  sleep 0.5
+  click_item ENABLE
+  check "Enable StartUp Item moves it back to HKCU Run" eventually moved_back
+  click_item HELP
+  sleep 0.5
+  import -window root "$out/main-window-about.png"
+  xdotool windowactivate --sync "$wid" >/dev/null 2>&1
+  xdotool key alt+F4
+fi
+ended=0
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || { ended=1; break; }; sleep 0.1; done
+check "closing the window ends the process" test "$ended" -eq 1
+if [ "$ended" -eq 1 ]; then
+  wait "$pid"; code=$?
+  check "exit code is 0" test "$code" -eq 0
+else
+  kill "$pid" 2>/dev/null
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include "app/app_identity.h"
+#include "controls/explorer_bar/explorer_bar.h"
+#include "engine/clsStartUp.h"
+#include "platform/substitute/failing_registry.h"
+#include "platform/substitute/memory_list_view.h"
+#include "platform/substitute/memory_registry.h"
+#include "platform/substitute/posix_file_system.h"
+#include "platform/substitute/recording_process.h"
+#include "platform/substitute/substitute_shell.h"
+#include "reg_helpers.h"
+#include "ui/main_window/frmMain.h"
+
+namespace kqm {
+namespace {
+
+using test::kRunKey;
+using test::kStore;
+
+struct FakeView : MainWindowView {
+  void Create(int w, int h, std::function<void()> onUnload) override {
+    created = true, width = w, height = h, unload = std::move(onUnload);
+  }
+  void SetCaption(const std::string& c) override { caption = c; }
+  std::string Caption() const override { return caption; }
+  void Show() override { shown = true; }
+  void Hide() override { shown = false; }
+  void Destroy() override { created = false; }
+  int32_t ClientWidth() const override { return width; }
+  int32_t ClientHeight() const override { return height; }
+  void OnResize(std::function<void()> handler) override { resize = std::move(handler); }
+  void MessageBoxOk(const std::string& title, const std::string& text) override { boxes.push_back({title, text}); }
+  std::intptr_t NativeHandle() const override { return created ? 0x1234 : 0; }
+
+  // The user sizes the window: the client area becomes w by h twips.
+  void SizeTo(int32_t w, int32_t h) {
+    width = w, height = h;
+    if (resize) resize();
+  }
+
+  bool created = false, shown = false;
+  int32_t width = 0, height = 0;
+  std::string caption;
+  std::function<void()> unload, resize;
+  std::vector<RecordingProcess::Box> boxes;
+};
+
+// Records the order of visibility and z-order changes of every control it hands out.
+struct FakePanel : PanelView {
+  FakePanel(std::string name, std::vector<std::string>& log, int32_t l, int32_t t, int32_t w, int32_t h)
+      : name(std::move(name)), log(log), left(l), top(t), width(w), height(h) {}
+  void Visible(bool b) override {
+    visible = b;
+    log.push_back(name + (b ? " shown" : " hidden"));
+  }
+  void ZOrder() override { log.push_back(name + " to front"); }
+  int32_t Left() const override { return left; }
+  void Left(int32_t t) override { left = t; }
+  int32_t Width() const override { return width; }
+  void Width(int32_t t) override {
+    if (t >= 0) width = t;
+  }
+  int32_t Height() const override { return height; }
+  void Move(int32_t l, int32_t t, int32_t w, int32_t h) override {
+    if (w < 0 || h < 0) return;
+    left = l, top = t, width = w, height = h;
+  }
+  std::string name;
+  std::vector<std::string>& log;
+  bool visible = true;
+  int32_t left, top, width, height;
+};
+
+struct FakeControls : MainWindowControls {
+  void Create(MainWindowView&, AboutPage& p) override { page = &p; }
+  ExplorerBar& exBar() override { return bar; }
+  ListView& lstItems() override { return list; }
+  PanelView& picHeader() override { return header; }
+  PanelView& picTabAbout() override { return about; }
+  std::intptr_t imgActions() const override { return 71; }
+  std::intptr_t imgCat() const override { return 72; }
+  void DockBar(int32_t h) override { dockedHeight = h; }
+
+  // Clicks the bar item with this key, as the user would.
+  void Click(const std::string& key) {
+    for (size_t g = 0; g < bar.Groups().Count(); ++g)
+      for (size_t i = 0; i < bar.Groups().Item(g).Items().Count(); ++i)
+        if (bar.Groups().Item(g).Items().Item(i).Key() == key) {
+          const PixelRect r = bar.ItemRect(static_cast<int>(g), static_cast<int>(i));
+          bar.MouseDown(r.left + 1, r.top + 1);
+          bar.MouseUp(r.left + 1, r.top + 1);
+          return;
+        }
+    ADD_FAILURE() << "no bar item " << key;
+  }
+
+  std::vector<std::string> log;
+  ExplorerBar bar;
+  MemoryListView list;
+  FakePanel header{"header", log, 2970, 0, 4335, 255};
+  FakePanel about{"about", log, 2970, 0, 5385, 5805};
+  AboutPage* page = nullptr;
+  int32_t dockedHeight = -1;
+};
+
+struct Harness {
+  Harness() {
+    AppFactories f;
+    f.engine = [this](basMain& app) {
+      return std::make_unique<clsStartUp>(registry, files, shell, app, app.AppBaseName(), app.sDisabledPath());
+    };
+    f.mainWindow = [this](basMain& app) {
+      auto window = std::make_unique<frmMain>(view, controls, app, shell);
+      form = window.get();
+      return window;
+    };
+    app = std::make_unique<basMain>(process, std::move(f));
+    app->Main();
+  }
+  // A value in HKCU's Run key.
+  void PutRun(const std::string& name, const std::string& command) {
+    ASSERT_TRUE(test::PutText(memory, kHkeyCurrentUser, kRunKey, name, command));
+  }
+  ListItem* Row(const std::string& text) {
+    for (int32_t i = 1; i <= controls.list.Count(); ++i)
+      if (controls.list.Item(i)->Text() == text) return controls.list.Item(i);
+    return nullptr;
+  }
+  int32_t RowIndex(const std::string& text) {
+    for (int32_t i = 1; i <= controls.list.Count(); ++i)
+      if (controls.list.Item(i)->Text() == text) return i;
+    return 0;
+  }
+
+  MemoryRegistry memory;
+  FailingRegistry registry{memory};
+  PosixFileSystem files;
+  SubstituteShell shell{files};
+  RecordingProcess process;
+  FakeView view;
+  FakeControls controls;
+  frmMain* form = nullptr;
+  std::unique_ptr<basMain> app;
+};
+
+std::vector<std::string> BarContent(const ExplorerBar& bar) {
+  std::vector<std::string> out;
+  for (size_t g = 0; g < bar.Groups().Count(); ++g) {
+    const ExplorerBarGroup& group = bar.Groups().Item(g);
+    out.push_back("[" + group.Caption() + "] " + std::to_string(group.IconIndex()) + (group.Special() ? " *" : ""));
+    for (size_t i = 0; i < group.Items().Count(); ++i) {
+      const ExplorerBarItem& item = group.Items().Item(i);
+      out.push_back(item.Key() + " " + item.Caption() + " " + std::to_string(item.IconIndex()));
+    }
+  }
+  return out;
+}
+
+TEST(MainWindow, LoadSetsTheCaptionBuildsTheBarAndShowsAnEmptyList) {
+  Harness h;
+  EXPECT_EQ("Kestrum Quorvel Manager 1.0 Build 45", h.view.caption);
+  EXPECT_TRUE(h.view.shown);
+  EXPECT_EQ(8625, h.view.width);
+  EXPECT_EQ(6270, h.view.height);
+  EXPECT_EQ((std::vector<std::string>{
+                "[Location] 0 *", "HKLMR HKLM\\Run 0", "HKLMRO HKLM\\Run Once 0", "HKLMS HKLM\\Run Services 0",
+                "HKCUR HKCU\\Run 0", "HKCURO HKCU\\Run Once 0", "USER User StartUp Folder 1",
+                "ALLUSERS Common StartUp Folder 1", "WININI Win.ini (Manual Edit) 2",
+                "SYSTEMINI System.ini (Manual Edit) 2", "[Actions] 1", "DISABLE Disable StartUp Item 6",
+                "ENABLE Enable StartUp Item 7", "[Help && About] 2", "HELP Help && About 3"}),
+            BarContent(h.controls.bar));
+  EXPECT_TRUE(h.controls.bar.Redraw()) << "the bar draws again once it is complete";
+  EXPECT_EQ(72, h.controls.bar.GroupImageList());
+  EXPECT_EQ(71, h.controls.bar.ItemImageList());
+  EXPECT_EQ(0, h.controls.list.Count());
+  EXPECT_EQ("", h.controls.list.Tag());
+  EXPECT_FALSE(h.controls.bar.FocusedItem().has_value());
+  EXPECT_TRUE(h.controls.list.Visible());
+  EXPECT_FALSE(h.controls.about.visible);
+  EXPECT_FALSE(h.form->AboutMode());
+}
+
+TEST(MainWindow, ResizeLaysOutTheRightHandSideAndSkipsNegativeSizes) {
+  Harness h;
+  MemoryListView& lst = h.controls.list;
+  const int32_t bar = h.controls.bar.Width();
+  ASSERT_EQ(2955, bar);
+  h.view.SizeTo(9000, 6000);
+  EXPECT_EQ(6000, h.controls.dockedHeight);
+  EXPECT_EQ(bar, lst.Left());
+  EXPECT_EQ(9000 - bar, lst.Width());
+  EXPECT_EQ(6000 - 255, lst.Height());
+  EXPECT_EQ(2000, lst.ColumnWidth(1)) << "the first column keeps its width";
+  EXPECT_EQ(9000 - bar - 2000, lst.ColumnWidth(2));
+  EXPECT_EQ(bar, h.controls.header.left);
+  EXPECT_EQ(9000 - bar, h.controls.header.width);
+  EXPECT_EQ(255, h.controls.header.height);
+  EXPECT_EQ((std::vector<int32_t>{bar, 0, 9000 - bar, 6000}),
+            (std::vector<int32_t>{h.controls.about.left, h.controls.about.top, h.controls.about.width,
+                                  h.controls.about.height}));
+  EXPECT_EQ(9000 - bar - 240 - 1365, h.controls.page->Layout().cmdWeb.left) << "the About page follows";
+  const int refreshes = lst.RefreshCalls();
+
+  h.view.SizeTo(9600, 6000);
+  EXPECT_EQ(9600 - bar, lst.Width()) << "widening by 600 widens everything by 600";
+  EXPECT_EQ(9600 - bar, h.controls.header.width);
+  EXPECT_EQ(9600 - bar, h.controls.about.width);
+  EXPECT_EQ(2000, lst.ColumnWidth(1));
+  EXPECT_EQ(refreshes + 1, lst.RefreshCalls());
+
+  h.view.SizeTo(0, 0);  // minimised
+  EXPECT_EQ(9600 - bar, lst.Width()) << "a negative width is skipped";
+  EXPECT_EQ(6000 - 255, lst.Height()) << "a negative height is skipped";
+  EXPECT_EQ(9600 - bar, h.controls.header.width);
+  EXPECT_EQ(bar, lst.Left()) << "the steps after the failing ones still run";
+
+  h.view.SizeTo(8625, 6270);  // restored
+  EXPECT_EQ(8625 - bar, lst.Width());
+  EXPECT_EQ(6270 - 255, lst.Height());
+  EXPECT_EQ(8625 - bar - 2000, lst.ColumnWidth(2));
+  EXPECT_EQ(6270, h.controls.about.height);
+}
+
+TEST(MainWindow, LocationClicksLoadTheListAndSwitchToListMode) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.controls.Click("HELP");
+  EXPECT_TRUE(h.form->AboutMode());
+  EXPECT_EQ((std::vector<std::string>{"about to front", "header hidden", "about shown"}),
+            std::vector<std::string>(h.controls.log.end() - 3, h.controls.log.end()));
+  EXPECT_FALSE(h.controls.list.Visible());
+
+  h.controls.log.clear();
+  h.controls.Click("HKCUR");
+  EXPECT_FALSE(h.form->AboutMode());
+  EXPECT_EQ((std::vector<std::string>{"header shown", "about hidden"}), h.controls.log);
+  EXPECT_TRUE(h.controls.list.Visible());
+  EXPECT_EQ("R", h.controls.list.Tag());
+  ASSERT_NE(nullptr, h.Row("kqm-one"));
+  EXPECT_EQ("C:\\one.exe", h.Row("kqm-one")->SubItem(1));
+
+  h.controls.Click("HKLMS");
+  EXPECT_EQ("RS", h.controls.list.Tag());
+  h.controls.Click("HKCURO");
+  EXPECT_EQ("RO", h.controls.list.Tag());
+  h.controls.Click("HKLMRO");
+  EXPECT_EQ("RO", h.controls.list.Tag());
+  h.controls.Click("HKLMR");
+  EXPECT_EQ("R", h.controls.list.Tag());
+  EXPECT_EQ(nullptr, h.Row("kqm-one")) << "HKLM's Run list does not show HKCU's entry";
+}
+
+TEST(MainWindow, LoadingTicksMoveNothingAndATickChangeMovesTheEntryOnce) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.PutRun("kqm-two", "C:\\two.exe");
+  const uint32_t before = h.registry.Calls();
+  h.controls.Click("HKCUR");
+  EXPECT_TRUE(h.Row("kqm-one")->Checked());
+  EXPECT_TRUE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one")) << "loading moved nothing";
+  EXPECT_LT(before, h.registry.Calls());
+
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
+  EXPECT_FALSE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  EXPECT_TRUE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-two")) << "the other entry stays";
+  EXPECT_FALSE(h.Row("kqm-one")->Checked());
+
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+  EXPECT_FALSE(test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  EXPECT_TRUE(h.view.boxes.empty());
+}
+
+TEST(MainWindow, DisableAndEnableActOnTheSelectedRowOnlyInListMode) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.controls.Click("DISABLE");  // nothing loaded, nothing selected
+  h.controls.Click("HKCUR");
+  h.controls.Click("DISABLE");  // nothing selected
+  EXPECT_TRUE(h.Row("kqm-one")->Checked());
+
+  h.controls.list.Select(h.RowIndex("kqm-one"));
+  h.controls.Click("ENABLE");  // already ticked
+  EXPECT_TRUE(h.Row("kqm-one")->Checked());
+  h.controls.Click("HELP");
+  h.controls.Click("DISABLE");
+  EXPECT_TRUE(h.Row("kqm-one")->Checked()) << "the hidden list is left alone";
+  EXPECT_TRUE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+
+  h.controls.Click("HKCUR");
+  h.controls.list.Select(h.RowIndex("kqm-one"));
+  h.controls.Click("DISABLE");
+  EXPECT_FALSE(h.Row("kqm-one")->Checked());
+  EXPECT_FALSE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+  h.controls.Click("DISABLE");  // already unticked: no second move
+  h.controls.Click("ENABLE");
+  EXPECT_TRUE(h.Row("kqm-one")->Checked());
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+  EXPECT_TRUE(h.view.boxes.empty());
+}
+
+TEST(MainWindow, AFailedMovePutsTheTickBackAndSaysSoOnce) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.controls.Click("HKCUR");
+  h.registry.FailCall(h.registry.Calls() + 1, kRegAccessDenied, true);
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
+  h.registry.FailCall(0);
+  EXPECT_TRUE(h.Row("kqm-one")->Checked()) << "the tick shows where the entry still is";
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+  ASSERT_EQ(1u, h.view.boxes.size());
+  EXPECT_EQ(kAppTitle, h.view.boxes[0].title);
+  EXPECT_EQ(frmMain::NotMovedMessage("kqm-one", false), h.view.boxes[0].text);
+  EXPECT_NE(std::string::npos, h.view.boxes[0].text.find("still where it was"));
+
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));  // works again once the registry does
+  EXPECT_FALSE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
+  EXPECT_EQ(1u, h.view.boxes.size());
+}
+
+TEST(MainWindow, TheListTagChoosesFileMovesAndRowsWithoutARootMoveNothing) {
+  Harness h;
+  MemoryListView& lst = h.controls.list;
+  lst.Tag("ALL");
+  ListItem* row = lst.Add("Missing", 2);
+  row->Checked(true);  // ticked before it has its tag, as the engine does: moves nothing
+  row->Tag("kqm-missing.lnk");
+  lst.ClickTickBox(1);
+  ASSERT_EQ(1u, h.view.boxes.size()) << "a shortcut that is not there cannot be disabled";
+  EXPECT_EQ(frmMain::NotMovedMessage("Missing", false), h.view.boxes[0].text);
+  EXPECT_TRUE(row->Checked());
+
+  lst.Clear();
+  lst.Tag("R");
+  row = lst.Add("NoRoot", 1);
+  row->Checked(true);
+  row->Tag("not a root");
+  const uint32_t calls = h.registry.Calls();
+  lst.ClickTickBox(1);
+  EXPECT_EQ(calls, h.registry.Calls()) << "no engine call for a row without a root";
+  EXPECT_EQ(1u, h.view.boxes.size());
+}
+
+TEST(MainWindow, IniItemsOpenTheWindowsFolderFilesAndLeaveTheDisplayAlone) {
+  Harness h;
+  h.shell.SetWindowsFolder("C:\\windows");
+  h.controls.Click("WININI");
+  h.controls.Click("SYSTEMINI");
+  EXPECT_EQ((std::vector<std::string>{"C:\\windows\\win.ini", "C:\\windows\\system.ini"}), h.shell.OpenedPaths());
+  EXPECT_FALSE(h.form->AboutMode());
+  h.controls.Click("HELP");
+  h.controls.Click("WININI");
+  EXPECT_TRUE(h.form->AboutMode());
+  h.form->exBar_ItemClick("hkcur");  // keys compare with case
+  EXPECT_TRUE(h.form->AboutMode());
+}
+
+TEST(MainWindow, ClosingTheWindowEndsTheProgram) {
+  Harness h;
+  h.controls.Click("HELP");
+  h.view.unload();
+  EXPECT_EQ(std::vector<int>{0}, h.process.endCodes);
+}
+
+TEST(MainWindow, RootTagsConvertAsThirtyTwoBitIntegers) {
+  EXPECT_EQ(-2147483647, frmMain::ToInt32("-2147483647"));
+  EXPECT_EQ(INT32_MIN, frmMain::ToInt32("-2147483648"));
+  EXPECT_EQ(INT32_MAX, frmMain::ToInt32(" 2147483647 "));
+  EXPECT_FALSE(frmMain::ToInt32("2147483648"));
+  EXPECT_FALSE(frmMain::ToInt32(""));
+  EXPECT_FALSE(frmMain::ToInt32("-"));
+  EXPECT_FALSE(frmMain::ToInt32("12a"));
+  EXPECT_FALSE(frmMain::ToInt32("99999999999999999999"));
+}
+
+}  // namespace
+}  // namespace kqm

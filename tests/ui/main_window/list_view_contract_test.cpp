@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "list_backend.h"
+
+namespace kqm::test {
+namespace {
+
+class ListViewContract : public ::testing::TestWithParam<ListBackendMaker> {
+ protected:
+  void SetUp() override {
+    backend_ = GetParam().make();
+    list().OnItemCheck([this](ListItem& row) { events_.push_back(row.Text() + (row.Checked() ? " on" : " off")); });
+  }
+  ListView& list() { return backend_->List(); }
+  std::unique_ptr<ListBackend> backend_;
+  std::vector<std::string> events_;
+};
+
+TEST_P(ListViewContract, RowsComeInCallOrderAndClearEmptiesTheList) {
+  EXPECT_EQ(0, list().Count());
+  EXPECT_EQ(nullptr, list().Item(1));
+  list().Add("old", 1);
+  list().Clear();
+  EXPECT_EQ(0, list().Count());
+  ListItem* a = list().Add("alpha", 1);
+  ListItem* b = list().Add("beta", 2);
+  list().Add("gamma", 1);
+  ASSERT_EQ(3, list().Count());
+  EXPECT_EQ(a, list().Item(1)) << "the first row after a clear";
+  EXPECT_EQ(b, list().Item(2));
+  EXPECT_EQ("gamma", list().Item(3)->Text());
+  EXPECT_EQ(2, b->SmallIcon());
+  EXPECT_EQ(nullptr, list().Item(0));
+  EXPECT_EQ(nullptr, list().Item(4));
+  EXPECT_FALSE(a->Checked()) << "a new row is unticked";
+  EXPECT_TRUE(events_.empty()) << "adding rows reports no tick change";
+}
+
+TEST_P(ListViewContract, TagsTextsAndSubItemsComeBackUnchanged) {
+  list().Tag("RS");
+  ListItem* row = list().Add("Zürich \"quoted\"", 1);
+  row->Tag("-2147483647");
+  row->AddSubItem("C:\\Program Files\\a.exe /x");
+  row->AddSubItem("second");
+  EXPECT_EQ("RS", list().Tag());
+  EXPECT_EQ("-2147483647", row->Tag());
+  EXPECT_EQ("Zürich \"quoted\"", row->Text());
+  EXPECT_EQ("C:\\Program Files\\a.exe /x", row->SubItem(1)) << "the first sub-item is the Path text";
+  EXPECT_EQ("second", row->SubItem(2));
+  EXPECT_EQ("", row->SubItem(3));
+  EXPECT_EQ("", list().Add("bare", 1)->SubItem(1));
+}
+
+TEST_P(ListViewContract, EveryTickChangeIsReportedOnceWithTheNewState) {
+  ListItem* a = list().Add("a", 1);
+  ListItem* b = list().Add("b", 1);
+  a->Checked(true);
+  a->Checked(true);  // no change
+  b->Checked(false);  // no change
+  backend_->UserToggles(2);
+  backend_->UserToggles(1);
+  a->Checked(true);
+  EXPECT_EQ((std::vector<std::string>{"a on", "b on", "a off", "a on"}), events_);
+  EXPECT_TRUE(a->Checked());
+  EXPECT_TRUE(b->Checked());
+}
+
+TEST_P(ListViewContract, AHandlerMayPutTheTickBack) {
+  ListItem* a = list().Add("a", 1);
+  a->Tag("x");
+  bool putBack = true;
+  list().OnItemCheck([&](ListItem& row) {
+    events_.push_back(row.Text() + (row.Checked() ? " on" : " off"));
+    if (putBack) {
+      putBack = false;
+      row.Checked(!row.Checked());
+    }
+  });
+  backend_->UserToggles(1);
+  EXPECT_FALSE(a->Checked()) << "the tick the handler put back stays";
+  EXPECT_EQ((std::vector<std::string>{"a on", "a off"}), events_);
+}
+
+TEST_P(ListViewContract, SelectedRowAndGeometry) {
+  EXPECT_EQ(nullptr, list().SelectedItem());
+  list().Add("a", 1);
+  ListItem* b = list().Add("b", 1);
+  EXPECT_EQ(nullptr, list().SelectedItem()) << "adding selects nothing";
+  backend_->UserSelects(2);
+  EXPECT_EQ(b, list().SelectedItem());
+  list().Clear();
+  EXPECT_EQ(nullptr, list().SelectedItem());
+
+  list().Left(2955);
+  list().Width(5670);
+  list().Height(6015);
+  EXPECT_EQ(2955, list().Left());
+  EXPECT_EQ(5670, list().Width());
+  EXPECT_EQ(6015, list().Height());
+  EXPECT_EQ(2000, list().ColumnWidth(1));
+  list().ColumnWidth(2, 3670);
+  EXPECT_EQ(3670, list().ColumnWidth(2));
+  EXPECT_EQ(2000, list().ColumnWidth(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ListViewContract, ::testing::ValuesIn(ListBackends()),
+                         [](const ::testing::TestParamInfo<ListBackendMaker>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kqm::test
