@@ -77,6 +77,17 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
   sleep 0.5
   click_item ENABLE
   check "Enable StartUp Item moves it back to HKCU Run" eventually moved_back
+  # Keyboard only: reload the list from the bar, Tab into the list, select the row by name, untick with Space.
+  click_item HKCUR
+  sleep 1
+  xdotool key Tab
+  sleep 0.3
+  xdotool type --delay 40 "$name"
+  sleep 1.5
+  xdotool key space
+  check "Tab from the bar to the list, then Space, disables it again" eventually moved_to_store
+  click_item ENABLE
+  check "and Enable StartUp Item brings it back again" eventually moved_back
   click_item HELP
   sleep 0.5
   import -window root "$out/main-window-about.png"
