@@ -35,7 +35,7 @@ struct ClickLog {
   }
 };
 
-inline int CenterX(const PixelRect& r) { return (r.left + r.right) / 2; }
-inline int CenterY(const PixelRect& r) { return (r.top + r.bottom) / 2; }
+inline int CenterX(const PixelRect& r) { return r.left + (r.right - r.left) / 2; }
+inline int CenterY(const PixelRect& r) { return r.top + (r.bottom - r.top) / 2; }
 
 }  // namespace kqm::test
