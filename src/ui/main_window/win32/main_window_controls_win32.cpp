@@ -95,6 +95,19 @@ void DrawMotif(HDC dc, int motif, int s) {
   }
 }
 
+// The list's 184 by 97 background picture: white with a faint large tick at its right.
+UniqueBitmap MakeListPicture() {
+  constexpr int kWidth = 184, kHeight = 97;
+  std::unique_ptr<DibRaster> surface = DibRaster::Create(kWidth, kHeight, DibRaster::Primitives::Gdi);
+  if (!surface) return UniqueBitmap();
+  const HDC dc = surface->Dc();
+  RECT all{0, 0, kWidth, kHeight};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  Stroke(dc, RGB(214, 230, 248), 9, {{118, 52}, {140, 74}, {174, 22}});
+  GdiFlush();
+  return UniqueBitmap(static_cast<HBITMAP>(CopyImage(surface->Bitmap(), IMAGE_BITMAP, kWidth, kHeight, 0)));
+}
+
 }  // namespace
 
 UniqueImageList MakeActionIcons() {
@@ -232,6 +245,15 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   RegisterExplorerBarClass();
   bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270));
   list_ = std::make_unique<Win32ListView>(parent_, kListId, 2940, 270, 4335, 4395, actions_.get());
+  if (UniqueBitmap picture = MakeListPicture()) {
+    LVBKIMAGEW image{};
+    image.ulFlags = LVBKIF_SOURCE_HBITMAP | LVBKIF_STYLE_NORMAL;
+    image.hbm = picture.get();
+    image.xOffsetPercent = 100;
+    image.yOffsetPercent = 100;
+    // The control owns a bitmap it accepted and deletes it with itself.
+    if (SendMessageW(list_->Handle(), LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image))) picture.release();
+  }
   header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, kHeaderColour);
   header_->AddLabel(L"Application", 60, 30);
   header_->AddLabel(L"Path", 2100, 30);
