@@ -28,6 +28,11 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
     if (std::function<void()> handler = self->onResize_) handler();
     return 0;
   }
+  if (msg == WM_SETFOCUS) {
+    // The window itself takes no keys: the focus goes on to its first control that takes Tab.
+    if (const HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) SetFocus(first);
+    return 0;
+  }
   if (msg == WM_NOTIFY) {
     // Controls learn of their own notifications (the list of its tick changes) from this reflection.
     Win32ListView::ReflectNotify(wParam, lParam);
