@@ -260,6 +260,12 @@ void ExplorerBar::MouseUp(int x, int y) {
   }
 }
 
+void ExplorerBar::MouseCancel() {
+  if (!pressed_) return;
+  pressed_.reset();
+  Changed();
+}
+
 bool ExplorerBar::KeyDown(ExplorerBarKey key) {
   const auto visible = VisibleItems();
   if (visible.empty()) return false;

@@ -214,6 +214,8 @@ class ExplorerBar {
   void MouseLeave();
   void MouseDown(int x, int y);
   void MouseUp(int x, int y);
+  // The press ends without a click (the window lost the mouse capture).
+  void MouseCancel();
   // Keyboard input while focused: arrows, Home and End move the focus among visible items; Enter and Space
   // click the focused item. True when the key was used.
   bool KeyDown(ExplorerBarKey key);

@@ -198,6 +198,12 @@ TEST_F(ExplorerBarHostTest, MouseClickOnAnItemRaisesOneClickWithThatItem) {
   SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Center(2, 0));
   SendMessageW(w, WM_LBUTTONUP, 0, Center(2, 0));
   EXPECT_EQ(log.keys, (Keys{"HKCUR", "HELP", "HELP"}));
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Center(0, 0));
+  SetCapture(parent.get());  // another window takes the mouse: the press is void
+  SendMessageW(w, WM_LBUTTONUP, 0, Center(0, 0));
+  ReleaseCapture();
+  EXPECT_EQ(log.keys, (Keys{"HKCUR", "HELP", "HELP"}));
+  EXPECT_FALSE(host->Bar().Pressed());
 }
 
 TEST_F(ExplorerBarHostTest, KeysMoveTheFocusAndEnterOrSpaceClick) {

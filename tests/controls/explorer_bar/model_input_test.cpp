@@ -53,6 +53,10 @@ TEST_F(ExplorerBarInput, ReleaseAwayFromThePressedItemIsNoClick) {
   bar.MouseUp(test::CenterX(b), test::CenterY(b));
   EXPECT_TRUE(log.keys.empty());
   EXPECT_FALSE(bar.Pressed());
+  bar.MouseDown(test::CenterX(a), test::CenterY(a));
+  bar.MouseCancel();
+  bar.MouseUp(test::CenterX(a), test::CenterY(a));
+  EXPECT_TRUE(log.keys.empty());
 }
 
 TEST_F(ExplorerBarInput, HeaderClickTogglesTheGroupAndRaisesNoItemClick) {

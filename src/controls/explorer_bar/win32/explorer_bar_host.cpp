@@ -189,9 +189,17 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       bar_.MouseDown(x, y);
       return 0;
     case WM_LBUTTONUP:
-      // Capture goes before the click: the click handler may open windows of its own.
-      if (GetCapture() == hwnd_) ReleaseCapture();
+      // Capture goes before the click (the click handler may open windows of its own); letting it go here is
+      // not a lost capture, so the press stands.
+      if (GetCapture() == hwnd_) {
+        releasing_ = true;
+        ReleaseCapture();
+        releasing_ = false;
+      }
       bar_.MouseUp(x, y);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (!releasing_) bar_.MouseCancel();
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && bar_.Hover()) {

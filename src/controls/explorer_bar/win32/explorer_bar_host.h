@@ -48,6 +48,7 @@ class ExplorerBarHost final {
   ExplorerBar bar_;
   bool tracking_ = false;
   bool syncing_ = false;
+  bool releasing_ = false;
 };
 
 }  // namespace kqm
