@@ -1,0 +1,60 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/win32_list_view.h"
+#include "platform/win32/win32_main_window_view.h"
+
+namespace kqm {
+namespace {
+
+int ScreenDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+TEST(Win32MainWindowView, ClientSizeCaptionResizeAndClose) {
+  LoadLibraryW(L"comctl32.dll");
+  Win32MainWindowView view;
+  int unloads = 0, resizes = 0;
+  view.Create(8625, 6270, [&] { ++unloads; });
+  ASSERT_NE(0, view.NativeHandle());
+  const int dpi = ScreenDpi();
+  EXPECT_EQ(MulDiv(MulDiv(8625, dpi, 1440), 1440, dpi), view.ClientWidth());
+  EXPECT_EQ(MulDiv(MulDiv(6270, dpi, 1440), 1440, dpi), view.ClientHeight());
+
+  view.SetCaption("Kestrum Quorvel Manager 1.0 Build 45 – Zürich");
+  EXPECT_EQ("Kestrum Quorvel Manager 1.0 Build 45 – Zürich", view.Caption());
+
+  view.OnResize([&] { ++resizes; });
+  RECT r;
+  GetWindowRect(view.Handle(), &r);
+  SetWindowPos(view.Handle(), nullptr, 0, 0, r.right - r.left + 40, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_GE(resizes, 1);
+  EXPECT_EQ(MulDiv(MulDiv(8625, dpi, 1440) + 40, 1440, dpi), view.ClientWidth());
+
+  SendMessageW(view.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(1, unloads) << "closing runs the unload handler";
+  EXPECT_TRUE(IsWindow(view.Handle())) << "the unload handler decides what happens to the window";
+  view.Destroy();
+  EXPECT_EQ(0, view.NativeHandle());
+}
+
+TEST(Win32MainWindowView, AListOnTheWindowHearsItsOwnTickChanges) {
+  LoadLibraryW(L"comctl32.dll");
+  Win32MainWindowView view;
+  view.Create(8625, 6270, [] {});
+  Win32ListView list(view.Handle(), 1, 2955, 270, 4335, 4395, nullptr);
+  std::vector<std::string> events;
+  list.OnItemCheck([&](ListItem& row) { events.push_back(row.Text() + (row.Checked() ? " on" : " off")); });
+  list.Add("a", 1)->Checked(true);
+  list.Select(1);
+  SendMessageW(list.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(list.Handle(), WM_KEYUP, VK_SPACE, 0);
+  EXPECT_EQ((std::vector<std::string>{"a on", "a off"}), events);
+}
+
+}  // namespace
+}  // namespace kqm
