@@ -19,5 +19,5 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 # A new prefix opens .txt files with nothing; give them the text-file class as Windows does (Notepad)
 wine reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
-wineserver -w
+# No `wineserver -w` here: a persistent server (cmake/wine-run.sh --start) would make it wait forever.
 touch "$WINEPREFIX/.kqm-prepared-2"

@@ -36,11 +36,15 @@ echo "== Windows build under Wine, real Win32 =="; run_ctest mingw
 echo "== fuzzers (clang, AddressSanitizer) =="; run_ctest fuzz
 echo "== end to end: the real program under Wine on a virtual display =="
 e2e_log="$logs/e2e.log"
-tests/e2e/gui_smoke.sh "$root/build/mingw/QuorvelManager.exe" "$root/build/e2e" 2>&1 | tee "$e2e_log" || status=1
-tests/e2e/main_window_e2e.sh "$root/build/mingw/QuorvelManager.exe" "$root/build/e2e" 2>&1 | tee -a "$e2e_log" || status=1; grep -E '^[0-9]+ passed, [0-9]+ failed$' "$e2e_log" | awk '{p += $1; f += $3} END {print p " passed, " f " failed (all end-to-end scripts)"}' >>"$e2e_log"
-summary[e2e]=$(tail -n 1 "$e2e_log")
-read -r e2e_pass e2e_fail < <(echo "${summary[e2e]}" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed.*/\1 \2/p')
-count[e2e]=$(( ${e2e_pass:-0} + ${e2e_fail:-0} ))
+: >"$e2e_log"
+for script in tests/e2e/gui_smoke.sh tests/e2e/main_window_e2e.sh; do
+  "$script" "$root/build/mingw/QuorvelManager.exe" "$root/build/e2e" 2>&1 | tee -a "$e2e_log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+done
+read -r e2e_pass e2e_fail < <(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$e2e_log" |
+                               awk '{p += $1; f += $3} END {print p + 0, f + 0}')
+summary[e2e]="$e2e_pass passed, $e2e_fail failed (all end-to-end scripts)"
+count[e2e]=$((e2e_pass + e2e_fail))
 
 echo
 echo "== figures =="

@@ -79,18 +79,38 @@ TEST(GdiContract, LinesMatchTheRasterInEveryDirection) {
   }
 }
 
+// Differences between GDI and the raster for one drawing, on fresh surfaces. Wine's ellipse fill now and then
+// inks a stray span outside narrow ellipses (seen under load, never twice in a row), so a mismatch is drawn
+// again: the raster is deterministic, and one agreeing GDI drawing shows the rules agree.
+template <typename F>
+std::string EllipseDifferences(F draw, int& redraws) {
+  std::string diff;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Pair p(50, 40);
+    if (!p.gdi) return "no GDI surface";
+    p.Both(draw);
+    diff = Differences(*p.gdi, p.portable);
+    if (diff.empty()) return diff;
+    ++redraws;
+  }
+  return diff;
+}
+
 TEST(GdiContract, EllipsesWithATwoPixelPenMatchTheRaster) {
+  int redraws = 0;
   for (int w = 1; w <= 41; w += 2) {
     for (int h = 1; h <= 33; h += 3) {
-      Pair p(50, 40);
-      ASSERT_TRUE(p.gdi);
-      p.Both([&](Raster& r) { r.Ellipse(3, 2, 3 + w, 2 + h, Rgb(255, 0, 0), Rgb(0, 0, 255)); });
-      EXPECT_EQ(Differences(*p.gdi, p.portable), "") << w << "x" << h;
-      Pair q(50, 40);
-      q.Both([&](Raster& r) { r.Ellipse(0, 0, w + 1, h + 1, Rgb(0, 255, 0), Rgb(9, 9, 9)); });
-      EXPECT_EQ(Differences(*q.gdi, q.portable), "") << (w + 1) << "x" << (h + 1) << " at the origin";
+      EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(3, 2, 3 + w, 2 + h, Rgb(255, 0, 0), Rgb(0, 0, 255)); },
+                                   redraws),
+                "")
+          << w << "x" << h;
+      EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(0, 0, w + 1, h + 1, Rgb(0, 255, 0), Rgb(9, 9, 9)); },
+                                   redraws),
+                "")
+          << (w + 1) << "x" << (h + 1) << " at the origin";
     }
   }
+  RecordProperty("gdi_redraws", redraws);
 }
 
 TEST(GdiContract, FocusRectanglesMatchTheRaster) {
@@ -105,7 +125,28 @@ TEST(GdiContract, FocusRectanglesMatchTheRaster) {
   }
 }
 
+// Where a shape and the platform's region built from it disagree, on one freshly made region ("" when they agree).
+std::string RegionDifferences(const ButtonShape& shape, int w, int h) {
+  UniqueRegion region(shape.elliptic ? CreateEllipticRgn(0, 0, w, h) : CreateRectRgn(0, 0, w, h));
+  for (const auto& [x, y] : shape.removed) {
+    UniqueRegion dot(CreateRectRgn(x, y, x + 1, y + 1));
+    CombineRgn(region.get(), region.get(), dot.get(), RGN_DIFF);
+  }
+  int inside = 0;
+  for (int y = -1; y <= h; ++y) {
+    for (int x = -1; x <= w; ++x) {
+      const bool platform = PtInRegion(region.get(), x, y) != FALSE;
+      inside += platform ? 1 : 0;
+      if (shape.Contains(x, y) != platform)
+        return "at " + std::to_string(x) + "," + std::to_string(y) + " the platform says " + (platform ? "in" : "out");
+    }
+  }
+  if (shape.PixelCount() != inside) return std::to_string(inside) + " pixels in the platform's region";
+  return "";
+}
+
 TEST(GdiContract, WindowShapesMatchThePlatformRegions) {
+  int remade = 0;
   for (int type = 1; type <= 14; ++type) {
     for (const auto& [w, h] : {std::pair{10, 10}, {29, 13}, {91, 29}, {5, 40}, {3, 3}, {2, 7}}) {
       ButtonLook look;
@@ -113,22 +154,18 @@ TEST(GdiContract, WindowShapesMatchThePlatformRegions) {
       look.width = w;
       look.height = h;
       const ButtonShape shape = MakeRegion(look);
-      UniqueRegion region(shape.elliptic ? CreateEllipticRgn(0, 0, w, h) : CreateRectRgn(0, 0, w, h));
-      for (const auto& [x, y] : shape.removed) {
-        UniqueRegion dot(CreateRectRgn(x, y, x + 1, y + 1));
-        CombineRgn(region.get(), region.get(), dot.get(), RGN_DIFF);
+      // Wine now and then gives a narrow elliptic region a stray pixel (never twice in a row): compare a
+      // freshly made region again before calling it a difference.
+      std::string diff;
+      for (int attempt = 0; attempt < 3; ++attempt) {
+        diff = RegionDifferences(shape, w, h);
+        if (diff.empty()) break;
+        ++remade;
       }
-      int inside = 0;
-      for (int y = -1; y <= h; ++y) {
-        for (int x = -1; x <= w; ++x) {
-          const bool platform = PtInRegion(region.get(), x, y) != FALSE;
-          inside += platform ? 1 : 0;
-          ASSERT_EQ(shape.Contains(x, y), platform) << "type " << type << " " << w << "x" << h << " at " << x << "," << y;
-        }
-      }
-      EXPECT_EQ(shape.PixelCount(), inside) << "type " << type << " " << w << "x" << h;
+      EXPECT_EQ(diff, "") << "type " << type << " " << w << "x" << h;
     }
   }
+  RecordProperty("regions_remade", remade);
 }
 
 TEST(GdiContract, SubstituteSystemColoursAreThoseOfTheTestPrefix) {
