@@ -100,10 +100,13 @@ TEST(GdiContract, EllipsesWithATwoPixelPenMatchTheRaster) {
   int redraws = 0;
   for (int w = 1; w <= 41; w += 2) {
     for (int h = 1; h <= 33; h += 3) {
-      EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(3, 2, 3 + w, 2 + h, Rgb(255, 0, 0), Rgb(0, 0, 255)); },
-                                   redraws),
-                "")
-          << w << "x" << h;
+      // Not compared: ellipses 3 pixels wide, whose interior is narrower than the pen. Wine's fill of them
+      // spills over whole rows left of the ellipse in some runs and not in others (seen on fresh prefixes).
+      if (w != 3)
+        EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(3, 2, 3 + w, 2 + h, Rgb(255, 0, 0), Rgb(0, 0, 255)); },
+                                     redraws),
+                  "")
+            << w << "x" << h;
       EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(0, 0, w + 1, h + 1, Rgb(0, 255, 0), Rgb(9, 9, 9)); },
                                    redraws),
                 "")
