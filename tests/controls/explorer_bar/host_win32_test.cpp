@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bar_fixture.h"
+#include "headless_display.h"
 #include "controls/explorer_bar/win32/explorer_bar_host.h"
 #include "platform/win32/dib_raster.h"
 
@@ -16,12 +17,6 @@ namespace {
 
 using Keys = std::vector<std::string>;
 
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct KeyCloser {
-  void operator()(HKEY k) const { RegCloseKey(k); }
-};
 // The common controls are loaded only once the test runs on its own desktop (see HeadlessDisplay).
 template <typename F>
 F CommonControl(const char* name) {
@@ -33,40 +28,7 @@ struct ImageListCloser {
 };
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListCloser>;
 
-// Without an X display Wine can still run windows on its null display driver. The tests run on a desktop of
-// their own, started on the null driver: the choice is written to a volatile registry key only while the
-// desktop starts, under a lock shared by the test processes, and removed again.
-class HeadlessDisplay : public ::testing::Environment {
- public:
-  void SetUp() override {
-    wchar_t display[16];
-    if (GetEnvironmentVariableW(L"DISPLAY", display, 16) > 0) return;
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
-    const UniqueHandle<HANDLE, HandleCloser> lock(CreateMutexW(nullptr, FALSE, L"Local\\SkinButtonTestsDisplay"));
-    if (lock) WaitForSingleObject(lock.get(), 30000);
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    const bool chosen = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", 0, nullptr,
-                                        REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr, &key,
-                                        &disposition) == ERROR_SUCCESS &&
-                        disposition == REG_CREATED_NEW_KEY;
-    const UniqueHandle<HKEY, KeyCloser> keyOwner(key);
-    if (chosen) {
-      static const wchar_t kNull[] = L"null";
-      RegSetValueExW(key, L"Graphics", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNull), sizeof kNull);
-    }
-    const std::wstring name = L"ExplorerBarTests" + std::to_wstring(GetCurrentProcessId());
-    if (const HDESK desktop = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr)) {
-      SetThreadDesktop(desktop);
-      GetDesktopWindow();
-    }
-    if (chosen) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers");
-    if (lock) ReleaseMutex(lock.get());
-  }
-};
-const ::testing::Environment* const kHeadless =
-    ::testing::AddGlobalTestEnvironment(std::make_unique<HeadlessDisplay>().release());  // gtest owns it
+const bool kHeadless = test::RegisterHeadlessDisplay(L"ExplorerBarTests");
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -9,7 +9,7 @@ if(KQM_WIN32 AND TARGET kqm_skin_button_win32)
   kqm_add_gtest(about_page_win32_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/about_page_win32_test.cpp ${CMAKE_SOURCE_DIR}/src/ui/main_window/about_page.cpp
             ${CMAKE_SOURCE_DIR}/src/ui/main_window/win32/about_page_win32.cpp
-    LIBS kqm_fileinfo kqm_skin_button_win32)
+    LIBS kqm_fileinfo kqm_skin_button_win32 kqm_test_headless)
 endif()
 # The Readme.txt button opens the read-me beside the program: the build must have put it there.
 if(NOT KQM_FUZZ)
