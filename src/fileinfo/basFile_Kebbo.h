@@ -84,7 +84,7 @@ int32_t FileAttributes(FileSystem& fs, const std::string& sPath);
 int64_t FileLength(FileSystem& fs, const std::string& sPath);
 // Volume facts of a root; the names are "" and the numbers 0 when the volume cannot be read.
 VolumeInfo VolumeInformation(FileSystem& fs, const std::string& sRoot);
-// Number of entries (folders, "." and ".." included) matching a wildcard specification.
+// Number of entries (folders, "." and ".." included) matching a wildcard pattern.
 int32_t CountMatches(FileSystem& fs, const std::string& sSpec);
 
 }  // namespace kqm

@@ -3,17 +3,7 @@
 # "HKCU\Run" list; unticking its row (Space) moves it into the program's Disabled area of HKLM, and "Enable
 # StartUp Item" moves it back. Checks the registry with `wine reg query`, keeps screenshots, closes the window with
 # Alt+F4 and checks the exit code. Prints "N passed, M failed"; exits non-zero on a failure.
-set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-exe=${1:-$root/build/mingw/QuorvelManager.exe}
-out=${2:-$root/build/e2e}
-mkdir -p "$out"
-export LANG=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-: "${WINEPREFIX:=$root/build/wineprefix}"
-export WINEPREFIX
-"$root/ci/wine-prefix.sh"
-. "$root/ci/xvfb.sh"
-xvfb_start || { echo "0 passed, 1 failed"; exit 1; }
+. "$(dirname "$0")/e2e_lib.sh"
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 store_key='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
@@ -22,15 +12,10 @@ command='C:\kqm-e2e\never-run.exe /quiet'
 cleanup() {
   wine reg delete "$run_key" /v "$name" /f >"$out/reg-cleanup.log" 2>&1
   wine reg delete "$store_key" /v "$name" /f >>"$out/reg-cleanup.log" 2>&1
-  wineserver -k 2>/dev/null; wineserver -w; xvfb_stop
+  e2e_teardown
 }
 trap cleanup EXIT
 
-passed=0 failed=0
-check() {  # check <name> <command...>
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "PASS $what"; else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
 has_value() {  # has_value <key>: the test's value is under the key (queried into a file, never a pipe)
   wine reg query "$1" /v "$name" >"$out/reg-query.log" 2>&1 && grep -q "$name" "$out/reg-query.log"
 }
@@ -52,10 +37,7 @@ check "test value written to HKCU Run" has_value "$run_key"
 
 layout="$out/layout.txt"
 rm -f "$layout"
-title='Kestrum Quorvel Manager 1.0 Build 45'
-KQM_UI_LAYOUT_LOG="Z:${layout//\//\\}" wine "$exe" >"$out/wine-main-window.log" 2>&1 &
-pid=$!
-wid=$(timeout 60 xdotool search --sync --name "^${title}\$" | head -1)
+KQM_UI_LAYOUT_LOG="Z:${layout//\//\\}" launch "$out/wine-main-window.log"
 check "window appears" test -n "$wid"
 eventually test -s "$layout"
 check "the program reports where its controls are" grep -q '^item HKCUR ' "$layout"
@@ -94,14 +76,5 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
   xdotool key alt+F4
 fi
-ended=0
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || { ended=1; break; }; sleep 0.1; done
-check "closing the window ends the process" test "$ended" -eq 1
-if [ "$ended" -eq 1 ]; then
-  wait "$pid"; code=$?
-  check "exit code is 0" test "$code" -eq 0
-else
-  kill "$pid" 2>/dev/null
-fi
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+expect_exit
+finish

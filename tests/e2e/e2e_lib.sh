@@ -1,0 +1,42 @@
+# Shared by the end-to-end scripts (source it): arguments <exe> <output folder>, the Wine environment and a
+# virtual display, `check`, `launch`, `expect_exit` and `finish`.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+exe=${1:-$root/build/mingw/QuorvelManager.exe}
+out=${2:-$root/build/e2e}
+title='Kestrum Quorvel Manager 1.0 Build 45'
+mkdir -p "$out"
+export LANG=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+: "${WINEPREFIX:=$root/build/wineprefix}"
+export WINEPREFIX
+"$root/ci/wine-prefix.sh"
+. "$root/ci/xvfb.sh"
+xvfb_start || { echo "0 passed, 1 failed"; exit 1; }
+e2e_teardown() { wineserver -k 2>/dev/null; wineserver -w; xvfb_stop; }
+trap e2e_teardown EXIT
+
+passed=0 failed=0
+check() {  # check <name> <command...>
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "PASS $what"; else failed=$((failed + 1)); echo "FAIL $what"; fi
+}
+launch() {  # launch <log file>: starts the program in the background; sets pid and wid (its window, or empty)
+  wine "$exe" >"$1" 2>&1 &
+  pid=$!
+  wid=$(timeout 60 xdotool search --sync --name "^${title}\$" | head -1)
+}
+expect_exit() {  # after Alt+F4: the process must end within 10 s with exit code 0
+  local ended=0 code
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || { ended=1; break; }; sleep 0.1; done
+  check "closing the window ends the process" test "$ended" -eq 1
+  if [ "$ended" -eq 1 ]; then
+    wait "$pid"; code=$?
+    check "exit code is 0" test "$code" -eq 0
+  else
+    kill "$pid" 2>/dev/null
+  fi
+}
+finish() {  # prints the tally and exits non-zero on a failure
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
