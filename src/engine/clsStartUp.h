@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/error_reporter.h"
+#include "engine/move_result.h"
 #include "fileinfo/colFiles_Kebbo.h"
 #include "platform/file_system.h"
 #include "platform/list_view.h"
@@ -41,24 +42,27 @@ class clsStartUp {
   void LoadHKLMROItems(ListView& lst);
   // HKEY_LOCAL_MACHINE's RunServices key; tag "RS".
   void LoadHKLMRSItems(ListView& lst);
-  // Moves value sValueName of root sRoot's launch key (sKey "RO", "RS", else Run) into the store, as the string
-  // sValue. True when the store holds it and the launch key no longer does; false leaves it in the launch key.
-  bool DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                      const std::string& sValue);
-  // Moves a stored value back into root sRoot's launch key as the string sValue. True when the launch key holds
-  // it and the store no longer does; false leaves it in the store.
-  bool EnableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                     const std::string& sValue);
+  // Moves value sValueName of root sRoot's launch key (sKey "RO", "RS", else Run) into the store, with its type
+  // and bytes as stored. sValue is the data as the list showed it: an entry whose data no longer shows so is not
+  // moved. A different value of that name in the store is replaced only when the replace question says yes.
+  MoveResult DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                            const std::string& sValue);
+  // Moves a stored value back into root sRoot's launch key, the same way.
+  MoveResult EnableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                           const std::string& sValue);
 
   // The shortcuts (*.lnk) of the user's (bAll false; tag "USER") or the common (tag "ALL") StartUp folder, then
   // those of the matching Disabled subfolder.
   void LoadStartUpFiles(ListView& lst, bool bAll);
   // Moves shortcut sFile (name with extension) from the StartUp folder into the Disabled subfolder, creating the
-  // Disabled folder and subfolder when missing. True when the file arrived; false leaves it where it was.
-  bool DisableFileItem(const std::string& sFile, bool bAll);
+  // Disabled folder and subfolder when missing. A different file of that name there is replaced only when the
+  // replace question says yes.
+  MoveResult DisableFileItem(const std::string& sFile, bool bAll);
   // Moves shortcut sFile from the Disabled subfolder back into the StartUp folder (which is not created).
-  // True when the file arrived; false leaves it where it was.
-  bool EnableFileItem(const std::string& sFile, bool bAll);
+  MoveResult EnableFileItem(const std::string& sFile, bool bAll);
+
+  // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
+  void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
 
   // The window that owns the shell's folder queries (0 = none).
   void OwnerWindow(std::intptr_t hWnd) { ownerWindow_ = hWnd; }
@@ -72,12 +76,16 @@ class clsStartUp {
   void LoadRegistryLocation(ListView& lst, const RegLocation& location);
   void AddRegistryRows(ListView& lst, int32_t root, const std::string& path, const std::string& rootTag,
                        bool bChecked);
-  bool MoveRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName, const std::string& sValue,
-                   bool toStore);
+  MoveResult MoveRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                         const std::string& sValue, bool toStore);
+  // The list's text for raw data, as a load shows it.
+  std::string ShownText(uint32_t type, const std::string& bytes);
   FolderPair Folders(bool bAll);
   void AddFileRows(ListView& lst, const std::string& folder, bool bChecked);
-  bool PrepareDisabledFolders(const FolderPair& folders);
-  bool MoveFile(const std::string& from, const std::string& to);
+  uint32_t PrepareDisabledFolders(const FolderPair& folders);
+  MoveResult MoveFileItem(const std::string& sFile, bool bAll, bool toDisabled);
+  MoveResult MoveFile(const std::string& fromFolder, const std::string& toFolder, const std::string& sFile);
+  bool Replace(const std::string& name, const std::string& existing, const std::string& destination);
 
   RegistryApi& api_;
   FileSystem& fs_;
@@ -85,6 +93,7 @@ class clsStartUp {
   ErrorReporter& reporter_;
   std::string sDisabledPath_;
   std::intptr_t ownerWindow_ = 0;
+  ReplaceAsker askReplace_;
   std::unique_ptr<clsRegistry> registry_;
   std::unique_ptr<colFiles_Kebbo> files_;
 };

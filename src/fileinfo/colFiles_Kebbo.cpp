@@ -48,7 +48,8 @@ void colFiles_Kebbo::Search(const std::string& sFileSpec, bool bRecursive, Searc
   FoundFile entry;
   if (bRecursive) {
     const std::string pattern = SplitPath(sFileSpec, ptName | ptExtension);
-    const std::string searchFolder = EnsureSuffix(folder, "\\");
+    // A pattern without a folder searches the current folder, not the root of the current drive.
+    const std::string searchFolder = folder.empty() ? folder : EnsureSuffix(folder, "\\");
     if (auto search = fs_->FindFirst(searchFolder + "*.*", entry)) {
       do {
         const std::string name = TrimAtNull(entry.name);

@@ -23,6 +23,10 @@ class MainWindowView {
   virtual void OnResize(std::function<void()> handler) = 0;
   // A modal OK message box owned by the window; returns when the user closes it.
   virtual void MessageBoxOk(const std::string& title, const std::string& text) = 0;
+  // A modal Yes/No question owned by the window, No being the default button; true when the user chose Yes.
+  virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
+  // Runs `work` once the event being handled now has ended (after the control that raised it is done with it).
+  virtual void RunSoon(std::function<void()> work) = 0;
   // The platform's handle of the window (0 before Create), as an owner for dialogs.
   virtual std::intptr_t NativeHandle() const = 0;
 };

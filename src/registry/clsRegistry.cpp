@@ -1,13 +1,19 @@
 #include "registry/clsRegistry.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "platform/text.h"
 
 namespace kqm {
 
 namespace {
-constexpr uint32_t kEnumKeyBufferChars = 255;
+// Longest key name the registry allows, in characters without the terminator.
+constexpr uint32_t kMaxKeyNameChars = 255;
+// Data sizes travel as 32-bit byte counts; anything longer cannot be written whole.
+constexpr size_t kMaxDataBytes = 0xFFFFFFFFu;
 
 std::string TrimSpaces(const std::string& s) {
   const auto first = s.find_first_not_of(' ');
@@ -74,17 +80,27 @@ Variant clsRegistry::Value() {
   uint8_t scratch[4];
   uint32_t type = 0;
   uint32_t size = 0;
-  const int32_t probe = api_.QueryValue(key.get(), name, &type, scratch, &size);
-  if (probe != kRegOk && probe != kRegMoreData) return default_;
+  int32_t status = api_.QueryValue(key.get(), name, &type, scratch, &size);
+  if (status != kRegOk && status != kRegMoreData) return default_;
   valueType_ = static_cast<int32_t>(type);
+  std::string bytes(reinterpret_cast<const char*>(scratch), status == kRegOk ? size : 0);
+  // A value that grows between the probe and the read answers 234 with its new size: read again.
+  for (int attempt = 0; status == kRegMoreData && attempt < 8; ++attempt) {
+    bytes.assign(size, '\0');
+    status = api_.QueryValue(key.get(), name, &type, reinterpret_cast<uint8_t*>(bytes.data()), &size);
+  }
+  if (status != kRegOk) return default_;
+  bytes.resize(size);
+  valueType_ = static_cast<int32_t>(type);
+  return DecodeValue(type, bytes);
+}
 
+Variant clsRegistry::DecodeValue(uint32_t type, const std::string& bytes) const {
   switch (type) {
     case kRegSz:
     case kRegExpandSz:
     case kRegMultiSz: {
-      if (size == 0) Raise(kErrInvalidArgument, "Invalid procedure call or argument");
-      std::string bytes(size, '\0');
-      api_.QueryValue(key.get(), name, &type, reinterpret_cast<uint8_t*>(bytes.data()), &size);
+      if (bytes.empty()) Raise(kErrInvalidArgument, "Invalid procedure call or argument");
       auto text = BytesToUtf16(bytes.data(), bytes.size());
       // Drop the terminator; data stored without one keeps every character.
       if (!text.empty() && text.back() == u'\0') text.pop_back();
@@ -101,19 +117,16 @@ Variant clsRegistry::Value() {
     }
     case kRegDword:
     case kRegDwordBigEndian: {
+      // The first four bytes are the number, whatever the stored length (shorter data reads as zero-padded).
       uint8_t b[4] = {};
-      uint32_t four = 4;
-      api_.QueryValue(key.get(), name, &type, b, &four);
+      std::memcpy(b, bytes.data(), std::min<size_t>(4, bytes.size()));
       const uint32_t v = type == kRegDwordBigEndian
                              ? (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3]
                              : (uint32_t{b[3]} << 24) | (uint32_t{b[2]} << 16) | (uint32_t{b[1]} << 8) | b[0];
       return static_cast<int32_t>(v);
     }
-    default: {
-      std::vector<uint8_t> bytes(size);
-      api_.QueryValue(key.get(), name, &type, bytes.data(), &size);
-      return bytes;
-    }
+    default:
+      return std::vector<uint8_t>(bytes.begin(), bytes.end());
   }
 }
 
@@ -135,6 +148,7 @@ void clsRegistry::Value(const Variant& vValue) {
     case kRegExpandSz: {
       const std::string text = VariantToText(vValue);
       const std::string data = Utf16ToBytes(Utf8ToUtf16(text), true);
+      if (data.size() > kMaxDataBytes) Raise(kRegErrWrite, WriteFailureText(vValue));
       result = api_.SetValue(key.get(), name, LooksExpandable(text) ? kRegExpandSz : kRegSz,
                              reinterpret_cast<const uint8_t*>(data.data()), static_cast<uint32_t>(data.size()));
       break;
@@ -142,6 +156,7 @@ void clsRegistry::Value(const Variant& vValue) {
     case kRegBinary: {
       const auto* bytes = std::get_if<std::vector<uint8_t>>(&vValue);
       if (!bytes) throw AppError(kRegErrKey, "", "");
+      if (bytes->size() > kMaxDataBytes) Raise(kRegErrWrite, WriteFailureText(vValue));
       result = api_.SetValue(key.get(), name, kRegBinary, bytes->data(), static_cast<uint32_t>(bytes->size()));
       break;
     }
@@ -177,11 +192,18 @@ bool clsRegistry::EnumerateValues(OneBasedArray<std::string>& sKeyNames, int32_t
   if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest) != kRegOk) return true;
   sKeyNames.Reserve(values);
   std::u16string buffer(longest + 1, u'\0');
-  for (uint32_t i = 0;; ++i) {
-    uint32_t count = longest + 1;
-    if (api_.EnumValue(key.get(), i, buffer.data(), &count) != kRegOk) break;
+  for (uint32_t i = 0;;) {
+    uint32_t count = static_cast<uint32_t>(buffer.size());
+    const int32_t status = api_.EnumValue(key.get(), i, buffer.data(), &count);
+    if (status == kRegMoreData && buffer.size() < 0x8000) {
+      // A name longer than the key reported (added meanwhile): a bigger buffer, the same index.
+      buffer.assign(std::max<size_t>(buffer.size() * 2, 256), u'\0');
+      continue;
+    }
+    if (status != kRegOk) break;
     sKeyNames.Append(Utf16ToUtf8(std::u16string_view(buffer.data(), count)));
     ++iKeyCount;
+    ++i;
   }
   return true;
 }
@@ -190,16 +212,25 @@ bool clsRegistry::EnumerateSections(OneBasedArray<std::string>& sSect, int32_t& 
   sSect.Clear();
   iSectCount = 0;
   RegKey opened = 0;
-  if (api_.OpenKey(RootKey(classKey_), Utf8ToUtf16(sectionKey_), kKeyEnumerateSubKeys, opened) != kRegOk)
+  if (api_.OpenKey(RootKey(classKey_), Utf8ToUtf16(sectionKey_), kKeyEnumerateSubKeys | kKeyQueryValue, opened) !=
+      kRegOk)
     return true;
   const UniqueRegKey key(opened, RegKeyCloser{&api_});
-  std::u16string buffer(kEnumKeyBufferChars, u'\0');
-  for (uint32_t i = 0;; ++i) {
+  uint32_t longest = kMaxKeyNameChars;
+  api_.QueryInfoKey(key.get(), nullptr, &longest, nullptr, nullptr);
+  std::u16string buffer(std::max(longest, kMaxKeyNameChars) + 1, u'\0');
+  for (uint32_t i = 0;;) {
     std::fill(buffer.begin(), buffer.end(), u'\0');
-    if (api_.EnumKey(key.get(), i, buffer.data(), kEnumKeyBufferChars) != kRegOk) break;
+    const int32_t status = api_.EnumKey(key.get(), i, buffer.data(), static_cast<uint32_t>(buffer.size()));
+    if (status == kRegMoreData && buffer.size() < 0x8000) {
+      buffer.assign(buffer.size() * 2, u'\0');
+      continue;
+    }
+    if (status != kRegOk) break;
     const auto nul = buffer.find(u'\0');
     sSect.Append(Utf16ToUtf8(std::u16string_view(buffer).substr(0, nul)));
     ++iSectCount;
+    ++i;
   }
   return true;
 }
@@ -251,6 +282,10 @@ void clsRegistry::CreateAdditionalEXEAssociations(const std::string& sClassName,
     }
   } catch (const AppError& e) {
     reporter_.ShowError("CreateAdditionalExeAssociations", e.Number(), e.Description());
+  } catch (const std::bad_alloc&) {
+    reporter_.ShowError("CreateAdditionalExeAssociations", kErrOutOfMemory, "Out of memory");
+  } catch (const std::exception& e) {
+    reporter_.ShowError("CreateAdditionalExeAssociations", kErrInternal, e.what());
   }
 }
 

@@ -16,6 +16,8 @@ constexpr int32_t kRegErrWrite = static_cast<int32_t>(0x80040000u + 1048 + 26001
 constexpr int32_t kRegErrParamList = static_cast<int32_t>(0x80040000u + 1048 + 26001 + 3);  // -2147194452
 constexpr int32_t kRegErrNoClass = static_cast<int32_t>(0x80040000u + 1048 + 26001 + 4);    // -2147194451
 constexpr int32_t kErrInvalidArgument = 5;
+constexpr int32_t kErrOutOfMemory = 7;
+constexpr int32_t kErrInternal = 51;
 
 // A cursor over the registry: ClassKey (root), SectionKey (key path), ValueKey (value name), ValueType and
 // Default name a place and a format; each operation opens, works and closes, so no key stays open between calls.
@@ -37,6 +39,9 @@ class clsRegistry {
   // Reads ValueKey; Default when it cannot be read. Sets ValueType to the type found.
   // A string-typed value of 0 bytes raises error 5.
   Variant Value();
+  // What Value() gives for data of this type and these raw bytes (strings expanded for REG_EXPAND_SZ, the first
+  // four bytes of a number). A string type with no bytes raises error 5.
+  Variant DecodeValue(uint32_t type, const std::string& bytes) const;
   // Writes ValueKey in the format ValueType chooses; creates the key path first.
   void Value(const Variant& vValue);
   // Lists the value names of root\SectionKey (1-based); True, also for a missing key (count 0).

@@ -150,6 +150,8 @@ TEST_F(ClsRegistryContract, IntegersBinaryAndOtherTypes) {
   EXPECT_EQ(11, reg.ValueType());
   Raw("nothing", kRegBinary, "");
   EXPECT_EQ(Variant(std::vector<uint8_t>{}), Read("nothing"));
+  Raw("wide", kRegDword, std::string("\x2A\0\0\0\xFF\xFF\xFF\xFF", 8));
+  EXPECT_EQ(Variant(int32_t{42}), Read("wide")) << "a number stored with 8 bytes is its first four";
 }
 
 TEST_F(ClsRegistryContract, ThePercentRuleDecidesTheStoredStringType) {
@@ -247,15 +249,17 @@ TEST_F(ClsRegistryContract, EnumerationsAreOneBasedInPlatformOrder) {
   EXPECT_EQ("Sub B", names(2));
 }
 
-TEST_F(ClsRegistryContract, SubkeyNameOf255CharactersEndsTheSectionListing) {
+TEST_F(ClsRegistryContract, SubkeyNamesOfTheLongestLengthAreListedWithTheOthers) {
+  const std::string longest = "b" + std::string(254, 'b');
   Raw("x", kRegSz, Sz(u"x"), "\\a");
-  Raw("x", kRegSz, Sz(u"x"), "\\b" + std::string(254, 'b'));
+  Raw("x", kRegSz, Sz(u"x"), "\\" + longest);
   Raw("x", kRegSz, Sz(u"x"), "\\c");
   OneBasedArray<std::string> names;
   int32_t count = 0;
   reg.EnumerateSections(names, count);
-  EXPECT_EQ(1, count);
-  EXPECT_EQ("a", names(1));
+  ASSERT_EQ(3, count);
+  EXPECT_EQ(longest, names(2));
+  EXPECT_EQ("c", names(3));
 }
 
 TEST_F(ClsRegistryContract, UnicodeNamesAndDataAndLargeValues) {

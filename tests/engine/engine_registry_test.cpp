@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "engine/clsStartUp.h"
 #include "engine_world.h"
@@ -172,60 +173,137 @@ TEST_F(EngineRegistry, TheKeyTextChoosesTheLaunchKeyAndTheRootChoosesTheStoreKey
   }
 }
 
-TEST_F(EngineRegistry, EntriesTravelAsTheShownTextWhateverTypeWasReadLast) {
+TEST_F(EngineRegistry, SwitchingOffAndOnGivesBackTheSameTypeAndBytesInEveryLocation) {
   test::SetEnvironment("KQM_ENGINE_HOME", "C:\\Tools");
-  const std::string number = N("1 number"), expand = N("2 expand"), still = N("3 still");
-  test::PutDword(reg_, kHkeyCurrentUser, test::kRunKey, number, 42);
-  test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, expand, "%KQM_ENGINE_HOME%\\x.exe", kRegExpandSz);
-  test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, still, "%KQM_ENGINE_HOME%\\%KQM_UNSET%\\y.exe", kRegExpandSz);
-  engine_.LoadHKCURItems(list_);
-  const auto rows = Ours();
-  ASSERT_EQ(3u, rows.size());
-  // The worst case for the registry object: a number was the last value it read before each write.
-  const std::string probe = N("probe");
-  test::PutDword(reg_, kHkeyCurrentUser, test::kRunOnceKey, probe, 1);
-  auto readNumber = [&] {
-    engine_.Registry().ClassKey(kHkeyCurrentUser);
-    engine_.Registry().SectionKey(test::kRunOnceKey);
-    engine_.Registry().ValueKey(probe);
-    engine_.Registry().Value();
-    ASSERT_EQ(kRegDword, engine_.Registry().ValueType());
+  const std::vector<test::Stored> values = {
+      {kRegSz, test::TextBytes("C:\\app.exe --fmt %a%_%b%")},
+      {kRegSz, test::TextBytes("odd") + "x"},
+      {kRegSz, ""},
+      {kRegExpandSz, test::TextBytes("%KQM_ENGINE_HOME%\\x.exe /user")},
+      {kRegBinary, std::string("\x01\x00\xFF\x80", 4)},
+      {kRegDword, std::string("\x2A\x00\x00\x00", 4)},
+      {kRegDwordBigEndian, std::string("\x00\x00\x01\x02", 4)},
+      {kRegMultiSz, test::TextBytes("one") + test::TextBytes("two") + std::string(2, '\0')},
+      {kRegNone, std::string("\x05", 1)},
+      {11, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+      {kRegSz, test::TextBytes(std::string(512 * 1024, 'L'))},
   };
-  for (const auto& row : rows) {
-    readNumber();
-    EXPECT_TRUE(engine_.DisableRegItem(std::stoi(row.tag), list_.Tag(), row.text, row.path)) << row.text;
+  struct Location {
+    void (clsStartUp::*load)(ListView&);
+    int32_t root;
+    const char* live;
+  };
+  const Location locations[] = {{&clsStartUp::LoadHKCURItems, kHkeyCurrentUser, test::kRunKey},
+                                {&clsStartUp::LoadHKCUROItems, kHkeyCurrentUser, test::kRunOnceKey},
+                                {&clsStartUp::LoadHKLMRItems, kHkeyLocalMachine, test::kRunKey},
+                                {&clsStartUp::LoadHKLMROItems, kHkeyLocalMachine, test::kRunOnceKey},
+                                {&clsStartUp::LoadHKLMRSItems, kHkeyLocalMachine, test::kRunServicesKey}};
+  int moves = 0;
+  for (const Location& l : locations) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < values.size(); ++i) {
+      names.push_back(N(std::string(1, static_cast<char>('a' + i)) + " \xC3\xBC\xE2\x82\xAC"));
+      ASSERT_TRUE(test::Put(reg_, l.root, l.live, names.back(), values[i].type, values[i].bytes));
+    }
+    // The unnamed default value moves too (its row has empty text); the key holds no other.
+    ASSERT_TRUE(test::Put(reg_, l.root, l.live, "", kRegSz, test::TextBytes(prefix_ + "default.exe")));
+    names.push_back("");
+    const std::vector<test::Stored> originals = [&] {
+      auto v = values;
+      v.push_back({kRegSz, test::TextBytes(prefix_ + "default.exe")});
+      return v;
+    }();
+    for (bool disable : {true, false}) {
+      (engine_.*l.load)(list_);
+      for (size_t i = 0; i < names.size(); ++i) {
+        const auto rows = test::Rows(list_);
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const RowData& r) {
+          return r.text == names[i] && r.checked == disable && (!names[i].empty() || r.path == prefix_ + "default.exe");
+        });
+        ASSERT_NE(rows.end(), row) << names[i];
+        const MoveResult moved = disable ? engine_.DisableRegItem(std::stoi(row->tag), list_.Tag(), row->text, row->path)
+                                         : engine_.EnableRegItem(std::stoi(row->tag), list_.Tag(), row->text, row->path);
+        EXPECT_TRUE(moved) << names[i] << " failure " << static_cast<int>(moved.failure);
+        ++moves;
+      }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+      const auto back = test::Read(reg_, l.root, l.live, names[i]);
+      ASSERT_TRUE(back) << l.live << " " << names[i];
+      EXPECT_EQ(originals[i].type, back->type) << l.live << " " << names[i];
+      EXPECT_TRUE(originals[i].bytes == back->bytes) << l.live << " " << names[i];
+    }
+    test::Remove(reg_, l.root, l.live, "");
   }
-  const std::string store = Store("HKCU\\R");
-  EXPECT_EQ("42", test::ReadText(reg_, kHkeyLocalMachine, store, number));
-  EXPECT_EQ(kRegSz, test::Read(reg_, kHkeyLocalMachine, store, expand).value_or(test::Stored{}).type);
-  EXPECT_EQ("C:\\Tools\\x.exe", test::ReadText(reg_, kHkeyLocalMachine, store, expand));
-  EXPECT_EQ(kRegExpandSz, test::Read(reg_, kHkeyLocalMachine, store, still).value_or(test::Stored{}).type)
-      << "text that still holds two % signs is stored expandable";
-  EXPECT_EQ("C:\\Tools\\%KQM_UNSET%\\y.exe", test::ReadText(reg_, kHkeyLocalMachine, store, still));
-  for (const auto& row : rows) EXPECT_FALSE(test::Read(reg_, kHkeyCurrentUser, test::kRunKey, row.text));
-
-  for (const auto& row : rows) EXPECT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", row.text, row.path));
-  EXPECT_EQ("42", test::ReadText(reg_, kHkeyCurrentUser, test::kRunKey, number));
-  EXPECT_EQ("C:\\Tools\\x.exe", test::ReadText(reg_, kHkeyCurrentUser, test::kRunKey, expand));
+  RecordProperty("round_trip_moves", moves);
 }
 
-TEST_F(EngineRegistry, TheDestinationIsOverwrittenAndTheShownDataWinsOverNewerData) {
+TEST_F(EngineRegistry, AnEntryChangedOrGoneSinceItWasShownIsNotMoved) {
+  const std::string changed = N("changed"), gone = N("gone");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, changed, "changed meanwhile.exe");
+  MoveResult r = engine_.DisableRegItem(kHkeyLocalMachine, "R", changed, "shown.exe");
+  EXPECT_EQ(MoveFailure::kChanged, r.failure);
+  EXPECT_EQ("changed meanwhile.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, changed));
+  EXPECT_FALSE(test::Read(reg_, kHkeyLocalMachine, Store("HKLM\\R"), changed));
+
+  r = engine_.EnableRegItem(kHkeyCurrentUser, "RO", gone, "g.exe");
+  EXPECT_EQ(MoveFailure::kGone, r.failure);
+  EXPECT_EQ("HKEY_LOCAL_MACHINE\\Software\\Kestrum\\QuorvelManager\\Disabled\\HKCU\\RO", r.source);
+  EXPECT_FALSE(test::Read(reg_, kHkeyCurrentUser, test::kRunOnceKey, gone)) << "nothing is written for it";
+
+  EXPECT_EQ(MoveFailure::kUnaddressable,
+            engine_.DisableRegItem(kHkeyLocalMachine, "R", changed.substr(0, 3) + std::string(1, '\0') + "x", "x").failure)
+      << "a name with a NUL would address another value";
+}
+
+TEST_F(EngineRegistry, ASameNamedValueAtTheDestinationIsReplacedOnlyOnAYes) {
   const std::string app = N("app");
-  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, app, "changed meanwhile.exe");
-  test::PutText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), app, "older.exe");
-  EXPECT_TRUE(engine_.DisableRegItem(kHkeyLocalMachine, "R", app, "shown.exe"));
-  EXPECT_EQ("shown.exe", test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), app));
+  std::string upper = app;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::vector<ReplaceQuestion> asked;
+  bool yes = false;
+  engine_.AskReplace([&](const ReplaceQuestion& q) {
+    asked.push_back(q);
+    return yes;
+  });
+  const std::string store = Store("HKLM\\R");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, app, "mine.exe");
+  test::PutText(reg_, kHkeyLocalMachine, store, app, "another user's.exe");
+  EXPECT_EQ(MoveFailure::kNameTaken, engine_.DisableRegItem(kHkeyLocalMachine, "R", app, "mine.exe").failure);
+  ASSERT_EQ(1u, asked.size());
+  EXPECT_EQ(app, asked[0].existing);
+  EXPECT_EQ("HKEY_LOCAL_MACHINE\\" + store, asked[0].destination);
+  EXPECT_EQ("another user's.exe", test::ReadText(reg_, kHkeyLocalMachine, store, app)) << "No keeps it";
+  EXPECT_EQ("mine.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, app));
+  yes = true;
+  EXPECT_TRUE(engine_.DisableRegItem(kHkeyLocalMachine, "R", app, "mine.exe"));
+  EXPECT_EQ("mine.exe", test::ReadText(reg_, kHkeyLocalMachine, store, app));
+
+  // The same entry already stored: the move only removes the source, without asking.
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, app, "mine.exe");
+  EXPECT_TRUE(engine_.DisableRegItem(kHkeyLocalMachine, "R", app, "mine.exe"));
+  EXPECT_EQ(2u, asked.size());
   EXPECT_FALSE(test::Read(reg_, kHkeyLocalMachine, test::kRunKey, app));
+
+  // A name that differs only in case is another entry, even with the same data; replaced, it keeps its spelling.
+  names_.push_back(upper);
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, upper, "mine.exe");
+  yes = false;
+  EXPECT_EQ(MoveFailure::kNameTaken, engine_.DisableRegItem(kHkeyLocalMachine, "R", upper, "mine.exe").failure);
+  ASSERT_EQ(3u, asked.size());
+  EXPECT_EQ(app, asked[2].existing);
+  yes = true;
+  EXPECT_TRUE(engine_.DisableRegItem(kHkeyLocalMachine, "R", upper, "mine.exe"));
+  const auto stored = test::ValueNames(reg_, kHkeyLocalMachine, store);
+  EXPECT_NE(stored.end(), std::find(stored.begin(), stored.end(), upper));
+  EXPECT_EQ(stored.end(), std::find(stored.begin(), stored.end(), app));
 }
 
-TEST_F(EngineRegistry, AnEntryGoneFromItsSourceStillArrivesAndARootWithoutStoreMovesNothing) {
-  const std::string gone = N("gone"), keep = N("keep");
-  EXPECT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "RO", gone, "g.exe"));
-  EXPECT_EQ("g.exe", test::ReadText(reg_, kHkeyCurrentUser, test::kRunOnceKey, gone));
-
+TEST_F(EngineRegistry, ARootWithoutStoreMovesNothing) {
+  const std::string keep = N("keep");
   constexpr int32_t kPerformanceData = static_cast<int32_t>(0x80000004u);
   test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, keep, "k.exe");
-  EXPECT_FALSE(engine_.DisableRegItem(kPerformanceData, "R", keep, "k.exe"));
+  EXPECT_EQ(MoveFailure::kNoPlace, engine_.DisableRegItem(kPerformanceData, "R", keep, "k.exe").failure);
   EXPECT_FALSE(engine_.EnableRegItem(12345, "R", keep, "k.exe"));
   EXPECT_EQ("k.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, keep));
 }

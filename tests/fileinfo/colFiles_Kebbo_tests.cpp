@@ -132,6 +132,10 @@ TEST_F(FileCollection, RelativeSpecificationsGiveRelativeItemPaths) {
   drive.fs.CurrentDirectory("C:\\Work");
   EXPECT_EQ(files.LoadFiles("Links\\*.lnk", false), 1);
   EXPECT_EQ(files.Item(1)->sFileName(), "Links\\a.lnk");
+
+  drive.File("C:\\outside.lnk");
+  EXPECT_EQ(files.LoadFiles("*.lnk", true), 1) << "a pattern without a folder searches the current folder";
+  EXPECT_EQ(files.Item(1)->sFileName(), "Links\\a.lnk");
 }
 
 TEST_F(FileCollection, KeyedAddLookupAndRemove) {

@@ -10,6 +10,8 @@ namespace kqm {
 
 namespace {
 constexpr wchar_t kClassName[] = L"KestrumQuorvelManagerMain";
+// Posted to itself: run the work queued by RunSoon.
+constexpr UINT kRunSoon = WM_APP + 1;
 }
 
 Win32MainWindowView::~Win32MainWindowView() { Destroy(); }
@@ -36,6 +38,12 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
   if (msg == WM_NOTIFY) {
     // Controls learn of their own notifications (the list of its tick changes) from this reflection.
     Win32ListView::ReflectNotify(wParam, lParam);
+    return 0;
+  }
+  if (msg == kRunSoon && self) {
+    std::vector<std::function<void()>> work;
+    work.swap(self->soon_);
+    for (auto& w : work) w();
     return 0;
   }
   if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
@@ -107,7 +115,17 @@ int32_t Win32MainWindowView::ClientHeight() const {
 }
 
 void Win32MainWindowView::MessageBoxOk(const std::string& title, const std::string& text) {
-  MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK);
+  MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+bool Win32MainWindowView::AskYesNo(const std::string& title, const std::string& text) {
+  return MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+         IDYES;
+}
+
+void Win32MainWindowView::RunSoon(std::function<void()> work) {
+  soon_.push_back(std::move(work));
+  if (soon_.size() == 1 && hwnd_) PostMessageW(hwnd_, kRunSoon, 0, 0);
 }
 
 }  // namespace kqm

@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "platform/main_window_view.h"
 
 struct HWND__;
@@ -19,6 +21,8 @@ class Win32MainWindowView final : public MainWindowView {
   int32_t ClientHeight() const override;
   void OnResize(std::function<void()> handler) override { onResize_ = std::move(handler); }
   void MessageBoxOk(const std::string& title, const std::string& text) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
+  void RunSoon(std::function<void()> work) override;
   std::intptr_t NativeHandle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
   HWND__* Handle() const { return hwnd_; }
 
@@ -29,6 +33,7 @@ class Win32MainWindowView final : public MainWindowView {
   int dpi_ = 96;
   std::function<void()> onUnload_;
   std::function<void()> onResize_;
+  std::vector<std::function<void()>> soon_;
 };
 
 }  // namespace kqm

@@ -22,7 +22,11 @@ void frmMain::Load() {
   view_.OnResize([this] { Form_Resize(); });
   view_.SetCaption(AppCaption());
   CreateExBar();
-  if (clsStartUp* engine = app_.oStartUp()) engine->OwnerWindow(view_.NativeHandle());
+  if (clsStartUp* engine = app_.oStartUp()) {
+    engine->OwnerWindow(view_.NativeHandle());
+    engine->AskReplace(
+        [this](const ReplaceQuestion& q) { return view_.AskYesNo(kAppTitle, ReplaceQuestionText(q)); });
+  }
   ShowListMode();
 }
 
@@ -118,6 +122,9 @@ void frmMain::LoadLocation(const std::function<void(clsStartUp&, ListView&)>& lo
 
 void frmMain::exBar_ItemClick(const std::string& key) {
   ListView& lst = controls_.lstItems();
+  static const char* const kLocations[] = {"HKCUR", "HKCURO", "HKLMR", "HKLMRO", "HKLMS", "USER", "ALLUSERS"};
+  for (const char* location : kLocations)
+    if (key == location) location_ = key;
   if (key == "HKCUR") {
     LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKCURItems(l); });
   } else if (key == "HKCURO") {
@@ -165,12 +172,75 @@ std::optional<int32_t> frmMain::ToInt32(const std::string& text) {
   return static_cast<int32_t>(value);
 }
 
-std::string frmMain::NotMovedMessage(const std::string& name, bool toEnable) {
-  return std::string("The startup entry \"") + name + "\" could not be " + (toEnable ? "enabled" : "disabled") +
-         ". It was not moved and is still where it was.";
+namespace {
+
+// A platform status in words, for the statuses a move meets.
+std::string StatusText(uint32_t code) {
+  switch (code) {
+    case 2: return "the file was not found";
+    case 3: return "the folder does not exist";
+    case 13: return "the data did not read back as written";
+    case 17: return "it cannot be moved to another drive";
+    case 29: return "the disk could not be written";
+    case 32: return "another program is using the file";
+    case 112: return "the disk is full";
+    case 123: return "the name is not valid there";
+    case 234: return "the data kept changing while it was read";
+    default: return "error " + std::to_string(code);
+  }
 }
 
-bool frmMain::MoveEntry(ListItem& row, bool toEnable) {
+}  // namespace
+
+std::string frmMain::NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& r) {
+  std::string text = std::string("The startup entry \"") + name + "\" could not be " +
+                     (toEnable ? "enabled" : "disabled") + ".\n\n";
+  switch (r.failure) {
+    case MoveFailure::kNone: break;
+    case MoveFailure::kNoPlace: text += "There is no place to keep it: it is not an entry this program can move."; break;
+    case MoveFailure::kUnaddressable:
+      text += "Its name holds characters that cannot be passed to Windows exactly (a NUL character or an unpaired "
+              "surrogate), so it was left alone.";
+      break;
+    case MoveFailure::kGone:
+      text += "It no longer exists in " + r.source + ": another program has removed or renamed it since the list "
+              "was shown.";
+      break;
+    case MoveFailure::kChanged:
+      text += "Another program has changed it in " + r.source + " since the list was shown.";
+      break;
+    case MoveFailure::kNameTaken:
+      text += r.destination + " already holds a different entry named \"" + name + "\", which was kept.";
+      break;
+    case MoveFailure::kAccessDenied:
+      text += "Windows denied access to " + r.failedAt + ": changing it needs administrator rights.";
+      break;
+    case MoveFailure::kRefused: text += r.failedAt + " refused the change: " + StatusText(r.code) + "."; break;
+    case MoveFailure::kUnconfirmed:
+      text += "Windows could not confirm that it was removed from " + r.source + ".";
+      break;
+  }
+  if (r.failure == MoveFailure::kUnconfirmed)
+    text += "\n\nIt is in " + r.destination + " and may also still be in " + r.source + ".";
+  else if (r.inBothPlaces)
+    text += "\n\nIt is now in both " + r.source + " and " + r.destination + ". Remove one of them to keep it "
+            "in one place.";
+  else if (r.failure != MoveFailure::kGone)
+    text += "\n\nIt was not moved and is still in " + r.source + ".";
+  if (r.failure == MoveFailure::kGone || r.failure == MoveFailure::kChanged || r.inBothPlaces)
+    text += " The list is shown again as it is now.";
+  return text;
+}
+
+std::string frmMain::ReplaceQuestionText(const ReplaceQuestion& q) {
+  std::string text = q.destination + " already holds ";
+  text += q.existing == q.name ? "a different entry of the same name, \"" + q.name + "\"."
+                               : "an entry named \"" + q.existing + "\", which Windows takes for \"" + q.name + "\".";
+  return text + "\n\nReplace it with the one you are moving? The entry replaced is lost. Choose No to leave both "
+                "as they are.";
+}
+
+MoveResult frmMain::MoveEntry(ListItem& row, bool toEnable) {
   clsStartUp* engine = app_.oStartUp();
   const std::string listTag = controls_.lstItems().Tag();
   if (listTag == "USER" || listTag == "ALL") {
@@ -178,7 +248,7 @@ bool frmMain::MoveEntry(ListItem& row, bool toEnable) {
     return toEnable ? engine->EnableFileItem(row.Tag(), bAll) : engine->DisableFileItem(row.Tag(), bAll);
   }
   const std::optional<int32_t> root = ToInt32(row.Tag());
-  if (!root) return true;  // a row without a root names no entry: nothing to move, nothing to take back
+  if (!root) return {};  // a row without a root names no entry: nothing to move, nothing to take back
   return toEnable ? engine->EnableRegItem(*root, listTag, row.Text(), row.SubItem(1))
                   : engine->DisableRegItem(*root, listTag, row.Text(), row.SubItem(1));
 }
@@ -187,12 +257,21 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
   // A row without a tag names no entry yet (the engine ticks a row before it tags it).
   if (ignoreTicks_ || !app_.oStartUp() || row.Tag().empty()) return;
   const bool toEnable = row.Checked();
-  if (MoveEntry(row, toEnable)) return;
-  // The entry stayed where it was: the tick goes back to match it, without another move.
+  const MoveResult result = MoveEntry(row, toEnable);
+  if (result) return;
+  const std::string name = row.Text();
+  const bool reload = result.failure == MoveFailure::kGone || result.failure == MoveFailure::kChanged ||
+                      result.inBothPlaces;
+  // The entry was not moved: the tick goes back, without another move (a reload below shows the rest).
   ignoreTicks_ = true;
   row.Checked(!toEnable);
   ignoreTicks_ = false;
-  view_.MessageBoxOk(kAppTitle, NotMovedMessage(row.Text(), toEnable));
+  view_.MessageBoxOk(kAppTitle, NotMovedMessage(name, toEnable, result));
+  // The list shows what is there now; the rows go only after the list has finished reporting this change.
+  if (reload && !location_.empty())
+    view_.RunSoon([this, location = location_] {
+      if (location == location_ && !aboutMode_) exBar_ItemClick(location);
+    });
 }
 
 }  // namespace kqm

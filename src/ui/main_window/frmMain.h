@@ -6,6 +6,7 @@
 
 #include "app/basMain.h"
 #include "app/main_window.h"
+#include "engine/move_result.h"
 #include "platform/main_window_view.h"
 #include "ui/main_window/about_page.h"
 #include "ui/main_window/main_window_controls.h"
@@ -47,8 +48,11 @@ class frmMain : public MainWindow {
 
   // True while the About page is shown instead of the list.
   bool AboutMode() const { return aboutMode_; }
-  // The text of the box shown when a tick change could not move the entry named `name`.
-  static std::string NotMovedMessage(const std::string& name, bool toEnable);
+  // The text of the box shown when a tick change could not move the entry named `name`: what was tried, what
+  // happened and why, and where the entry is now.
+  static std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& result);
+  // The question asked before a move replaces a different entry of the same name.
+  static std::string ReplaceQuestionText(const ReplaceQuestion& question);
   // Text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt when it is not one.
   static std::optional<int32_t> ToInt32(const std::string& text);
 
@@ -56,7 +60,7 @@ class frmMain : public MainWindow {
   void ShowListMode();
   void ShowAboutMode();
   void LoadLocation(const std::function<void(clsStartUp&, ListView&)>& load);
-  bool MoveEntry(ListItem& row, bool toEnable);
+  MoveResult MoveEntry(ListItem& row, bool toEnable);
 
   MainWindowView& view_;
   MainWindowControls& controls_;
@@ -65,6 +69,7 @@ class frmMain : public MainWindow {
   AboutPage about_;
   bool aboutMode_ = false;
   bool ignoreTicks_ = false;
+  std::string location_;  // the navigation key of the location shown last
 };
 
 }  // namespace kqm

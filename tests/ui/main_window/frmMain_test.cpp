@@ -31,7 +31,18 @@ struct FakeView : MainWindowView {
   int32_t ClientHeight() const override { return height; }
   void OnResize(std::function<void()> handler) override { resize = std::move(handler); }
   void MessageBoxOk(const std::string& title, const std::string& text) override { boxes.push_back({title, text}); }
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    questions.push_back({title, text});
+    return answerYes;
+  }
+  void RunSoon(std::function<void()> work) override { soon.push_back(std::move(work)); }
   std::intptr_t NativeHandle() const override { return created ? 0x1234 : 0; }
+  // The event being handled has ended: run what was queued for then.
+  void EndOfEvent() {
+    auto work = std::move(soon);
+    soon.clear();
+    for (auto& w : work) w();
+  }
 
   // The user sizes the window: the client area becomes w by h twips.
   void SizeTo(int32_t w, int32_t h) {
@@ -43,7 +54,9 @@ struct FakeView : MainWindowView {
   int32_t width = 0, height = 0;
   std::string caption;
   std::function<void()> unload, resize;
-  std::vector<RecordingProcess::Box> boxes;
+  std::vector<RecordingProcess::Box> boxes, questions;
+  bool answerYes = false;
+  std::vector<std::function<void()>> soon;
 };
 
 // Records the order of visibility and z-order changes of every control it hands out.
@@ -305,19 +318,46 @@ TEST(MainWindow, AFailedMovePutsTheTickBackAndSaysSoOnce) {
   Harness h;
   h.PutRun("kqm-one", "C:\\one.exe");
   h.controls.Click("HKCUR");
-  h.registry.FailCall(h.registry.Calls() + 1, kRegAccessDenied, true);
+  h.registry.FailCall(1, kRegAccessDenied, true);
   h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
   h.registry.FailCall(0);
   EXPECT_TRUE(h.Row("kqm-one")->Checked()) << "the tick shows where the entry still is";
   EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
   ASSERT_EQ(1u, h.view.boxes.size());
   EXPECT_EQ(kAppTitle, h.view.boxes[0].title);
-  EXPECT_EQ(frmMain::NotMovedMessage("kqm-one", false), h.view.boxes[0].text);
-  EXPECT_NE(std::string::npos, h.view.boxes[0].text.find("still where it was"));
+  EXPECT_EQ("The startup entry \"kqm-one\" could not be disabled.\n\n"
+            "Windows denied access to HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run: "
+            "changing it needs administrator rights.\n\n"
+            "It was not moved and is still in HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run.",
+            h.view.boxes[0].text);
 
   h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));  // works again once the registry does
   EXPECT_FALSE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
   EXPECT_EQ(1u, h.view.boxes.size());
+}
+
+TEST(MainWindow, AnEntryChangedSinceShownIsReloadedAndATakenNameIsAskedAboutWithNoAsDefault) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.controls.Click("HKCUR");
+  h.PutRun("kqm-one", "C:\\newer.exe");
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
+  EXPECT_EQ("C:\\newer.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one")) << "nothing moved";
+  ASSERT_EQ(1u, h.view.boxes.size());
+  EXPECT_NE(std::string::npos, h.view.boxes[0].text.find("changed it in HKEY_CURRENT_USER")) << h.view.boxes[0].text;
+  EXPECT_EQ("C:\\one.exe", h.Row("kqm-one")->SubItem(1)) << "the rows stay until the list has finished the event";
+  h.view.EndOfEvent();
+  EXPECT_EQ("C:\\newer.exe", h.Row("kqm-one")->SubItem(1));
+  EXPECT_TRUE(h.Row("kqm-one")->Checked());
+
+  ASSERT_TRUE(test::PutText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one", "other.exe"));
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
+  ASSERT_EQ(1u, h.view.questions.size());
+  EXPECT_NE(std::string::npos, h.view.questions[0].text.find("Choose No to leave both")) << h.view.questions[0].text;
+  EXPECT_EQ("other.exe", test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  ASSERT_EQ(2u, h.view.boxes.size());
+  EXPECT_NE(std::string::npos, h.view.boxes[1].text.find("already holds a different entry named \"kqm-one\""));
+  EXPECT_TRUE(h.Row("kqm-one")->Checked());
 }
 
 TEST(MainWindow, TheListTagChoosesFileMovesAndRowsWithoutARootMoveNothing) {
@@ -329,7 +369,7 @@ TEST(MainWindow, TheListTagChoosesFileMovesAndRowsWithoutARootMoveNothing) {
   row->Tag("kqm-missing.lnk");
   lst.ClickTickBox(1);
   ASSERT_EQ(1u, h.view.boxes.size()) << "a shortcut that is not there cannot be disabled";
-  EXPECT_EQ(frmMain::NotMovedMessage("Missing", false), h.view.boxes[0].text);
+  EXPECT_NE(std::string::npos, h.view.boxes[0].text.find("\"Missing\" could not be disabled")) << h.view.boxes[0].text;
   EXPECT_TRUE(row->Checked());
 
   lst.Clear();

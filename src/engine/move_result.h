@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kqm {
+
+// Why a move of a startup entry did not complete.
+enum class MoveFailure {
+  kNone,           // moved
+  kNoPlace,        // no store key or folder can be named for the entry
+  kUnaddressable,  // the name holds characters the platform cannot be asked for exactly
+  kGone,           // the entry is no longer at its source
+  kChanged,        // the entry's data changed since the list was shown
+  kNameTaken,      // the destination holds a different entry of that name, which was kept
+  kAccessDenied,   // the platform refused access to `failedAt`
+  kRefused,        // `failedAt` refused the change for another reason (`code` says which)
+  kUnconfirmed,    // the check after the move could not tell whether the source still holds the entry
+};
+
+// What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a
+// folder path without a trailing "\".
+struct MoveResult {
+  MoveFailure failure = MoveFailure::kNone;
+  uint32_t code = 0;          // the platform's status of the failing step, 0 when there was none
+  bool inBothPlaces = false;  // the entry is (or may be) at its source and at its destination
+  std::string source;
+  std::string destination;
+  std::string failedAt;       // the place that refused, for kAccessDenied and kRefused
+
+  bool Moved() const { return failure == MoveFailure::kNone; }
+  explicit operator bool() const { return Moved(); }
+};
+
+// Asked before a move replaces a different entry of the same name at its destination.
+struct ReplaceQuestion {
+  std::string name;         // the entry being moved
+  std::string existing;     // the name of the entry already there (may differ in letter case)
+  std::string destination;  // where it lies
+};
+// Answers true to replace; the default answer is no.
+using ReplaceAsker = std::function<bool(const ReplaceQuestion&)>;
+
+}  // namespace kqm
