@@ -353,7 +353,10 @@ MoveResult clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const
   std::string replacedName;
   bool alreadyThere = false;
   if (existing.status == kRegOk) {
-    const StoredNameRead stored = StoredName(api_, to, sValueName);
+    StoredNameRead stored = StoredName(api_, to, sValueName);
+    // Listing by index can miss a value while another program changes the key: list again.
+    for (int attempt = 0; stored.status == kRegFileNotFound && attempt < 3; ++attempt)
+      stored = StoredName(api_, to, sValueName);
     if (stored.status != kRegOk) return Failed(r, static_cast<uint32_t>(stored.status), r.destination);
     replacedName = stored.name;
     alreadyThere = replacedName == sValueName && existing.value == source.value;

@@ -36,6 +36,28 @@ expect_exit() {  # after Alt+F4: the process must end within 10 s with exit code
     kill "$pid" 2>/dev/null
   fi
 }
+has_value() {  # has_value <key> <name>: the key holds the value (read from an export, so any name compares exactly)
+  local f="$out/reg-probe.reg"
+  rm -f "$f"
+  wine reg export "$1" "$(winepath -w "$f" 2>/dev/null)" /y >"$out/reg-probe.log" 2>&1 || return 1
+  iconv -f UTF-16 -t UTF-8 "$f" 2>/dev/null | grep -qF -- "\"$2\"="
+}
+lacks_value() { ! has_value "$@"; }
+eventually() {  # eventually <command...>: true once the command succeeds within about 10 s
+  for _ in $(seq 50); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+click_item() {  # click_item <navigation key>: clicks the bar item where the program says it is (needs $layout)
+  local x y
+  read -r x y < <(awk -v k="$1" '{ sub(/\r$/, "") } $1 == "item" && $2 == k {print $3, $4}' "$layout")
+  [ -n "$x" ] && xdotool mousemove "$x" "$y" click 1
+}
+launch_with_layout() {  # launch_with_layout <log file>: launch, and have the program write where its controls are
+  layout="$out/layout.txt"
+  rm -f "$layout"
+  KQM_UI_LAYOUT_LOG="Z:${layout//\//\\}" launch "$1"
+  [ -n "$wid" ] && eventually test -s "$layout"
+}
 finish() {  # prints the tally and exits non-zero on a failure
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]

@@ -16,30 +16,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-has_value() {  # has_value <key>: the test's value is under the key (queried into a file, never a pipe)
-  wine reg query "$1" /v "$name" >"$out/reg-query.log" 2>&1 && grep -q "$name" "$out/reg-query.log"
-}
-eventually() {  # eventually <command...>: true once the command succeeds within about 10 s
-  for _ in $(seq 50); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
-lacks_value() { ! has_value "$1"; }
-moved_to_store() { has_value "$store_key" && lacks_value "$run_key"; }
-moved_back() { has_value "$run_key" && lacks_value "$store_key"; }
-click_item() {  # click_item <navigation key>: clicks the bar item where the program says it is
-  local x y
-  read -r x y < <(awk -v k="$1" '{ sub(/\r$/, "") } $1 == "item" && $2 == k {print $3, $4}' "$layout")
-  [ -n "$x" ] && xdotool mousemove "$x" "$y" click 1
-}
+moved_to_store() { has_value "$store_key" "$name" && lacks_value "$run_key" "$name"; }
+moved_back() { has_value "$run_key" "$name" && lacks_value "$store_key" "$name"; }
 
 wine reg add "$run_key" /v "$name" /t REG_SZ /d "$command" /f >"$out/reg-add.log" 2>&1
-check "test value written to HKCU Run" has_value "$run_key"
+check "test value written to HKCU Run" has_value "$run_key" "$name"
 
-layout="$out/layout.txt"
-rm -f "$layout"
-KQM_UI_LAYOUT_LOG="Z:${layout//\//\\}" launch "$out/wine-main-window.log"
+launch_with_layout "$out/wine-main-window.log"
 check "window appears" test -n "$wid"
-eventually test -s "$layout"
 check "the program reports where its controls are" grep -q '^item HKCUR ' "$layout"
 if [ -n "$wid" ] && [ -s "$layout" ]; then
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1

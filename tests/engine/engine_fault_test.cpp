@@ -209,5 +209,25 @@ TEST(FileFaults, NoFailingCallLosesAShortcut) {
   EXPECT_GT(t.cases, 15);
 }
 
+TEST(FileFaults, ACopyThatLeavesItsSourceIsTakenBackAndReported) {
+  auto world = test::MakeEngineWorld();
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  FailingFileSystem failing(world->Files(), 0);
+  clsStartUp engine(reg, failing, world->TheShell(), reporter, "QuorvelManager", world->DisabledPath());
+  const std::string live = world->StartUpFolder(false) + "\\";
+  const std::string sub = world->DisabledPath() + CurrentUserName(world->TheShell()) + "\\";
+  const std::string file = test::UniqueName("copy") + ".lnk";
+  ASSERT_TRUE(world->MakeShortcut(live + file, test::Sample::kProgram));
+  failing.CopyOnMove(true);
+  const MoveResult r = engine.DisableFileItem(file, false);
+  EXPECT_EQ(MoveFailure::kAccessDenied, r.failure);
+  EXPECT_FALSE(r.inBothPlaces);
+  EXPECT_EQ(r.source, r.failedAt);
+  EXPECT_TRUE(world->Files().Attributes(live + file));
+  EXPECT_FALSE(world->Files().Attributes(sub + file)) << "the copy is taken back";
+  world->Files().RemoveFile(live + file);
+}
+
 }  // namespace
 }  // namespace kqm

@@ -149,10 +149,30 @@ TEST_F(EngineFiles, AnOccupiedDestinationOrADisabledFolderThatIsAFileStopsTheMov
   EXPECT_EQ((std::vector<RowData>{{"same", true, "same.lnk", 2, test::SampleTarget(Sample::kProgram)},
                                   {"same", false, "same.lnk", 2, test::SampleTarget(Sample::kDocument)}}),
             test::Rows(list_));
-  EXPECT_FALSE(engine_.DisableFileItem("same.lnk", false));
+  int asked = 0;
+  bool yes = false;
+  engine_.AskReplace([&](const ReplaceQuestion& q) {
+    EXPECT_EQ("same.lnk", q.existing);
+    ++asked;
+    return yes;
+  });
+  EXPECT_EQ(MoveFailure::kNameTaken, engine_.DisableFileItem("same.lnk", false).failure);
   EXPECT_FALSE(engine_.EnableFileItem("same.lnk", false));
+  EXPECT_EQ(2, asked);
   EXPECT_EQ(test::SampleTarget(Sample::kProgram), ShortcutTarget(shell_, live + "same.lnk"));
   EXPECT_EQ(test::SampleTarget(Sample::kDocument), ShortcutTarget(shell_, world_->DisabledPath() + "U\\same.lnk"));
+  // Yes replaces the other file, which is not left parked beside it.
+  yes = true;
+  EXPECT_TRUE(engine_.DisableFileItem("same.lnk", false));
+  EXPECT_EQ(test::SampleTarget(Sample::kProgram), ShortcutTarget(shell_, world_->DisabledPath() + "U\\same.lnk"));
+  EXPECT_FALSE(Exists(live + "same.lnk"));
+  EXPECT_FALSE(Exists(world_->DisabledPath() + "U\\same.lnk.replaced-1"));
+  // The same file already at the destination: only the source goes, without a question.
+  ASSERT_EQ(0u, fs().WriteWholeFile(live + "same.lnk", *fs().ReadWholeFile(world_->DisabledPath() + "U\\same.lnk")));
+  EXPECT_TRUE(engine_.DisableFileItem("same.lnk", false));
+  EXPECT_FALSE(Exists(live + "same.lnk"));
+  EXPECT_EQ(3, asked);
+  EXPECT_TRUE(engine_.EnableFileItem("same.lnk", false));
 
   shell_.UserName("V");
   fs().WriteWholeFile(world_->DisabledPath() + "V", "a file where the subfolder belongs");

@@ -63,7 +63,12 @@ uint32_t FailingFileSystem::CreateFolder(const std::string& path) {
 }
 
 uint32_t FailingFileSystem::MoveFileNoReplace(const std::string& from, const std::string& to) {
-  return Fails() ? error_ : inner_->MoveFileNoReplace(from, to);
+  if (Fails()) return error_;
+  if (!copyOnMove_) return inner_->MoveFileNoReplace(from, to);
+  const auto bytes = inner_->ReadWholeFile(from);
+  if (!bytes) return fs_error::kFileNotFound;
+  if (inner_->Attributes(to)) return fs_error::kAlreadyExists;
+  return inner_->WriteWholeFile(to, *bytes);
 }
 
 uint32_t FailingFileSystem::WriteWholeFile(const std::string& path, const std::string& bytes) {

@@ -24,6 +24,10 @@ class FailingFileSystem final : public FileSystem {
     failed_ = false;
   }
 
+  // With `on`, a move only copies and still answers success, as a copy to another volume does when the source
+  // cannot be deleted.
+  void CopyOnMove(bool on) { copyOnMove_ = on; }
+
   std::unique_ptr<FileSearch> FindFirst(const std::string& spec, FoundFile& first, uint32_t* error = nullptr) override;
   std::optional<uint32_t> Attributes(const std::string& path, uint32_t* error = nullptr) override;
   uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
@@ -47,6 +51,7 @@ class FailingFileSystem final : public FileSystem {
   bool Fails(uint32_t* error = nullptr);
 
   FileSystem* inner_;
+  bool copyOnMove_ = false;
   uint64_t failingCall_;
   uint32_t error_;
   uint64_t calls_ = 0;
