@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/text.h"
+#include "platform/substitute/failing_registry.h"
 #include "recording_reporter.h"
 #include "registry/clsRegistry.h"
 #include "registry_backend.h"
@@ -152,6 +153,20 @@ TEST_F(ClsRegistryContract, IntegersBinaryAndOtherTypes) {
   EXPECT_EQ(Variant(std::vector<uint8_t>{}), Read("nothing"));
   Raw("wide", kRegDword, std::string("\x2A\0\0\0\xFF\xFF\xFF\xFF", 8));
   EXPECT_EQ(Variant(int32_t{42}), Read("wide")) << "a number stored with 8 bytes is its first four";
+}
+
+TEST_F(ClsRegistryContract, AValueThatGrowsBetweenTheSizeProbeAndTheReadIsReadWhole) {
+  Raw("grows", kRegSz, Sz(u"short"));
+  FailingRegistry hooked(Registry());
+  clsRegistry own(hooked, reporter, "QuorvelManager");
+  own.ClassKey(t.Root());
+  own.SectionKey(t.Path());
+  own.ValueKey("grows");
+  // Call 3 is the read after the open and the size probe: another program makes the value longer first.
+  hooked.BeforeCall([&](uint32_t call) {
+    if (call == 3) Raw("grows", kRegSz, Sz(u"a much longer command line"));
+  });
+  EXPECT_EQ(Variant(std::string("a much longer command line")), own.Value());
 }
 
 TEST_F(ClsRegistryContract, ThePercentRuleDecidesTheStoredStringType) {

@@ -2,12 +2,17 @@
 // with shortcuts made by the shell and a Disabled folder beside the test program.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "engine/clsStartUp.h"
 #include "engine_world.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/substitute/memory_list_view.h"
 #include "platform/substitute/memory_registry.h"
+#include "platform/substitute/substitute_shell.h"
 #include "recording_reporter.h"
+#include "temp_drive.h"
 
 namespace kqm {
 namespace {
@@ -197,6 +202,36 @@ TEST_F(EngineFiles, AUserNameThatIsNoPlainFolderNameKeepsToTheStartUpFolder) {
   shell_.UserName("x\\..\\..");
   EXPECT_FALSE(engine_.DisableFileItem("a.lnk", false));
   EXPECT_TRUE(Exists(live + "a.lnk"));
+}
+
+TEST(EngineFileNames, ShortcutsWhoseNamesDifferOnlyInCaseEachMoveAsThemselves) {
+  test::TempDrive drive;
+  SubstituteShell inner(drive.fs);
+  test::SteeredShell shell(inner);
+  shell.Folder(special_folder::kStartUp, "C:\\S");
+  shell.UserName("U");
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\");
+  drive.Folder("C:\\P");
+  drive.File("C:\\S\\Case.lnk", "upper");
+  const auto host = drive.fs.HostPath("C:\\S");
+  ASSERT_TRUE(host);
+  std::ofstream(*host / "case.lnk") << "lower";
+  if (drive.fs.ReadWholeFile("C:\\S\\Case.lnk") != "upper") GTEST_SKIP() << "this file system folds letter case";
+  auto exact = [&](const std::string& folder, const std::string& name) {
+    std::ifstream in(*drive.fs.HostPath(folder) / name);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_TRUE(engine.DisableFileItem("case.lnk", false));
+  EXPECT_EQ("lower", exact("C:\\P\\Disabled\\U", "case.lnk"));
+  EXPECT_EQ("upper", exact("C:\\S", "Case.lnk")) << "its twin stays";
+  EXPECT_EQ(MoveFailure::kNameTaken, engine.DisableFileItem("Case.lnk", false).failure)
+      << "Windows takes the stored one for the same name: asked, and kept";
+  EXPECT_EQ(MoveFailure::kNameTaken, engine.EnableFileItem("case.lnk", false).failure) << "nor back over its twin";
+  std::filesystem::remove(*host / "Case.lnk");
+  EXPECT_TRUE(engine.EnableFileItem("case.lnk", false));
+  EXPECT_EQ("lower", exact("C:\\S", "case.lnk")) << "back under its own spelling";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "platform/registry_api.h"
 
@@ -16,6 +17,9 @@ class FailingRegistry final : public RegistryApi {
   void FailCall(uint32_t n, int32_t status = kRegAccessDenied, bool andAfter = false);
   // Calls made since the last FailCall (or since creation).
   uint32_t Calls() const { return calls_; }
+  // Runs `hook` with the call's number before each call reaches the inner registry (another program acting
+  // between two calls); an empty function removes it.
+  void BeforeCall(std::function<void(uint32_t)> hook) { beforeCall_ = std::move(hook); }
   // True once the chosen call has been reached and failed.
   bool Failed() const { return failed_; }
 
@@ -44,6 +48,7 @@ class FailingRegistry final : public RegistryApi {
   bool andAfter_ = false;
   uint32_t calls_ = 0;
   bool failed_ = false;
+  std::function<void(uint32_t)> beforeCall_;
 };
 
 }  // namespace kqm
