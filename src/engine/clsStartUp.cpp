@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "fileinfo/basFile_Kebbo.h"
@@ -9,15 +10,17 @@
 
 namespace kqm {
 
+// A registry place: a root, a key path below it and the view it is opened in (0 or kKeyWow64_32).
+struct RegPlace {
+  int32_t root;
+  std::string path;
+  uint32_t view = 0;
+};
+
 namespace {
 
 constexpr const char* kLaunchKeyBase = "Software\\Microsoft\\Windows\\CurrentVersion\\";
 
-// A registry place: a root and a key path below it.
-struct RegPlace {
-  int32_t root;
-  std::string path;
-};
 
 const char* RootName(int32_t root) {
   switch (root) {
@@ -31,7 +34,14 @@ const char* RootName(int32_t root) {
   }
 }
 
-std::string PlaceText(const RegPlace& place) { return std::string(RootName(place.root)) + "\\" + place.path; }
+// The place as the registry editor shows it: the 32-bit view's machine software lies below WOW6432Node.
+std::string PlaceText(const RegPlace& place) {
+  std::string path = place.path;
+  if ((place.view & kKeyWow64_32) && place.root == kHkeyLocalMachine && path.size() > 9 &&
+      FoldCase(Utf8ToUtf16(path.substr(0, 9))) == u"SOFTWARE\\")
+    path.insert(9, "WOW6432Node\\");
+  return std::string(RootName(place.root)) + "\\" + path;
+}
 
 // A value's type and bytes as stored.
 struct RawValue {
@@ -46,20 +56,15 @@ struct RawRead {
   RawValue value;
 };
 
-RawRead ReadOnce(RegistryApi& api, const RegPlace& place, const std::string& name) {
-  RegKey opened = 0;
+// Reads one value of an open key.
+RawRead ReadValue(RegistryApi& api, RegKey key, const std::u16string& name16) {
   RawRead r;
-  r.status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue, opened);
-  if (r.status != kRegOk) return r;
-  const UniqueRegKey key(opened, RegKeyCloser{&api});
-  const auto name16 = Utf8ToUtf16(name);
   uint32_t size = 0;
-  r.status = api.QueryValue(key.get(), name16, &r.value.type, nullptr, &size);
+  r.status = api.QueryValue(key, name16, &r.value.type, nullptr, &size);
   // A value that grows between the size probe and the read answers 234 with its new size.
   for (int attempt = 0; r.status == kRegOk && attempt < 8; ++attempt) {
     r.value.bytes.assign(size, '\0');
-    r.status = api.QueryValue(key.get(), name16, &r.value.type, reinterpret_cast<uint8_t*>(r.value.bytes.data()),
-                              &size);
+    r.status = api.QueryValue(key, name16, &r.value.type, reinterpret_cast<uint8_t*>(r.value.bytes.data()), &size);
     if (r.status == kRegOk) {
       r.value.bytes.resize(size);
       return r;
@@ -68,6 +73,15 @@ RawRead ReadOnce(RegistryApi& api, const RegPlace& place, const std::string& nam
   }
   if (r.status == kRegOk) r.status = kRegMoreData;
   return r;
+}
+
+RawRead ReadOnce(RegistryApi& api, const RegPlace& place, const std::string& name) {
+  RegKey opened = 0;
+  RawRead r;
+  r.status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue | place.view, opened);
+  if (r.status != kRegOk) return r;
+  const UniqueRegKey key(opened, RegKeyCloser{&api});
+  return ReadValue(api, key.get(), Utf8ToUtf16(name));
 }
 
 // ReadOnce, asked once more when the first answer was neither the value nor its absence.
@@ -87,7 +101,7 @@ struct WriteResult {
 WriteResult WriteAndVerify(RegistryApi& api, const RegPlace& place, const std::string& name, const RawValue& value) {
   RegKey opened = 0;
   WriteResult w;
-  w.status = api.CreateKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeySetValue, opened);
+  w.status = api.CreateKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeySetValue | place.view, opened);
   if (w.status != kRegOk) return w;
   {
     const UniqueRegKey key(opened, RegKeyCloser{&api});
@@ -107,7 +121,7 @@ WriteResult WriteAndVerify(RegistryApi& api, const RegPlace& place, const std::s
 int32_t DeleteAndVerify(RegistryApi& api, const RegPlace& place, const std::string& name) {
   int32_t status = kRegOk;
   RegKey opened = 0;
-  status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeySetValue, opened);
+  status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeySetValue | place.view, opened);
   if (status == kRegOk) {
     const UniqueRegKey key(opened, RegKeyCloser{&api});
     status = api.DeleteValue(key.get(), Utf8ToUtf16(name));
@@ -128,7 +142,7 @@ struct StoredNameRead {
 StoredNameRead StoredName(RegistryApi& api, const RegPlace& place, const std::string& name) {
   RegKey opened = 0;
   StoredNameRead r;
-  r.status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue, opened);
+  r.status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue | place.view, opened);
   if (r.status != kRegOk) return r;
   const UniqueRegKey key(opened, RegKeyCloser{&api});
   const std::u16string wanted = Utf8ToUtf16(name);
@@ -166,6 +180,47 @@ MoveResult Failed(MoveResult r, MoveFailure failure) {
   return r;
 }
 
+// Windows' own startup approval: binary values named like the entry below
+// root\...\StartupApproved\<list>; an odd first byte keeps the entry from starting.
+constexpr const char* kApprovedBase = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
+// The approval list of the StartUp folders' files.
+constexpr const char* kApprovedFolder = "StartupFolder";
+// The form Windows writes for an entry switched on again.
+const std::string kApprovedOn("\x02\0\0\0\0\0\0\0\0\0\0\0", 12);
+
+bool SwitchedOff(const RawValue& flag) { return !flag.bytes.empty() && (flag.bytes[0] & 1); }
+
+// The names (folded) that root\...\StartupApproved\<list> marks as switched off.
+std::unordered_set<std::u16string> SwitchedOffNames(RegistryApi& api, int32_t root, const std::string& list) {
+  std::unordered_set<std::u16string> off;
+  RegKey opened = 0;
+  if (api.OpenKey(RootKey(root), Utf8ToUtf16(kApprovedBase + list), kKeyQueryValue, opened) != kRegOk) return off;
+  const UniqueRegKey key(opened, RegKeyCloser{&api});
+  std::u16string name(256, u'\0');
+  for (uint32_t i = 0;;) {
+    uint32_t chars = static_cast<uint32_t>(name.size());
+    const int32_t status = api.EnumValue(key.get(), i, name.data(), &chars);
+    if (status == kRegMoreData && name.size() < 0x8000) {
+      name.assign(name.size() * 2, u'\0');
+      continue;
+    }
+    if (status != kRegOk) break;
+    const std::u16string found(name.data(), chars);
+    const RawRead flag = ReadValue(api, key.get(), found);
+    if (flag.status == kRegOk && SwitchedOff(flag.value)) off.insert(FoldCase(found));
+    ++i;
+  }
+  return off;
+}
+
+// Writes the "on" form over a flag that keeps `name` switched off; 0 when none does (any more).
+int32_t ClearSwitchedOff(RegistryApi& api, int32_t root, const std::string& list, const std::string& name) {
+  const RegPlace flags{root, kApprovedBase + list};
+  const RawRead flag = Read(api, flags, name);
+  if (flag.status == kRegFileNotFound || (flag.status == kRegOk && !SwitchedOff(flag.value))) return kRegOk;
+  return WriteAndVerify(api, flags, name, RawValue{kRegBinary, kApprovedOn}).status;
+}
+
 // The store's name for a root, or nullptr for a root the store has no place for.
 const char* StoreRootName(int32_t root) {
   switch (root) {
@@ -199,6 +254,9 @@ bool IsPlainName(const std::string& name) {
   return true;
 }
 
+// Files of a StartUp folder the system starts: all but its folder settings.
+bool IsStartedName(const std::string& name) { return FoldCase(Utf8ToUtf16(name)) != u"DESKTOP.INI"; }
+
 bool HasShortcutExtension(const std::string& name) {
   if (name.size() < 4) return false;
   const std::u16string ext = FoldCase(Utf8ToUtf16(name.substr(name.size() - 4)));
@@ -215,8 +273,7 @@ std::string WithoutTrailingSeparator(std::string path) {
 struct clsStartUp::RegLocation {
   const char* listTag;
   int32_t root;
-  const char* livePath;
-  const char* storeKey;  // below the program registry area
+  const char* sKey;  // "R", "RO" or "RS"
 };
 
 struct clsStartUp::FolderPair {
@@ -234,73 +291,133 @@ clsStartUp::clsStartUp(RegistryApi& registry, FileSystem& fileSystem, Shell& she
       registry_(std::make_unique<clsRegistry>(registry, reporter, appBaseName)),
       files_(std::make_unique<colFiles_Kebbo>(fileSystem)) {}
 
-void clsStartUp::LoadHKCURItems(ListView& lst) {
-  LoadRegistryLocation(lst, {"R", kHkeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                             "Disabled\\HKCU\\R"});
+void clsStartUp::LoadHKCURItems(ListView& lst) { LoadRegistryLocation(lst, {"R", kHkeyCurrentUser, "R"}); }
+
+void clsStartUp::LoadHKCUROItems(ListView& lst) { LoadRegistryLocation(lst, {"RO", kHkeyCurrentUser, "RO"}); }
+
+void clsStartUp::LoadHKLMRItems(ListView& lst) { LoadRegistryLocation(lst, {"R", kHkeyLocalMachine, "R"}); }
+
+void clsStartUp::LoadHKLMROItems(ListView& lst) { LoadRegistryLocation(lst, {"RO", kHkeyLocalMachine, "RO"}); }
+
+void clsStartUp::LoadHKLMRSItems(ListView& lst) { LoadRegistryLocation(lst, {"RS", kHkeyLocalMachine, "RS"}); }
+
+namespace {
+
+// Where an entry of a location lives, by its marks: the launch key, its store, and the approval list that can
+// keep it from starting (nullptr for RunOnce and RunServices, which Windows does not switch off).
+struct EntryPlaces {
+  RegPlace live;
+  RegPlace store;
+  const char* approvals;
+};
+
+EntryPlaces PlacesFor(int32_t root, const std::string& sKey, const EntryMarks& marks) {
+  const LaunchKey launch = LaunchKeyFor(sKey);
+  const char* rootName = StoreRootName(root);
+  const bool machine32 = root == kHkeyLocalMachine && marks.view == RegView::k32;
+  const std::string storeKey = std::string("Disabled\\") + (rootName ? rootName : "?") + "\\" + launch.suffix;
+  EntryPlaces places{{root, std::string(kLaunchKeyBase) + launch.name, machine32 ? uint32_t{kKeyWow64_32} : 0u},
+                     {kHkeyLocalMachine, kProgramRegistryArea + storeKey,
+                      marks.view == RegView::k32 ? uint32_t{kKeyWow64_32} : 0u},
+                     nullptr};
+  // Without the rights to write below HKEY_LOCAL_MACHINE, a user's own entries are kept in his own area.
+  if (marks.userStore && root == kHkeyCurrentUser) places.store = {kHkeyCurrentUser, kProgramRegistryArea + storeKey};
+  if (std::string_view(launch.suffix) == "R") places.approvals = machine32 ? "Run32" : "Run";
+  return places;
 }
 
-void clsStartUp::LoadHKCUROItems(ListView& lst) {
-  LoadRegistryLocation(lst, {"RO", kHkeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                             "Disabled\\HKCU\\RO"});
-}
-
-void clsStartUp::LoadHKLMRItems(ListView& lst) {
-  LoadRegistryLocation(lst, {"R", kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                             "Disabled\\HKLM\\R"});
-}
-
-void clsStartUp::LoadHKLMROItems(ListView& lst) {
-  LoadRegistryLocation(lst, {"RO", kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                             "Disabled\\HKLM\\RO"});
-}
-
-void clsStartUp::LoadHKLMRSItems(ListView& lst) {
-  LoadRegistryLocation(lst, {"RS", kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices",
-                             "Disabled\\HKLM\\RS"});
-}
+}  // namespace
 
 void clsStartUp::LoadRegistryLocation(ListView& lst, const RegLocation& location) {
   lst.Clear();
   lst.Tag(location.listTag);
   const std::string rootTag = std::to_string(location.root);
-  AddRegistryRows(lst, location.root, location.livePath, rootTag, true);
-  // The store always lies under HKEY_LOCAL_MACHINE; its rows still carry the live root's tag.
-  AddRegistryRows(lst, kHkeyLocalMachine, std::string(kProgramRegistryArea) + location.storeKey, rootTag, false);
+  std::vector<EntryMarks> views{EntryMarks{}};
+  if (location.root == kHkeyLocalMachine) views.push_back({RegView::k32});
+  for (const EntryMarks& marks : views) {
+    const EntryPlaces places = PlacesFor(location.root, location.sKey, marks);
+    const auto off = places.approvals ? SwitchedOffNames(api_, location.root, places.approvals)
+                                      : std::unordered_set<std::u16string>{};
+    AddRegistryRows(lst, places.live, rootTag, true, marks, &off);
+  }
+  // The stores lie under HKEY_LOCAL_MACHINE, in both views, and the user's own below his root; their rows
+  // still carry the live root's tag.
+  std::vector<EntryMarks> stores{EntryMarks{}, EntryMarks{RegView::k32}};
+  if (location.root == kHkeyCurrentUser) stores.push_back({RegView::kNative, false, true});
+  for (const EntryMarks& marks : stores)
+    AddRegistryRows(lst, PlacesFor(location.root, location.sKey, marks).store, rootTag, false, marks, nullptr);
 }
 
-void clsStartUp::AddRegistryRows(ListView& lst, int32_t root, const std::string& path, const std::string& rootTag,
-                                 bool bChecked) {
-  OneBasedArray<std::string> names;
-  int32_t count = 0;
-  registry_->ClassKey(root);
-  registry_->SectionKey(path);
-  registry_->EnumerateValues(names, count);
-  for (int32_t i = 1; i <= count; ++i) {
-    registry_->ClassKey(root);
-    registry_->SectionKey(path);
-    registry_->ValueKey(names(i));
-    ListItem* row = lst.Add(names(i), kRegistryItemIcon);
-    if (!row) continue;
-    row->Checked(bChecked);
-    row->Tag(rootTag);
-    Variant data;
-    try {
-      data = registry_->Value();
-    } catch (const AppError&) {
-      data = registry_->Default();
+void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std::string& rootTag, bool bChecked,
+                                 const EntryMarks& marks, const std::unordered_set<std::u16string>* off) {
+  RegKey opened = 0;
+  if (api_.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue | place.view, opened) != kRegOk)
+    return;
+  const UniqueRegKey key(opened, RegKeyCloser{&api_});
+  uint32_t values = 0, longest = 0;
+  if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest) != kRegOk) return;
+  std::u16string name(longest + 1, u'\0');
+  for (uint32_t i = 0;;) {
+    uint32_t chars = static_cast<uint32_t>(name.size());
+    const int32_t status = api_.EnumValue(key.get(), i, name.data(), &chars);
+    if (status == kRegMoreData && name.size() < 0x8000) {
+      name.assign(std::max<size_t>(name.size() * 2, 256), u'\0');  // a longer name added meanwhile
+      continue;
     }
-    row->AddSubItem(VariantForMessage(data));
+    if (status != kRegOk) break;
+    ++i;
+    const std::u16string found(name.data(), chars);
+    ListItem* row = lst.Add(Utf16ToUtf8(found), kRegistryItemIcon);
+    if (!row) continue;
+    EntryMarks rowMarks = marks;
+    rowMarks.offByWindows = off && off->count(FoldCase(found));
+    row->Checked(bChecked && !rowMarks.offByWindows);
+    row->Tag(MarkedTag(rootTag, rowMarks));
+    const RawRead data = ReadValue(api_, key.get(), found);
+    row->AddSubItem(MarkedText(data.status == kRegOk ? ShownText(data.value.type, data.value.bytes)
+                                                     : VariantForMessage(registry_->Default()),
+                               rowMarks));
   }
 }
 
 MoveResult clsStartUp::DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                                      const std::string& sValue) {
-  return MoveRegItem(sRoot, sKey, sValueName, sValue, true);
+                                      const std::string& sValue, const EntryMarks& marks) {
+  MoveResult r = MoveRegItem(sRoot, sKey, sValueName, sValue, marks, true);
+  // Refused the store below HKEY_LOCAL_MACHINE (a standard user), an entry of the user's own goes to his area.
+  if (r.failure == MoveFailure::kAccessDenied && r.failedAt == r.destination && !r.inBothPlaces &&
+      sRoot == kHkeyCurrentUser && !marks.userStore) {
+    EntryMarks own = marks;
+    own.userStore = true;
+    own.view = RegView::kNative;
+    r = MoveRegItem(sRoot, sKey, sValueName, sValue, own, true);
+  }
+  return r;
 }
 
 MoveResult clsStartUp::EnableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                                     const std::string& sValue) {
-  return MoveRegItem(sRoot, sKey, sValueName, sValue, false);
+                                     const std::string& sValue, const EntryMarks& marks) {
+  MoveResult r = MoveRegItem(sRoot, sKey, sValueName, sValue, marks, false);
+  // An old flag of Windows' own must not keep the entry from starting now that it is back.
+  if (const char* approvals = PlacesFor(sRoot, sKey, marks).approvals; r && approvals)
+    ClearSwitchedOff(api_, sRoot, approvals, sValueName);
+  return r;
+}
+
+MoveResult clsStartUp::ApproveRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                                      const std::string& sValue, const EntryMarks& marks) {
+  const EntryPlaces places = PlacesFor(sRoot, sKey, marks);
+  MoveResult r;
+  r.source = r.destination = PlaceText(places.live);
+  if (!StoreRootName(sRoot) || !places.approvals) return Failed(r, MoveFailure::kNoPlace);
+  if (!Addressable(sValueName)) return Failed(r, MoveFailure::kUnaddressable);
+  const RawRead live = Read(api_, places.live, sValueName);
+  if (live.status == kRegFileNotFound) return Failed(r, MoveFailure::kGone);
+  if (live.status != kRegOk) return Failed(r, live.status, r.source);
+  if (MarkedText(ShownText(live.value.type, live.value.bytes), marks) != sValue)
+    return Failed(r, MoveFailure::kChanged);
+  const int32_t cleared = ClearSwitchedOff(api_, sRoot, places.approvals, sValueName);
+  if (cleared != kRegOk) return Failed(r, static_cast<uint32_t>(cleared), PlaceText({sRoot, kApprovedBase + std::string(places.approvals)}));
+  return r;
 }
 
 std::string clsStartUp::ShownText(uint32_t type, const std::string& bytes) {
@@ -317,17 +434,17 @@ bool clsStartUp::Replace(const std::string& name, const std::string& existing, c
 }
 
 MoveResult clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                                   const std::string& sValue, bool toStore) {
+                                   const std::string& sValue, const EntryMarks& marks, bool toStore) {
   const char* rootName = StoreRootName(sRoot);
-  const LaunchKey launch = LaunchKeyFor(sKey);
-  const RegPlace live{sRoot, std::string(kLaunchKeyBase) + launch.name};
-  const RegPlace store{kHkeyLocalMachine, std::string(kProgramRegistryArea) + "Disabled\\" +
-                                              (rootName ? rootName : "?") + "\\" + launch.suffix};
+  const EntryPlaces places = PlacesFor(sRoot, sKey, marks);
+  const RegPlace& live = places.live;
+  const RegPlace& store = places.store;
   const RegPlace& from = toStore ? live : store;
   const RegPlace& to = toStore ? store : live;
   MoveResult r;
   r.source = PlaceText(from);
   r.destination = PlaceText(to);
+  r.perUserStore = toStore && store.root == kHkeyCurrentUser;
   if (!rootName) return Failed(r, MoveFailure::kNoPlace);
   if (!Addressable(sValueName)) return Failed(r, MoveFailure::kUnaddressable);
 
@@ -335,10 +452,11 @@ MoveResult clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const
   const RawRead source = Read(api_, from, sValueName);
   if (source.status == kRegFileNotFound) return Failed(r, MoveFailure::kGone);
   if (source.status != kRegOk) return Failed(r, source.status, r.source);
-  if (ShownText(source.value.type, source.value.bytes) != sValue) return Failed(r, MoveFailure::kChanged);
+  if (MarkedText(ShownText(source.value.type, source.value.bytes), marks) != sValue)
+    return Failed(r, MoveFailure::kChanged);
 
   // Both directions leave this key below the store's or the item's root; a failure here stops nothing.
-  registry_->ClassKey(toStore ? kHkeyLocalMachine : sRoot);
+  registry_->ClassKey(toStore ? store.root : sRoot);
   registry_->SectionKey(std::string(kProgramRegistryArea) + "Disabled");
   try {
     registry_->CreateKey();
@@ -427,23 +545,31 @@ void clsStartUp::LoadStartUpFiles(ListView& lst, bool bAll) {
   lst.Clear();
   const FolderPair folders = Folders(bAll);
   lst.Tag(bAll ? "ALL" : "USER");
-  if (!folders.live.empty()) AddFileRows(lst, folders.live, true);
-  if (!folders.disabled.empty()) AddFileRows(lst, folders.disabled, false);
+  const auto off = SwitchedOffNames(api_, bAll ? kHkeyLocalMachine : kHkeyCurrentUser, kApprovedFolder);
+  if (!folders.live.empty()) AddFileRows(lst, folders.live, true, &off);
+  if (!folders.disabled.empty()) AddFileRows(lst, folders.disabled, false, nullptr);
 }
 
-void clsStartUp::AddFileRows(ListView& lst, const std::string& folder, bool bChecked) {
-  const int32_t count = files_->LoadFiles(folder + "*.lnk", false);
+void clsStartUp::AddFileRows(ListView& lst, const std::string& folder, bool bChecked,
+                             const std::unordered_set<std::u16string>* off) {
+  // The system starts every file of a StartUp folder but its folder settings: shortcuts show their targets,
+  // other files themselves.
+  const int32_t count = files_->LoadFiles(folder + "*", false);
   for (int32_t i = 1; i <= count; ++i) {
     const auto file = files_->Item(i);
     if (!file) continue;
     const std::string nameAndExtension = file->sNameAndExtension();
-    // The system's pattern match may also take longer extensions through short names; only .lnk files are ours.
-    if (!HasShortcutExtension(nameAndExtension)) continue;
-    ListItem* row = lst.Add(file->sName(), kStartUpFileIcon);
+    if (!IsStartedName(nameAndExtension)) continue;
+    const auto attributes = static_cast<uint32_t>(file->eAttributes());
+    if ((attributes & file_attribute::kHidden) && (attributes & file_attribute::kSystem)) continue;
+    const bool shortcut = HasShortcutExtension(nameAndExtension);
+    ListItem* row = lst.Add(shortcut ? file->sName() : nameAndExtension, kStartUpFileIcon);
     if (!row) continue;
-    row->Checked(bChecked);
-    row->Tag(nameAndExtension);
-    row->AddSubItem(ShortcutTarget(shell_, file->sFileName()));
+    EntryMarks marks;
+    marks.offByWindows = off && off->count(FoldCase(Utf8ToUtf16(nameAndExtension)));
+    row->Checked(bChecked && !marks.offByWindows);
+    row->Tag(MarkedTag(nameAndExtension, marks));
+    row->AddSubItem(MarkedText(shortcut ? ShortcutTarget(shell_, file->sFileName()) : file->sFileName(), marks));
   }
 }
 
@@ -587,7 +713,7 @@ MoveResult clsStartUp::MoveFileItem(const std::string& sFile, bool bAll, bool to
   MoveResult r;
   r.source = WithoutTrailingSeparator(toDisabled ? folders.live : folders.disabled);
   r.destination = WithoutTrailingSeparator(toDisabled ? folders.disabled : folders.live);
-  if (folders.live.empty() || folders.disabled.empty() || !IsPlainName(sFile) || !HasShortcutExtension(sFile))
+  if (folders.live.empty() || folders.disabled.empty() || !IsPlainName(sFile) || !IsStartedName(sFile))
     return Failed(r, MoveFailure::kNoPlace);
   if (!Addressable(sFile)) return Failed(r, MoveFailure::kUnaddressable);
   if (const uint32_t prepared = PrepareDisabledFolders(folders); prepared != fs_error::kOk)
@@ -599,6 +725,26 @@ MoveResult clsStartUp::MoveFileItem(const std::string& sFile, bool bAll, bool to
 
 MoveResult clsStartUp::DisableFileItem(const std::string& sFile, bool bAll) { return MoveFileItem(sFile, bAll, true); }
 
-MoveResult clsStartUp::EnableFileItem(const std::string& sFile, bool bAll) { return MoveFileItem(sFile, bAll, false); }
+MoveResult clsStartUp::EnableFileItem(const std::string& sFile, bool bAll) {
+  MoveResult r = MoveFileItem(sFile, bAll, false);
+  if (r) ClearSwitchedOff(api_, bAll ? kHkeyLocalMachine : kHkeyCurrentUser, kApprovedFolder, sFile);
+  return r;
+}
+
+MoveResult clsStartUp::ApproveFileItem(const std::string& sFile, bool bAll) {
+  const FolderPair folders = Folders(bAll);
+  const int32_t root = bAll ? kHkeyLocalMachine : kHkeyCurrentUser;
+  MoveResult r;
+  r.source = r.destination = WithoutTrailingSeparator(folders.live);
+  if (folders.live.empty() || !IsPlainName(sFile) || !IsStartedName(sFile)) return Failed(r, MoveFailure::kNoPlace);
+  if (!Addressable(sFile)) return Failed(r, MoveFailure::kUnaddressable);
+  const Matches live = MatchesIn(fs_, folders.live, sFile);
+  if (live.status != fs_error::kOk) return FileFailed(r, live.status, r.source);
+  if (!live.Has(sFile)) return Failed(r, MoveFailure::kGone);
+  const int32_t cleared = ClearSwitchedOff(api_, root, kApprovedFolder, sFile);
+  if (cleared != kRegOk)
+    return Failed(r, static_cast<uint32_t>(cleared), PlaceText({root, std::string(kApprovedBase) + kApprovedFolder}));
+  return r;
+}
 
 }  // namespace kqm

@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "app/error_reporter.h"
+#include "engine/entry_marks.h"
 #include "engine/move_result.h"
 #include "fileinfo/colFiles_Kebbo.h"
 #include "platform/file_system.h"
@@ -13,6 +15,8 @@
 #include "registry/clsRegistry.h"
 
 namespace kqm {
+
+struct RegPlace;
 
 // The program's own registry area below HKEY_LOCAL_MACHINE (and, left empty by enabling, below an item's root).
 inline constexpr const char* kProgramRegistryArea = "Software\\Kestrum\\QuorvelManager\\";
@@ -45,21 +49,31 @@ class clsStartUp {
   // Moves value sValueName of root sRoot's launch key (sKey "RO", "RS", else Run) into the store, with its type
   // and bytes as stored. sValue is the data as the list showed it: an entry whose data no longer shows so is not
   // moved. A different value of that name in the store is replaced only when the replace question says yes.
+  // `marks` (from the row's tag) choose the view; when the machine's store refuses a user's own entry, it goes
+  // to the store below HKEY_CURRENT_USER instead.
   MoveResult DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                            const std::string& sValue);
-  // Moves a stored value back into root sRoot's launch key, the same way.
+                            const std::string& sValue, const EntryMarks& marks = {});
+  // Moves a stored value back into root sRoot's launch key, the same way, from the store `marks` name; a flag of
+  // Windows' own startup approval that would still keep it off is cleared.
   MoveResult EnableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                           const std::string& sValue);
+                           const std::string& sValue, const EntryMarks& marks = {});
+  // Switches a live entry that Windows' startup approval keeps off back on (writing the flag Windows writes for
+  // "on"); nothing moves.
+  MoveResult ApproveRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                            const std::string& sValue, const EntryMarks& marks);
 
-  // The shortcuts (*.lnk) of the user's (bAll false; tag "USER") or the common (tag "ALL") StartUp folder, then
-  // those of the matching Disabled subfolder.
+  // The files the system starts from the user's (bAll false; tag "USER") or the common (tag "ALL") StartUp
+  // folder, then those of the matching Disabled subfolder: a shortcut (*.lnk) by its name and target, any other
+  // file by its name and path. Files that Windows' startup approval keeps off are unticked and marked.
   void LoadStartUpFiles(ListView& lst, bool bAll);
-  // Moves shortcut sFile (name with extension) from the StartUp folder into the Disabled subfolder, creating the
+  // Moves file sFile (name with extension) from the StartUp folder into the Disabled subfolder, creating the
   // Disabled folder and subfolder when missing. A different file of that name there is replaced only when the
   // replace question says yes.
   MoveResult DisableFileItem(const std::string& sFile, bool bAll);
   // Moves shortcut sFile from the Disabled subfolder back into the StartUp folder (which is not created).
   MoveResult EnableFileItem(const std::string& sFile, bool bAll);
+  // Switches a file of the StartUp folder that Windows' startup approval keeps off back on; nothing moves.
+  MoveResult ApproveFileItem(const std::string& sFile, bool bAll);
 
   // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
   void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
@@ -74,14 +88,15 @@ class clsStartUp {
   struct FolderPair;
 
   void LoadRegistryLocation(ListView& lst, const RegLocation& location);
-  void AddRegistryRows(ListView& lst, int32_t root, const std::string& path, const std::string& rootTag,
-                       bool bChecked);
+  void AddRegistryRows(ListView& lst, const RegPlace& place, const std::string& rootTag, bool bChecked,
+                       const EntryMarks& marks, const std::unordered_set<std::u16string>* off);
   MoveResult MoveRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
-                         const std::string& sValue, bool toStore);
+                         const std::string& sValue, const EntryMarks& marks, bool toStore);
   // The list's text for raw data, as a load shows it.
   std::string ShownText(uint32_t type, const std::string& bytes);
   FolderPair Folders(bool bAll);
-  void AddFileRows(ListView& lst, const std::string& folder, bool bChecked);
+  void AddFileRows(ListView& lst, const std::string& folder, bool bChecked,
+                   const std::unordered_set<std::u16string>* off);
   uint32_t PrepareDisabledFolders(const FolderPair& folders);
   MoveResult MoveFileItem(const std::string& sFile, bool bAll, bool toDisabled);
   MoveResult MoveFile(const std::string& fromFolder, const std::string& toFolder, const std::string& sFile);

@@ -27,6 +27,7 @@ struct MoveResult {
   std::string source;
   std::string destination;
   std::string failedAt;       // the place that refused, for kAccessDenied and kRefused
+  bool perUserStore = false;  // a registry entry switched off went to the store below HKEY_CURRENT_USER
 
   bool Moved() const { return failure == MoveFailure::kNone; }
   explicit operator bool() const { return Moved(); }

@@ -38,6 +38,10 @@ enum RegAccess : uint32_t {
   kKeyNotify = 0x10,
   kKeyCreateLink = 0x20,
   kKeyAll63 = 0x3F,
+  // The registry view a 64-bit process opens HKEY_LOCAL_MACHINE\Software in: its own, or the one 32-bit programs
+  // see (HKEY_LOCAL_MACHINE\Software\WOW6432Node). Meaningful for OpenKey and CreateKey from a root.
+  kKeyWow64_64 = 0x100,
+  kKeyWow64_32 = 0x200,
 };
 
 // An open key or a predefined root. Roots are their 32-bit value sign-extended, as Windows defines them.

@@ -263,5 +263,23 @@ TEST(RegistryApiContract, ExpandEnvironmentStringsReportsTheSizeWithTerminator) 
   EXPECT_EQ(expected, buf);
 }
 
+TEST(RegistryApiContract, The32BitViewOfTheMachineSoftwareKeyLiesBelowWow6432Node) {
+  TempKey t("view", kHkeyLocalMachine);
+  const std::u16string wow = u"Software\\WOW6432Node" + t.Path16().substr(8);
+  Open in32;
+  in32.status = Registry().CreateKey(RootKey(kHkeyLocalMachine), t.Path16(), kKeyAll63 | kKeyWow64_32, in32.key);
+  ASSERT_EQ(kRegOk, in32.status);
+  SetSz(in32.key, u"v", u"32-bit");
+  Open native, redirected;
+  native.status = Registry().OpenKey(RootKey(kHkeyLocalMachine), t.Path16(), kKeyQueryValue, native.key);
+  ASSERT_EQ(kRegOk, native.status);
+  uint32_t size = 0;
+  EXPECT_EQ(kRegFileNotFound, Registry().QueryValue(native.key, u"v", nullptr, nullptr, &size)) << "not in our view";
+  redirected.status = Registry().OpenKey(RootKey(kHkeyLocalMachine), wow, kKeyQueryValue, redirected.key);
+  ASSERT_EQ(kRegOk, redirected.status);
+  EXPECT_EQ(kRegOk, Registry().QueryValue(redirected.key, u"v", nullptr, nullptr, &size));
+  test::DeleteTree(Registry(), RootKey(kHkeyLocalMachine), wow);
+}
+
 }  // namespace
 }  // namespace kqm

@@ -2,6 +2,7 @@
 // with shortcuts made by the shell and a Disabled folder beside the test program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -84,27 +85,37 @@ TEST_F(EngineFiles, ShortcutsOfBothStartUpFoldersGoToTheDisabledFolderAndBack) {
   }
 }
 
-TEST_F(EngineFiles, OnlyShortcutsAreListedAndMovedWithTheirTargetsAsWritten) {
+TEST_F(EngineFiles, EveryFileTheSystemStartsIsListedAndMovedShortcutsByTheirTargets) {
   const std::string live = OwnFolder("startup");
   shell_.Folder(special_folder::kStartUp, live);
   world_->MakeShortcut(live + "a.lnk", Sample::kProgram);
-  world_->MakeShortcut(live + "b.pif", Sample::kProgram);
-  world_->MakeShortcut(live + "c.lnk.bak", Sample::kProgram);
+  fs().WriteWholeFile(live + "b.bat", "@echo off\r\n");
+  fs().WriteWholeFile(live + "c.url", "[InternetShortcut]\r\nURL=http://localhost/\r\n");
   fs().WriteWholeFile(live + "desktop.ini", "[.ShellClassInfo]\r\n");
-  world_->MakeShortcut(live + "folder.lnk", Sample::kFolder);
+  fs().WriteWholeFile(live + "thumbs.db", "x");
+  fs().SetAttributes(live + "thumbs.db", file_attribute::kHidden | file_attribute::kSystem);
+  fs().CreateFolder(live + "sub");
   world_->MakeShortcut(live + "document.LNK", Sample::kDocument);
   fs().WriteWholeFile(live + "broken.lnk", "not a shortcut");
   engine_.LoadStartUpFiles(list_, false);
   auto rows = test::Rows(list_);
   std::sort(rows.begin(), rows.end(), [](const RowData& x, const RowData& y) { return x.text < y.text; });
   EXPECT_EQ((std::vector<RowData>{{"a", true, "a.lnk", 2, test::SampleTarget(Sample::kProgram)},
+                                  {"b.bat", true, "b.bat", 2, live + "b.bat"},
                                   {"broken", true, "broken.lnk", 2, "Error occured."},
-                                  {"document", true, "document.LNK", 2, test::SampleTarget(Sample::kDocument)},
-                                  {"folder", true, "folder.lnk", 2, test::SampleTarget(Sample::kFolder)}}),
-            rows);
-  EXPECT_FALSE(engine_.DisableFileItem("b.pif", false)) << "only shortcuts are ours to move";
+                                  {"c.url", true, "c.url", 2, live + "c.url"},
+                                  {"document", true, "document.LNK", 2, test::SampleTarget(Sample::kDocument)}}),
+            rows) << "not the folder settings, hidden system files or folders";
+  for (const char* file : {"b.bat", "c.url"}) {
+    ASSERT_TRUE(engine_.DisableFileItem(file, false)) << file;
+    EXPECT_TRUE(Exists(Sub(false) + file));
+    ASSERT_TRUE(engine_.EnableFileItem(file, false)) << file;
+    EXPECT_TRUE(Exists(live + file));
+    cleanup_.push_back(Sub(false) + file);
+  }
+  EXPECT_FALSE(engine_.DisableFileItem("desktop.ini", false));
   EXPECT_FALSE(engine_.DisableFileItem("..\\startup\\a.lnk", false)) << "a name, never a path";
-  EXPECT_TRUE(Exists(live + "b.pif"));
+  EXPECT_TRUE(Exists(live + "desktop.ini"));
   EXPECT_TRUE(Exists(live + "a.lnk"));
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/clsStartUp.h"
 #include "engine_world.h"
+#include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_list_view.h"
 #include "platform/substitute/memory_registry.h"
 #include "platform/substitute/posix_file_system.h"
@@ -297,6 +298,95 @@ TEST_F(EngineRegistry, ASameNamedValueAtTheDestinationIsReplacedOnlyOnAYes) {
   const auto stored = test::ValueNames(reg_, kHkeyLocalMachine, store);
   EXPECT_NE(stored.end(), std::find(stored.begin(), stored.end(), upper));
   EXPECT_EQ(stored.end(), std::find(stored.begin(), stored.end(), app));
+}
+
+constexpr const char* kWowRunKey = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kWowStore = "Software\\WOW6432Node\\Kestrum\\QuorvelManager\\Disabled\\HKLM\\R";
+constexpr const char* kApproved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
+const std::string kOffFlag("\x03\0\0\0\x10\x20\x30\x40\x50\x60\x70\x01", 12);
+const std::string kOnFlag("\x02\0\0\0\0\0\0\0\0\0\0\0", 12);
+
+TEST_F(EngineRegistry, SameNamedEntriesOfBothViewsMoveEachInItsOwnView) {
+  const std::string x = N("x");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, x, "native.exe");
+  test::PutText(reg_, kHkeyLocalMachine, kWowRunKey, x, "wow.exe");
+  for (bool disable : {true, false}) {
+    engine_.LoadHKLMRItems(list_);
+    EXPECT_EQ((std::vector<RowData>{{x, disable, kHklm, 1, "native.exe"},
+                                    {x, disable, std::string(kHklm) + "|32", 1, "wow.exe  [32-bit]"}}),
+              Ours());
+    for (const RowData& row : Ours()) {
+      const EntryMarks marks = TagMarks(row.tag);
+      EXPECT_TRUE(disable ? engine_.DisableRegItem(kHkeyLocalMachine, "R", x, row.path, marks)
+                          : engine_.EnableRegItem(kHkeyLocalMachine, "R", x, row.path, marks))
+          << row.path;
+    }
+    EXPECT_EQ(disable ? "native.exe" : "(none)",
+              test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x).value_or("(none)"));
+    EXPECT_EQ(disable ? "wow.exe" : "(none)", test::ReadText(reg_, kHkeyLocalMachine, kWowStore, x).value_or("(none)"))
+        << "the 32-bit view's entry is kept in that view's store";
+  }
+  EXPECT_EQ("native.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, x));
+  EXPECT_EQ("wow.exe", test::ReadText(reg_, kHkeyLocalMachine, kWowRunKey, x));
+  test::Remove(reg_, kHkeyLocalMachine, kWowRunKey, x);
+}
+
+TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {
+  const std::string off = N("1 off"), on = N("2 on"), absent = N("3 absent"), wow = N("4 wow");
+  for (const auto& name : {off, on, absent}) test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, name, name + ".exe");
+  test::Put(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", off, kRegBinary, kOffFlag);
+  test::Put(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", on, kRegBinary, kOnFlag);
+  engine_.LoadHKCURItems(list_);
+  EXPECT_EQ((std::vector<RowData>{{off, false, std::string(kHkcu) + "|off", 1, off + ".exe  [switched off by Windows]"},
+                                  {on, true, kHkcu, 1, on + ".exe"},
+                                  {absent, true, kHkcu, 1, absent + ".exe"}}),
+            Ours());
+  EXPECT_TRUE(engine_.ApproveRegItem(kHkeyCurrentUser, "R", off, off + ".exe  [switched off by Windows]",
+                                     TagMarks(std::string(kHkcu) + "|off")));
+  EXPECT_EQ(kOnFlag, test::Read(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", off)->bytes);
+  EXPECT_EQ(off + ".exe", test::ReadText(reg_, kHkeyCurrentUser, test::kRunKey, off)) << "nothing moved";
+
+  // An entry enabled from the store while an old flag would still keep it off: the flag goes.
+  ASSERT_TRUE(engine_.DisableRegItem(kHkeyCurrentUser, "R", off, off + ".exe"));
+  test::Put(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", off, kRegBinary, kOffFlag);
+  ASSERT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", off, off + ".exe"));
+  EXPECT_EQ(kOnFlag, test::Read(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", off)->bytes);
+
+  // The 32-bit view's entries have their flags in Run32; RunOnce has none.
+  test::PutText(reg_, kHkeyLocalMachine, kWowRunKey, wow, "w.exe");
+  test::Put(reg_, kHkeyLocalMachine, std::string(kApproved) + "Run32", wow, kRegBinary, kOffFlag);
+  engine_.LoadHKLMRItems(list_);
+  EXPECT_EQ((std::vector<RowData>{{wow, false, std::string(kHklm) + "|32|off", 1,
+                                   "w.exe  [32-bit]  [switched off by Windows]"}}),
+            Ours());
+  EXPECT_EQ(MoveFailure::kNoPlace,
+            engine_.ApproveRegItem(kHkeyCurrentUser, "RO", off, off + ".exe", TagMarks("|off")).failure);
+  test::Remove(reg_, kHkeyLocalMachine, kWowRunKey, wow);
+  for (const auto& name : {off, on}) test::Remove(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", name);
+  test::Remove(reg_, kHkeyLocalMachine, std::string(kApproved) + "Run32", wow);
+}
+
+TEST_F(EngineRegistry, AStandardUsersOwnEntriesUseHisStoreAndMachineEntriesAreRefused) {
+  FailingRegistry standardUser(reg_);
+  standardUser.ReadOnlyRoot(kHkeyLocalMachine);
+  clsStartUp engine(standardUser, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\");
+  const std::string mine = N("mine"), machine = N("machine");
+  const std::string userStore = "Software\\Kestrum\\QuorvelManager\\Disabled\\HKCU\\R";
+  test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, mine, "m.exe");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, machine, "k.exe");
+  const MoveResult off = engine.DisableRegItem(kHkeyCurrentUser, "R", mine, "m.exe");
+  EXPECT_TRUE(off);
+  EXPECT_TRUE(off.perUserStore);
+  EXPECT_EQ("m.exe", test::ReadText(reg_, kHkeyCurrentUser, userStore, mine));
+  engine.LoadHKCURItems(list_);
+  EXPECT_EQ((std::vector<RowData>{{mine, false, std::string(kHkcu) + "|user", 1, "m.exe"}}), Ours());
+  EXPECT_TRUE(engine.EnableRegItem(kHkeyCurrentUser, "R", mine, "m.exe", TagMarks("|user")));
+  EXPECT_EQ("m.exe", test::ReadText(reg_, kHkeyCurrentUser, test::kRunKey, mine));
+  EXPECT_FALSE(test::Read(reg_, kHkeyCurrentUser, userStore, mine));
+
+  const MoveResult refused = engine.DisableRegItem(kHkeyLocalMachine, "R", machine, "k.exe");
+  EXPECT_EQ(MoveFailure::kAccessDenied, refused.failure);
+  EXPECT_EQ("k.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, machine));
 }
 
 TEST_F(EngineRegistry, ARootWithoutStoreMovesNothing) {

@@ -21,13 +21,19 @@ bool FailingRegistry::Fails() {
   return false;
 }
 
+namespace {
+constexpr uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey | kKeyCreateLink;
+}
+
 int32_t FailingRegistry::OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) {
   if (Fails()) return status_;
+  if (readOnlyRoot_ && root == RootKey(*readOnlyRoot_) && (access & kWriteRights)) return kRegAccessDenied;
   return inner_.OpenKey(root, path, access, out);
 }
 
 int32_t FailingRegistry::CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) {
   if (Fails()) return status_;
+  if (readOnlyRoot_ && root == RootKey(*readOnlyRoot_)) return kRegAccessDenied;
   return inner_.CreateKey(root, path, access, out);
 }
 

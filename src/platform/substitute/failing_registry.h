@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "platform/registry_api.h"
 
@@ -20,6 +21,9 @@ class FailingRegistry final : public RegistryApi {
   // Runs `hook` with the call's number before each call reaches the inner registry (another program acting
   // between two calls); an empty function removes it.
   void BeforeCall(std::function<void(uint32_t)> hook) { beforeCall_ = std::move(hook); }
+  // Refuses (5) every open of a key below `root` that asks to write, and every create there, as the machine's
+  // keys refuse a standard user; nullopt lifts it.
+  void ReadOnlyRoot(std::optional<int32_t> root) { readOnlyRoot_ = root; }
   // True once the chosen call has been reached and failed.
   bool Failed() const { return failed_; }
 
@@ -49,6 +53,7 @@ class FailingRegistry final : public RegistryApi {
   uint32_t calls_ = 0;
   bool failed_ = false;
   std::function<void(uint32_t)> beforeCall_;
+  std::optional<int32_t> readOnlyRoot_;
 };
 
 }  // namespace kqm

@@ -25,6 +25,18 @@ std::vector<std::u16string> SplitPath(const std::u16string& path) {
   if (!cur.empty()) parts.push_back(cur);
   return parts;
 }
+
+// The path a key opened from HKEY_LOCAL_MACHINE in the 32-bit view really has: "Software\X" lies at
+// "Software\WOW6432Node\X", as on 64-bit Windows.
+std::u16string ViewPath(RegKey root, const std::u16string& path, uint32_t access) {
+  if (!(access & kKeyWow64_32) || root != RootKey(kHkeyLocalMachine)) return path;
+  const auto parts = SplitPath(path);
+  if (parts.empty() || FoldCase(parts[0]) != u"SOFTWARE") return path;
+  if (parts.size() > 1 && FoldCase(parts[1]) == u"WOW6432NODE") return path;
+  std::u16string out = parts[0] + u"\\WOW6432Node";
+  for (size_t i = 1; i < parts.size(); ++i) out += u"\\" + parts[i];
+  return out;
+}
 }  // namespace
 
 MemoryRegistry::MemoryRegistry() {
@@ -85,7 +97,7 @@ RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, uint32_t access) {
 int32_t MemoryRegistry::OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) {
   out = 0;
   std::shared_ptr<Node> node;
-  if (int32_t r = Walk(root, path, false, node); r != kRegOk) return r;
+  if (int32_t r = Walk(root, ViewPath(root, path, access), false, node); r != kRegOk) return r;
   out = NewHandle(node, access);
   return kRegOk;
 }
@@ -93,7 +105,7 @@ int32_t MemoryRegistry::OpenKey(RegKey root, const std::u16string& path, uint32_
 int32_t MemoryRegistry::CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) {
   out = 0;
   std::shared_ptr<Node> node;
-  if (int32_t r = Walk(root, path, true, node); r != kRegOk) return r;
+  if (int32_t r = Walk(root, ViewPath(root, path, access), true, node); r != kRegOk) return r;
   out = NewHandle(node, access);
   return kRegOk;
 }

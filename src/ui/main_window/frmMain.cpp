@@ -6,6 +6,7 @@
 #include "app/app_identity.h"
 #include "controls/explorer_bar/explorer_bar.h"
 #include "engine/clsStartUp.h"
+#include "engine/entry_marks.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/list_view.h"
 
@@ -243,14 +244,20 @@ std::string frmMain::ReplaceQuestionText(const ReplaceQuestion& q) {
 MoveResult frmMain::MoveEntry(ListItem& row, bool toEnable) {
   clsStartUp* engine = app_.oStartUp();
   const std::string listTag = controls_.lstItems().Tag();
+  const EntryMarks marks = TagMarks(row.Tag());
+  // An entry Windows keeps off is switched on where it is; once on, it moves like any other.
+  const bool approve = toEnable && marks.offByWindows;
   if (listTag == "USER" || listTag == "ALL") {
     const bool bAll = listTag == "ALL";
-    return toEnable ? engine->EnableFileItem(row.Tag(), bAll) : engine->DisableFileItem(row.Tag(), bAll);
+    const std::string file = TagBase(row.Tag());
+    if (approve) return engine->ApproveFileItem(file, bAll);
+    return toEnable ? engine->EnableFileItem(file, bAll) : engine->DisableFileItem(file, bAll);
   }
-  const std::optional<int32_t> root = ToInt32(row.Tag());
+  const std::optional<int32_t> root = ToInt32(TagBase(row.Tag()));
   if (!root) return {};  // a row without a root names no entry: nothing to move, nothing to take back
-  return toEnable ? engine->EnableRegItem(*root, listTag, row.Text(), row.SubItem(1))
-                  : engine->DisableRegItem(*root, listTag, row.Text(), row.SubItem(1));
+  if (approve) return engine->ApproveRegItem(*root, listTag, row.Text(), row.SubItem(1), marks);
+  return toEnable ? engine->EnableRegItem(*root, listTag, row.Text(), row.SubItem(1), marks)
+                  : engine->DisableRegItem(*root, listTag, row.Text(), row.SubItem(1), marks);
 }
 
 void frmMain::lstItems_ItemCheck(ListItem& row) {
@@ -258,7 +265,16 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
   if (ignoreTicks_ || !app_.oStartUp() || row.Tag().empty()) return;
   const bool toEnable = row.Checked();
   const MoveResult result = MoveEntry(row, toEnable);
-  if (result) return;
+  if (result) {
+    EntryMarks marks = TagMarks(row.Tag());
+    if (toEnable && marks.offByWindows) {
+      ReloadSoon();  // switched on where it was: its row reads differently now
+    } else if (!toEnable && marks.userStore != result.perUserStore) {
+      marks.userStore = result.perUserStore;  // the row names the store that holds the entry now
+      row.Tag(MarkedTag(TagBase(row.Tag()), marks));
+    }
+    return;
+  }
   const std::string name = row.Text();
   const bool reload = result.failure == MoveFailure::kGone || result.failure == MoveFailure::kChanged ||
                       result.inBothPlaces;
@@ -267,11 +283,15 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
   row.Checked(!toEnable);
   ignoreTicks_ = false;
   view_.MessageBoxOk(kAppTitle, NotMovedMessage(name, toEnable, result));
+  if (reload) ReloadSoon();
+}
+
+void frmMain::ReloadSoon() {
   // The list shows what is there now; the rows go only after the list has finished reporting this change.
-  if (reload && !location_.empty())
-    view_.RunSoon([this, location = location_] {
-      if (location == location_ && !aboutMode_) exBar_ItemClick(location);
-    });
+  if (location_.empty()) return;
+  view_.RunSoon([this, location = location_] {
+    if (location == location_ && !aboutMode_) exBar_ItemClick(location);
+  });
 }
 
 }  // namespace kqm

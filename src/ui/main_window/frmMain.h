@@ -61,6 +61,8 @@ class frmMain : public MainWindow {
   void ShowAboutMode();
   void LoadLocation(const std::function<void(clsStartUp&, ListView&)>& load);
   MoveResult MoveEntry(ListItem& row, bool toEnable);
+  // Loads the location shown last again once the event being handled has ended.
+  void ReloadSoon();
 
   MainWindowView& view_;
   MainWindowControls& controls_;
