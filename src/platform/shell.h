@@ -36,6 +36,13 @@ class Shell {
   // Opens a document, folder or address with its associated program (verb "open", shown normally).
   // Returns 0 on success, else an error code.
   virtual int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) = 0;
+  // Starts a program with administrator rights (the verb "runas"; the system asks the user to agree).
+  // Returns 0 once it is started, else an error code (50 where the shell cannot do it).
+  virtual int32_t RunElevated(const std::string& program, const std::string& parameters) {
+    static_cast<void>(program);
+    static_cast<void>(parameters);
+    return 50;
+  }
 };
 
 }  // namespace kqm

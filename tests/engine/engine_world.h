@@ -57,6 +57,9 @@ class SteeredShell final : public Shell {
   int32_t OpenWithAssociatedProgram(const std::string& path) override {
     return inner_.OpenWithAssociatedProgram(path);
   }
+  int32_t RunElevated(const std::string& program, const std::string& parameters) override {
+    return inner_.RunElevated(program, parameters);
+  }
 
  private:
   Shell& inner_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 
@@ -31,11 +32,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
                                             app.sDisabledPath());
   };
-  factories.mainWindow = [&](kqm::basMain& app) { return std::make_unique<kqm::frmMain>(view, controls, app, shell);
+  kqm::frmMain* form = nullptr;
+  factories.mainWindow = [&](kqm::basMain& app) {
+    auto window = std::make_unique<kqm::frmMain>(view, controls, app, shell);
+    form = window.get();
+    return window;
   };
   kqm::basMain app(process, std::move(factories));
   app.Main();
   if (!app.MainWindowShown()) return 0;
+  // Restarted as administrator: "/show <location key>" opens the list the user was at.
+  int argc = 0;
+  if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+    if (argc == 3 && lstrcmpiW(argv[1], L"/show") == 0 && form) {
+      std::string key;
+      for (const wchar_t* c = argv[2]; *c; ++c) key += static_cast<char>(*c < 128 ? *c : '?');
+      form->ShowLocation(key);
+    }
+    LocalFree(argv);
+  }
   // Scripts that drive the program read where its controls are from this file.
   if (const wchar_t* layoutLog = _wgetenv(L"KQM_UI_LAYOUT_LOG"); layoutLog && *layoutLog)
     controls.WriteScreenLayout(layoutLog);

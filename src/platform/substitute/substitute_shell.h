@@ -33,6 +33,12 @@ class SubstituteShell final : public Shell {
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
   ShellText ShortcutTarget(const std::string& shortcutPath) override;
   int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) override;
+  // Records the program and its parameters ("program parameters") and answers as SetOpenResult says.
+  int32_t RunElevated(const std::string& program, const std::string& parameters) override {
+    elevated_.push_back(program + " " + parameters);
+    return openResult_;
+  }
+  const std::vector<std::string>& ElevatedRuns() const { return elevated_; }
 
  private:
   FileSystem* fs_;
@@ -40,6 +46,7 @@ class SubstituteShell final : public Shell {
   std::map<int32_t, std::string> specialFolders_;
   std::map<std::u16string, std::pair<std::string, std::string>> environment_;  // folded name -> (name, value)
   std::vector<std::string> opened_;
+  std::vector<std::string> elevated_;
   int32_t openResult_ = 0;
 };
 

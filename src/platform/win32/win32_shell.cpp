@@ -139,4 +139,11 @@ int32_t Win32Shell::OpenWithAssociatedProgram(const std::string& pathOrAddress) 
   return result > 32 ? 0 : static_cast<int32_t>(result == 0 ? ERROR_OUTOFMEMORY : result);
 }
 
+int32_t Win32Shell::RunElevated(const std::string& program, const std::string& parameters) {
+  ComScope com;
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"runas", Wide(program).c_str(),
+                                                              Wide(parameters).c_str(), nullptr, SW_SHOWNORMAL));
+  return result > 32 ? 0 : static_cast<int32_t>(result == 0 ? ERROR_OUTOFMEMORY : result);
+}
+
 }  // namespace kqm

@@ -12,6 +12,7 @@ class Win32Shell final : public Shell {
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
   ShellText ShortcutTarget(const std::string& shortcutPath) override;
   int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) override;
+  int32_t RunElevated(const std::string& program, const std::string& parameters) override;
 };
 
 }  // namespace kqm

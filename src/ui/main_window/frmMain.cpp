@@ -12,6 +12,13 @@
 
 namespace kqm {
 
+namespace {
+// The navigation keys that show a location.
+constexpr const char* kLocationKeys[] = {"HKCUR", "HKCURO", "HKLMR", "HKLMRO", "HKLMS", "USER", "ALLUSERS"};
+constexpr const char* kElevateQuestion =
+    "Restart the program as administrator to change it? It opens again at this list.";
+}  // namespace
+
 frmMain::frmMain(MainWindowView& view, MainWindowControls& controls, basMain& app, Shell& shell)
     : view_(view), controls_(controls), app_(app), shell_(shell), about_(shell, app.sAppPath()) {}
 
@@ -123,8 +130,7 @@ void frmMain::LoadLocation(const std::function<void(clsStartUp&, ListView&)>& lo
 
 void frmMain::exBar_ItemClick(const std::string& key) {
   ListView& lst = controls_.lstItems();
-  static const char* const kLocations[] = {"HKCUR", "HKCURO", "HKLMR", "HKLMRO", "HKLMS", "USER", "ALLUSERS"};
-  for (const char* location : kLocations)
+  for (const char* location : kLocationKeys)
     if (key == location) location_ = key;
   if (key == "HKCUR") {
     LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKCURItems(l); });
@@ -282,8 +288,30 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
   ignoreTicks_ = true;
   row.Checked(!toEnable);
   ignoreTicks_ = false;
-  view_.MessageBoxOk(kAppTitle, NotMovedMessage(name, toEnable, result));
+  const std::string text = NotMovedMessage(name, toEnable, result);
+  // The machine's entries (and the common StartUp folder) need an administrator: offer to become one.
+  const bool machine = controls_.lstItems().Tag() == "ALL" ||
+                       (controls_.lstItems().Tag() != "USER" && ToInt32(TagBase(row.Tag())) == kHkeyLocalMachine);
+  if (result.failure == MoveFailure::kAccessDenied && machine && !location_.empty()) {
+    if (view_.AskYesNo(kAppTitle, text + "\n\n" + kElevateQuestion)) {
+      const int32_t started =
+          shell_.RunElevated(app_.sAppPath() + app_.AppBaseName() + ".exe", "/show " + location_);
+      if (started == 0) {
+        app_.EndApp(false);
+        return;
+      }
+      view_.MessageBoxOk(kAppTitle, "The program could not be started as administrator (error " +
+                                        std::to_string(started) + ").");
+    }
+  } else {
+    view_.MessageBoxOk(kAppTitle, text);
+  }
   if (reload) ReloadSoon();
+}
+
+void frmMain::ShowLocation(const std::string& key) {
+  for (const char* location : kLocationKeys)
+    if (key == location) exBar_ItemClick(key);
 }
 
 void frmMain::ReloadSoon() {

@@ -43,6 +43,8 @@ class frmMain : public MainWindow {
   void Form_Resize();
   // A click on the navigation item with this key (compared exactly).
   void exBar_ItemClick(const std::string& key);
+  // Shows the location with this navigation key ("HKCUR" ... "ALLUSERS"); other keys do nothing.
+  void ShowLocation(const std::string& key);
   // The tick of `row` has changed; its Checked holds the new state.
   void lstItems_ItemCheck(ListItem& row);
 

@@ -360,6 +360,37 @@ TEST(MainWindow, AnEntryChangedSinceShownIsReloadedAndATakenNameIsAskedAboutWith
   EXPECT_TRUE(h.Row("kqm-one")->Checked());
 }
 
+TEST(MainWindow, AMachineEntryRefusedForWantOfRightsOffersARestartAsAdministratorAtTheSameList) {
+  Harness h;
+  ASSERT_TRUE(test::PutText(h.memory, kHkeyLocalMachine, kRunKey, "kqm-machine", "C:\\m.exe"));
+  h.controls.Click("HKLMR");
+  h.registry.ReadOnlyRoot(kHkeyLocalMachine);
+  h.view.answerYes = true;
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-machine"));
+  ASSERT_EQ(1u, h.view.questions.size());
+  EXPECT_NE(std::string::npos, h.view.questions[0].text.find("needs administrator rights")) << h.view.questions[0].text;
+  EXPECT_EQ((std::vector<std::string>{"C:\\Program Files\\Kestrum\\QuorvelManager.exe /show HKLMR"}),
+            h.shell.ElevatedRuns());
+  EXPECT_EQ(1u, h.process.endCodes.size()) << "this copy ends once the other one starts";
+  EXPECT_EQ("C:\\m.exe", test::ReadText(h.memory, kHkeyLocalMachine, kRunKey, "kqm-machine"));
+}
+
+TEST(MainWindow, TickingAnEntryWindowsKeepsOffSwitchesItOnWhereItIs) {
+  Harness h;
+  h.PutRun("kqm-off", "C:\\off.exe");
+  const std::string approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  ASSERT_TRUE(test::Put(h.memory, kHkeyCurrentUser, approved, "kqm-off", kRegBinary, std::string("\x03\0\0\0", 4)));
+  h.controls.Click("HKCUR");
+  ASSERT_FALSE(h.Row("kqm-off")->Checked());
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-off"));
+  EXPECT_TRUE(h.view.boxes.empty());
+  EXPECT_EQ(std::string("\x02", 1), test::Read(h.memory, kHkeyCurrentUser, approved, "kqm-off")->bytes.substr(0, 1));
+  EXPECT_EQ("C:\\off.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-off")) << "nothing moved";
+  h.view.EndOfEvent();
+  EXPECT_EQ("C:\\off.exe", h.Row("kqm-off")->SubItem(1)) << "shown again without the mark";
+  EXPECT_TRUE(h.Row("kqm-off")->Checked());
+}
+
 TEST(MainWindow, TheListTagChoosesFileMovesAndRowsWithoutARootMoveNothing) {
   Harness h;
   MemoryListView& lst = h.controls.list;
