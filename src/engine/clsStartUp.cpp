@@ -416,7 +416,8 @@ MoveResult clsStartUp::ApproveRegItem(int32_t sRoot, const std::string& sKey, co
   if (MarkedText(ShownText(live.value.type, live.value.bytes), marks) != sValue)
     return Failed(r, MoveFailure::kChanged);
   const int32_t cleared = ClearSwitchedOff(api_, sRoot, places.approvals, sValueName);
-  if (cleared != kRegOk) return Failed(r, static_cast<uint32_t>(cleared), PlaceText({sRoot, kApprovedBase + std::string(places.approvals)}));
+  if (cleared != kRegOk)
+    return Failed(r, static_cast<uint32_t>(cleared), PlaceText({sRoot, kApprovedBase + std::string(places.approvals)}));
   return r;
 }
 
@@ -466,7 +467,8 @@ MoveResult clsStartUp::MoveRegItem(int32_t sRoot, const std::string& sKey, const
   // A value of that name at the destination: the same entry already there, or another one, replaced only on
   // a yes. A name that differs in letter case is another entry.
   const RawRead existing = Read(api_, to, sValueName);
-  if (existing.status != kRegOk && existing.status != kRegFileNotFound) return Failed(r, existing.status, r.destination);
+  if (existing.status != kRegOk && existing.status != kRegFileNotFound)
+    return Failed(r, existing.status, r.destination);
   std::optional<RawValue> replaced;
   std::string replacedName;
   bool alreadyThere = false;

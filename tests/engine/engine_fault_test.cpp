@@ -42,8 +42,8 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
                      engine_(failing_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\") {}
 
   // Runs `move` failing call 1, 2, ... until a run reaches no failure; `original` sits at the source before
-  // each case, and `replaced` (when given, under the entry's name or with `otherCase` its upper case) at the destination,
-  // which the move is allowed to replace. With the parameter set, every call after the failing one fails too.
+  // each case, and `replaced` (when given, under the entry's name or with `otherCase` its upper case) at the
+  // destination, which the move may replace. With the parameter set, every call after the failing one fails too.
   Tally Run(bool disable, int32_t root, const std::string& sKey, const std::string& live, const std::string& store,
             const test::Stored& original, const std::string& shown,
             const std::optional<test::Stored>& replaced = std::nullopt, bool otherCase = false) {

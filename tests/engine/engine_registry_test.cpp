@@ -222,8 +222,9 @@ TEST_F(EngineRegistry, SwitchingOffAndOnGivesBackTheSameTypeAndBytesInEveryLocat
           return r.text == names[i] && r.checked == disable && (!names[i].empty() || r.path == prefix_ + "default.exe");
         });
         ASSERT_NE(rows.end(), row) << names[i];
-        const MoveResult moved = disable ? engine_.DisableRegItem(std::stoi(row->tag), list_.Tag(), row->text, row->path)
-                                         : engine_.EnableRegItem(std::stoi(row->tag), list_.Tag(), row->text, row->path);
+        const int32_t root = std::stoi(row->tag);
+        const MoveResult moved = disable ? engine_.DisableRegItem(root, list_.Tag(), row->text, row->path)
+                                         : engine_.EnableRegItem(root, list_.Tag(), row->text, row->path);
         EXPECT_TRUE(moved) << names[i] << " failure " << static_cast<int>(moved.failure);
         ++moves;
       }
@@ -253,7 +254,7 @@ TEST_F(EngineRegistry, AnEntryChangedOrGoneSinceItWasShownIsNotMoved) {
   EXPECT_FALSE(test::Read(reg_, kHkeyCurrentUser, test::kRunOnceKey, gone)) << "nothing is written for it";
 
   EXPECT_EQ(MoveFailure::kUnaddressable,
-            engine_.DisableRegItem(kHkeyLocalMachine, "R", changed.substr(0, 3) + std::string(1, '\0') + "x", "x").failure)
+            engine_.DisableRegItem(kHkeyLocalMachine, "R", std::string("kq\0x", 4), "x").failure)
       << "a name with a NUL would address another value";
 }
 

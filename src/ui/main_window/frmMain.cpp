@@ -204,7 +204,9 @@ std::string frmMain::NotMovedMessage(const std::string& name, bool toEnable, con
                      (toEnable ? "enabled" : "disabled") + ".\n\n";
   switch (r.failure) {
     case MoveFailure::kNone: break;
-    case MoveFailure::kNoPlace: text += "There is no place to keep it: it is not an entry this program can move."; break;
+    case MoveFailure::kNoPlace:
+      text += "There is no place to keep it: it is not an entry this program can move.";
+      break;
     case MoveFailure::kUnaddressable:
       text += "Its name holds characters that cannot be passed to Windows exactly (a NUL character or an unpaired "
               "surrogate), so it was left alone.";
