@@ -11,7 +11,9 @@ cmake --build --preset mingw --target QuorvelManager >/dev/null
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix} WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 ci/wine-prefix.sh
 exe="$root/build/mingw/QuorvelManager.exe"
-title='Kestrum Quorvel Manager 1.0 Build 45'
+# The caption carries the version set in CMakeLists.txt's project(): "<major>.<minor> Build <patch>".
+title=$(sed -nE 's/^project\(QuorvelManager VERSION ([0-9]+)\.([0-9]+)\.([0-9]+).*/Kestrum Quorvel Manager \1.\2 Build \3/p' \
+        CMakeLists.txt)
 if [ -n "${DISPLAY:-}" ]; then
   echo "Running $exe (prefix $WINEPREFIX)"
   exec wine "$exe"

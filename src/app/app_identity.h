@@ -1,12 +1,14 @@
 #pragma once
 #include <string>
 
+#include "kqm_version.h"
+
 namespace kqm {
 
 inline constexpr char kAppTitle[] = "Kestrum Quorvel Manager";
-inline constexpr int kAppMajor = 1;
-inline constexpr int kAppMinor = 0;
-inline constexpr int kAppRevision = 45;
+inline constexpr int kAppMajor = KQM_VERSION_MAJOR;
+inline constexpr int kAppMinor = KQM_VERSION_MINOR;
+inline constexpr int kAppRevision = KQM_VERSION_BUILD;
 
 // The main window's caption: "<title> <major>.<minor> Build <revision>".
 inline std::string AppCaption() {

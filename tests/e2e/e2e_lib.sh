@@ -4,7 +4,11 @@ set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 exe=${1:-$root/build/mingw/QuorvelManager.exe}
 out=${2:-$root/build/e2e}
-title='Kestrum Quorvel Manager 1.0 Build 45'
+# The version is set once, in CMakeLists.txt's project(); the caption reads "<major>.<minor> Build <patch>".
+read -r v_major v_minor v_build < <(sed -nE 's/^project\(QuorvelManager VERSION ([0-9]+)\.([0-9]+)\.([0-9]+).*/\1 \2 \3/p' \
+                                    "$root/CMakeLists.txt")
+version="$v_major.$v_minor.$v_build"
+title="Kestrum Quorvel Manager $v_major.$v_minor Build $v_build"
 mkdir -p "$out"
 export LANG=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 : "${WINEPREFIX:=$root/build/wineprefix}"

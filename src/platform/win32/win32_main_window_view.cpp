@@ -60,7 +60,12 @@ void Win32MainWindowView::Create(int clientWidthTwips, int clientHeightTwips, st
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  // The program's icon, big and small, each from the image drawn for its size.
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                             LR_DEFAULTCOLOR));
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);  // a second registration fails harmlessly
 
