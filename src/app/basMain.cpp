@@ -41,7 +41,8 @@ void basMain::EndApp(bool bFromUnload) {
 
 void basMain::ShowError(const std::string& sProcName, int32_t number, const std::string& description) {
   lLastErrNumber_ = number;
-  process_.MessageBoxOk(kAppTitle, sProcName + ": error " + std::to_string(lLastErrNumber_) + ": " + description);
+  lastError_ = sProcName + ": error " + std::to_string(lLastErrNumber_) + ": " + description;
+  process_.MessageBoxOk(kAppTitle, lastError_);
 }
 
 }  // namespace kqm

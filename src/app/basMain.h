@@ -38,6 +38,8 @@ class basMain : public ErrorReporter {
   const std::string& sDisabledPath() const { return sDisabledPath_; }
   clsStartUp* oStartUp() const { return oStartUp_.get(); }
   int32_t lLastErrNumber() const { return lLastErrNumber_; }
+  // The text of the last error reported ("" before any).
+  const std::string& LastError() const { return lastError_; }
   // The executable's base name, the first part of the registry class's error source.
   std::string AppBaseName() const { return process_.ExecutableBaseName(); }
   // True once Main has shown the main window; when false after Main, the process ends.
@@ -51,6 +53,7 @@ class basMain : public ErrorReporter {
   std::unique_ptr<clsStartUp> oStartUp_;
   std::unique_ptr<MainWindow> frmMain_;
   int32_t lLastErrNumber_ = 0;
+  std::string lastError_;
   bool windowShown_ = false;
 };
 

@@ -1,6 +1,8 @@
 #include "engine/clsStartUp.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -747,6 +749,84 @@ MoveResult clsStartUp::ApproveFileItem(const std::string& sFile, bool bAll) {
   if (cleared != kRegOk)
     return Failed(r, static_cast<uint32_t>(cleared), PlaceText({root, std::string(kApprovedBase) + kApprovedFolder}));
   return r;
+}
+
+ProgramLookup clsStartUp::Lookup() {
+  ProgramLookup lookup;
+  lookup.isFile = [this](const std::string& path) {
+    const auto attributes = fs_.Attributes(path);
+    return attributes && !(*attributes & file_attribute::kDirectory);
+  };
+  lookup.expand = [this](const std::string& text) {
+    const std::u16string source = Utf8ToUtf16(text);
+    const uint32_t needed = api_.ExpandEnvironment(source, nullptr, 0);
+    if (needed == 0) return text;
+    std::u16string expanded(needed, u'\0');
+    api_.ExpandEnvironment(source, expanded.data(), needed);
+    expanded.resize(needed - 1);
+    return Utf16ToUtf8(expanded);
+  };
+  lookup.shortcutTarget = [this](const std::string& shortcut) {
+    const ShellText target = shell_.ShortcutTarget(shortcut);
+    return target.ok() ? target.value : std::string();
+  };
+  // The folders the system searches for a bare program name: its own, the Windows folder, then the PATH.
+  const std::string windows = WindowsFolder(shell_);
+  if (!windows.empty()) lookup.searchFolders = {windows + "\\system32", windows};
+  if (const auto path = shell_.EnvironmentVariable("PATH")) {
+    for (size_t start = 0; start <= path->size();) {
+      const size_t end = std::min(path->find(';', start), path->size());
+      if (end > start) lookup.searchFolders.push_back(path->substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  return lookup;
+}
+
+std::string clsStartUp::EntryTypeName(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                                      const EntryMarks& marks, bool live) {
+  const EntryPlaces places = PlacesFor(sRoot, sKey, marks);
+  const RawRead read = Read(api_, live ? places.live : places.store, sValueName);
+  if (read.status != kRegOk) return {};
+  static const char* const kNames[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
+                                       "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ"};
+  if (read.value.type < std::size(kNames)) return kNames[read.value.type];
+  return read.value.type == 11 ? "REG_QWORD" : std::to_string(read.value.type);
+}
+
+std::optional<int32_t> RootTagValue(const std::string& text) {
+  size_t i = 0, end = text.size();
+  while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  bool negative = false;
+  if (i < end && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i == end) return std::nullopt;
+  long long value = 0;
+  for (; i < end; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+    if (value > 2147483648LL) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+MoveResult MoveListedEntry(clsStartUp& engine, const std::string& listTag, const ListItem& row, bool toEnable) {
+  const EntryMarks marks = TagMarks(row.Tag());
+  // An entry Windows keeps off is switched on where it is; once on, it moves like any other.
+  const bool approve = toEnable && marks.offByWindows;
+  if (listTag == "USER" || listTag == "ALL") {
+    const bool bAll = listTag == "ALL";
+    const std::string file = TagBase(row.Tag());
+    if (approve) return engine.ApproveFileItem(file, bAll);
+    return toEnable ? engine.EnableFileItem(file, bAll) : engine.DisableFileItem(file, bAll);
+  }
+  const std::optional<int32_t> root = RootTagValue(TagBase(row.Tag()));
+  if (!root) return {};  // a row without a root names no entry: nothing to move, nothing to take back
+  if (approve) return engine.ApproveRegItem(*root, listTag, row.Text(), row.SubItem(1), marks);
+  return toEnable ? engine.EnableRegItem(*root, listTag, row.Text(), row.SubItem(1), marks)
+                  : engine.DisableRegItem(*root, listTag, row.Text(), row.SubItem(1), marks);
 }
 
 }  // namespace kqm

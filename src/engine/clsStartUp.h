@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
 #include "app/error_reporter.h"
 #include "engine/entry_marks.h"
 #include "engine/move_result.h"
+#include "engine/program_resolver.h"
 #include "fileinfo/colFiles_Kebbo.h"
 #include "platform/file_system.h"
 #include "platform/list_view.h"
@@ -75,6 +77,13 @@ class clsStartUp {
   // Switches a file of the StartUp folder that Windows' startup approval keeps off back on; nothing moves.
   MoveResult ApproveFileItem(const std::string& sFile, bool bAll);
 
+  // How this machine finds the program a command line starts (for ResolveProgram).
+  ProgramLookup Lookup();
+  // The registry type of a listed entry ("REG_SZ", "REG_EXPAND_SZ", ... or the number), in its launch key
+  // (`live`) or its store; "" when it cannot be read.
+  std::string EntryTypeName(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
+                            const EntryMarks& marks, bool live);
+
   // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
   void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
 
@@ -112,5 +121,12 @@ class clsStartUp {
   std::unique_ptr<clsRegistry> registry_;
   std::unique_ptr<colFiles_Kebbo> files_;
 };
+
+// A root tag's text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt otherwise.
+std::optional<int32_t> RootTagValue(const std::string& text);
+// Switches the entry of a listed row off (toEnable false) or on, as a tick change asks: by the list's tag a
+// file or a registry move, by the row's marks from the right view and store, or on in place where Windows
+// keeps it off. A row without a root moves nothing and counts as done.
+MoveResult MoveListedEntry(clsStartUp& engine, const std::string& listTag, const ListItem& row, bool toEnable);
 
 }  // namespace kqm

@@ -6,6 +6,8 @@ namespace {
 constexpr char kView32[] = "|32";
 constexpr char kOff[] = "|off";
 constexpr char kUser[] = "|user";
+constexpr char kView32Text[] = "  [32-bit]";
+constexpr char kOffText[] = "  [switched off by Windows]";
 }  // namespace
 
 std::string MarkedTag(const std::string& base, const EntryMarks& marks) {
@@ -33,9 +35,20 @@ EntryMarks TagMarks(const std::string& tag) {
 
 std::string MarkedText(const std::string& shown, const EntryMarks& marks) {
   std::string text = shown;
-  if (marks.view == RegView::k32) text += "  [32-bit]";
-  if (marks.offByWindows) text += "  [switched off by Windows]";
+  if (marks.view == RegView::k32) text += kView32Text;
+  if (marks.offByWindows) text += kOffText;
   return text;
+}
+
+std::string UnmarkedText(const std::string& text, const EntryMarks& marks) {
+  std::string shown = text;
+  auto drop = [&](const std::string& suffix) {
+    if (shown.size() >= suffix.size() && shown.compare(shown.size() - suffix.size(), suffix.size(), suffix) == 0)
+      shown.resize(shown.size() - suffix.size());
+  };
+  if (marks.offByWindows) drop(kOffText);
+  if (marks.view == RegView::k32) drop(kView32Text);
+  return shown;
 }
 
 }  // namespace kqm

@@ -24,4 +24,7 @@ EntryMarks TagMarks(const std::string& tag);
 // The "Path" column's text for an entry's data: `shown`, then "  [32-bit]" and "  [switched off by Windows]".
 std::string MarkedText(const std::string& shown, const EntryMarks& marks);
 
+// `text` without what MarkedText added for `marks`.
+std::string UnmarkedText(const std::string& text, const EntryMarks& marks);
+
 }  // namespace kqm

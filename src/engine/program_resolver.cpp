@@ -77,7 +77,11 @@ ProgramPart SplitProgram(const std::string& command, const ProgramLookup& lookup
 }
 
 std::string Quoted(const std::string& argument) {
-  return argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+  if (argument.find_first_of(" \t") == std::string::npos) return argument;
+  std::string quoted(1, '"');
+  quoted += argument;
+  quoted += '"';
+  return quoted;
 }
 
 // What "cmd /c" runs: its command, without a leading "start", start's title and its switches.
@@ -90,7 +94,10 @@ std::string CommandAfterStart(const std::vector<std::string>& args, size_t from)
     while (i < args.size() && !args[i].empty() && args[i][0] == '/') i += Lower(args[i]) == "/d" ? 2 : 1;
   }
   std::string command;
-  for (; i < args.size(); ++i) command += (command.empty() ? "" : " ") + Quoted(args[i]);
+  for (; i < args.size(); ++i) {
+    if (!command.empty()) command += ' ';
+    command += Quoted(args[i]);
+  }
   return command;
 }
 

@@ -5,6 +5,12 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "platform/text.h"
 
 #include "app/basMain.h"
 #include "engine/clsStartUp.h"
@@ -16,6 +22,48 @@
 #include "ui/main_window/frmMain.h"
 #include "ui/main_window/win32/main_window_controls_win32.h"
 
+namespace {
+
+// The arguments after the program's name, in UTF-8.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  int argc = 0;
+  if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+    for (int i = 1; i < argc; ++i) args.push_back(kqm::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    LocalFree(argv);
+  }
+  return args;
+}
+
+// Writes to the console or file the program was started with: its own standard handle, else the console of
+// the process that started it.
+void WriteStandard(DWORD which, const std::string& text) {
+  if (text.empty()) return;
+  HANDLE h = GetStdHandle(which);
+  if (!h || h == INVALID_HANDLE_VALUE) {
+    AttachConsole(ATTACH_PARENT_PROCESS);
+    h = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+  }
+  DWORD mode = 0, done = 0;
+  if (GetConsoleMode(h, &mode)) {
+    const std::u16string wide = kqm::Utf8ToUtf16(text);
+    WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
+  } else {
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+  }
+}
+
+// Failures the engine reports while a script runs it go to standard error instead of a box.
+class StandardErrorReporter final : public kqm::ErrorReporter {
+ public:
+  void ShowError(const std::string& sProcName, int32_t number, const std::string& description) override {
+    WriteStandard(STD_ERROR_HANDLE, sProcName + ": error " + std::to_string(number) + ": " + description + "\n");
+  }
+};
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
@@ -25,6 +73,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kqm::Win32Registry registry;
   kqm::Win32FileSystem fileSystem;
   kqm::Win32Shell shell;
+  // A command for scripts runs without a window.
+  const std::vector<std::string> args = Arguments();
+  const bool reopened = args.size() == 2 && (args[0] == "/show" || args[0] == "/SHOW");
+  if (!args.empty() && !reopened) {
+    std::string folder = process.ExecutableFolder();
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    StandardErrorReporter reporter;
+    kqm::clsStartUp engine(registry, fileSystem, shell, reporter, process.ExecutableBaseName(), folder + "Disabled\\");
+    const std::optional<kqm::CommandOutcome> outcome = kqm::RunCommandLine(args, engine);
+    WriteStandard(STD_OUTPUT_HANDLE, outcome->out);
+    WriteStandard(STD_ERROR_HANDLE, outcome->err);
+    return outcome->exitCode;
+  }
+
   kqm::Win32MainWindowView view;
   kqm::MainWindowControlsWin32 controls;
   kqm::AppFactories factories;
@@ -40,17 +102,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   };
   kqm::basMain app(process, std::move(factories));
   app.Main();
-  if (!app.MainWindowShown()) return 0;
-  // Restarted as administrator: "/show <location key>" opens the list the user was at.
-  int argc = 0;
-  if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-    if (argc == 3 && lstrcmpiW(argv[1], L"/show") == 0 && form) {
-      std::string key;
-      for (const wchar_t* c = argv[2]; *c; ++c) key += static_cast<char>(*c < 128 ? *c : '?');
-      form->ShowLocation(key);
-    }
-    LocalFree(argv);
+  if (!app.MainWindowShown()) {
+    WriteStandard(STD_ERROR_HANDLE, "Kestrum Quorvel Manager could not open its window: " + app.LastError() + "\n");
+    return 1;
   }
+  // Restarted as administrator: "/show <location key>" opens the list the user was at.
+  if (reopened && form) form->ShowLocation(args[1]);
   // Scripts that drive the program read where its controls are from this file.
   if (const wchar_t* layoutLog = _wgetenv(L"KQM_UI_LAYOUT_LOG"); layoutLog && *layoutLog)
     controls.WriteScreenLayout(layoutLog);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <stdexcept>
+#include <string>
+
 #include "platform/text.h"
 #include "platform/win32/win32_list_view.h"
 #include "platform/win32/win32_wide_text.h"
@@ -80,6 +83,10 @@ void Win32MainWindowView::Create(int clientWidthTwips, int clientHeightTwips, st
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                           r.bottom - r.top, nullptr, nullptr, instance, this);
+  // Without a display (or a desktop to show it on) there is no window to build on: say so, do not go on.
+  if (!hwnd_)
+    throw std::runtime_error("The main window could not be created (error " + std::to_string(GetLastError()) +
+                             "); is there a display?");
 }
 
 void Win32MainWindowView::SetCaption(const std::string& caption) {

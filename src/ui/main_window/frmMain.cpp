@@ -161,23 +161,7 @@ void frmMain::exBar_ItemClick(const std::string& key) {
   }
 }
 
-std::optional<int32_t> frmMain::ToInt32(const std::string& text) {
-  size_t i = 0, end = text.size();
-  while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-  bool negative = false;
-  if (i < end && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  if (i == end) return std::nullopt;
-  long long value = 0;
-  for (; i < end; ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-    value = value * 10 + (text[i] - '0');
-    if (value > 2147483648LL) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(value);
-}
+std::optional<int32_t> frmMain::ToInt32(const std::string& text) { return RootTagValue(text); }
 
 namespace {
 
@@ -250,22 +234,7 @@ std::string frmMain::ReplaceQuestionText(const ReplaceQuestion& q) {
 }
 
 MoveResult frmMain::MoveEntry(ListItem& row, bool toEnable) {
-  clsStartUp* engine = app_.oStartUp();
-  const std::string listTag = controls_.lstItems().Tag();
-  const EntryMarks marks = TagMarks(row.Tag());
-  // An entry Windows keeps off is switched on where it is; once on, it moves like any other.
-  const bool approve = toEnable && marks.offByWindows;
-  if (listTag == "USER" || listTag == "ALL") {
-    const bool bAll = listTag == "ALL";
-    const std::string file = TagBase(row.Tag());
-    if (approve) return engine->ApproveFileItem(file, bAll);
-    return toEnable ? engine->EnableFileItem(file, bAll) : engine->DisableFileItem(file, bAll);
-  }
-  const std::optional<int32_t> root = ToInt32(TagBase(row.Tag()));
-  if (!root) return {};  // a row without a root names no entry: nothing to move, nothing to take back
-  if (approve) return engine->ApproveRegItem(*root, listTag, row.Text(), row.SubItem(1), marks);
-  return toEnable ? engine->EnableRegItem(*root, listTag, row.Text(), row.SubItem(1), marks)
-                  : engine->DisableRegItem(*root, listTag, row.Text(), row.SubItem(1), marks);
+  return MoveListedEntry(*app_.oStartUp(), controls_.lstItems().Tag(), row, toEnable);
 }
 
 void frmMain::lstItems_ItemCheck(ListItem& row) {

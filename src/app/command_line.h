@@ -1,0 +1,25 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kqm {
+
+class clsStartUp;
+
+// What a command for scripts printed and how it ended.
+struct CommandOutcome {
+  int exitCode = 0;  // 0 done, 1 a move failed (the reason on standard error), 2 bad arguments
+  std::string out;   // for standard output (UTF-8)
+  std::string err;   // for standard error
+};
+
+// Runs the program's command line for scripts, with the same engine and the same checks as the window:
+//   /list [LOCATION] [/json]     the entries of one location (or of all), one per line
+//   /disable LOCATION NAME       switches an entry off      /enable LOCATION NAME   switches it on
+//   /?                           how to use it
+// LOCATION is a navigation key: HKLMR HKLMRO HKLMS HKCUR HKCURO USER ALLUSERS. nullopt when `args` (the
+// arguments after the program's name) are empty: the window is wanted.
+std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& args, clsStartUp& engine);
+
+}  // namespace kqm

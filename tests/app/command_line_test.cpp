@@ -1,0 +1,66 @@
+// The command line for scripts against the in-memory registry: listing, moves with their exit codes, bad
+// arguments.
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "engine/clsStartUp.h"
+#include "platform/substitute/memory_registry.h"
+#include "platform/substitute/posix_file_system.h"
+#include "platform/substitute/substitute_shell.h"
+#include "platform/text.h"
+#include "recording_reporter.h"
+
+namespace kqm {
+namespace {
+
+std::string Text(const char16_t* s) { return Utf16ToBytes(s, true); }
+
+TEST(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
+  MemoryRegistry reg;
+  PosixFileSystem files;
+  SubstituteShell shell(files);
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\");
+  RegKey run = 0;
+  ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                  kKeyAll63, run));
+  const std::string data = Text(u"C:\\Tools\\\"a\".exe /x");
+  ASSERT_EQ(kRegOk, reg.SetValue(run, u"Tool", kRegExpandSz, reinterpret_cast<const uint8_t*>(data.data()),
+                                 static_cast<uint32_t>(data.size())));
+
+  EXPECT_FALSE(RunCommandLine({}, engine)) << "no arguments: the window";
+  auto listed = RunCommandLine({"/list", "hkcur", "/json"}, engine);
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(0, listed->exitCode);
+  EXPECT_EQ("{\"location\":\"HKCUR\",\"name\":\"Tool\",\"command\":\"C:\\\\Tools\\\\\\\"a\\\".exe /x\",\"on\":true,"
+            "\"offByWindows\":false,\"view\":\"native\",\"type\":\"REG_EXPAND_SZ\","
+            "\"program\":\"C:\\\\Tools\\\\\\\"a\\\".exe\",\"exists\":false}\n",
+            listed->out);
+
+  EXPECT_EQ(0, RunCommandLine({"/disable", "HKCUR", "Tool"}, engine)->exitCode);
+  const auto again = RunCommandLine({"/disable", "HKCUR", "Tool"}, engine);
+  EXPECT_EQ(1, again->exitCode) << "it is off already";
+  EXPECT_EQ("HKCUR\toff\tTool\tC:\\Tools\\\"a\".exe /x\n", RunCommandLine({"/list", "HKCUR"}, engine)->out);
+
+  // A different entry of that name in the user's Run key: the script is never asked, so nothing is replaced.
+  const std::string other = Text(u"other.exe");
+  ASSERT_EQ(kRegOk, reg.SetValue(run, u"Tool", kRegSz, reinterpret_cast<const uint8_t*>(other.data()),
+                                 static_cast<uint32_t>(other.size())));
+  const auto taken = RunCommandLine({"/enable", "HKCUR", "Tool"}, engine);
+  EXPECT_EQ(1, taken->exitCode);
+  EXPECT_NE(std::string::npos, taken->err.find("already holds a different entry")) << taken->err;
+  ASSERT_EQ(kRegOk, reg.DeleteValue(run, u"Tool"));
+  EXPECT_EQ(0, RunCommandLine({"/enable", "HKCUR", "Tool"}, engine)->exitCode);
+  uint32_t type = 0, size = 0;
+  EXPECT_EQ(kRegOk, reg.QueryValue(run, u"Tool", &type, nullptr, &size));
+  EXPECT_EQ(kRegExpandSz, type) << "back with its own type";
+
+  EXPECT_EQ(2, RunCommandLine({"/disable", "HKCUR"}, engine)->exitCode);
+  EXPECT_EQ(2, RunCommandLine({"/list", "NOWHERE"}, engine)->exitCode);
+  EXPECT_EQ(2, RunCommandLine({"/frobnicate"}, engine)->exitCode);
+  EXPECT_EQ(0, RunCommandLine({"/?"}, engine)->exitCode);
+  reg.CloseKey(run);
+}
+
+}  // namespace
+}  // namespace kqm
