@@ -110,8 +110,8 @@ void ExplorerBar::SetClientSize(int widthPixels, int heightPixels) {
   Changed();
 }
 
-void ExplorerBar::SetTwipsPerPixel(int twips) {
-  if (twips > 0) twipsPerPixel_ = twips;
+void ExplorerBar::SetDpi(int dpi) {
+  if (dpi > 0) dpi_ = dpi;
 }
 
 void ExplorerBar::SetMetrics(const ExplorerBarMetrics& metrics) {

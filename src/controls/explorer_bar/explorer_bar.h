@@ -176,14 +176,16 @@ class ExplorerBar {
   ColorRef BackColorEnd() const { return backEnd_; }
   void SetBackColorEnd(ColorRef color);
 
-  // Client size in pixels (set by the host) and twips per pixel (15 at 96 dots per inch).
+  // Client size in pixels (set by the host), the pixels the window has beside its client area (a scroll bar,
+  // a border) and the dots per inch it is shown at (96 unless set).
   void SetClientSize(int widthPixels, int heightPixels);
   int ClientWidth() const { return width_; }
   int ClientHeight() const { return height_; }
-  void SetTwipsPerPixel(int twips);
-  int TwipsPerPixel() const { return twipsPerPixel_; }
-  // The bar's current width in twips.
-  int Width() const { return width_ * twipsPerPixel_; }
+  void SetFrameWidth(int pixels) { frameWidth_ = std::max(0, pixels); }
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
+  // The whole window's width in twips (1440 a inch), rounded to the nearest: what its neighbours lay out by.
+  int Width() const { return ((width_ + frameWidth_) * 1440 + dpi_ / 2) / dpi_; }
 
   const ExplorerBarMetrics& Metrics() const { return metrics_; }
   void SetMetrics(const ExplorerBarMetrics& metrics);
@@ -249,7 +251,8 @@ class ExplorerBar {
   ColorRef backEnd_ = Rgb(14, 54, 90);
   int width_ = 197;
   int height_ = 418;
-  int twipsPerPixel_ = 15;
+  int dpi_ = 96;
+  int frameWidth_ = 0;
   ExplorerBarMetrics metrics_;
   std::function<void(ExplorerBarItem&)> itemClick_;
   std::function<void()> invalidate_;

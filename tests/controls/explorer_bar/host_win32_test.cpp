@@ -137,11 +137,11 @@ TEST_F(ExplorerBarHostTest, IsAChildWindowOfItsOwnClassSizedInTwips) {
   EXPECT_EQ(ExplorerBarHost::FromWindow(w), host.get());
   EXPECT_EQ(ExplorerBarHost::FromWindow(parent.get()), nullptr);
   EXPECT_EQ(host->Bar().ClientWidth(), kWidth);
-  EXPECT_EQ(host->Bar().Width(), kWidth * host->Bar().TwipsPerPixel());
+  EXPECT_EQ(host->Bar().Width(), MulDiv(kWidth, 1440, host->Bar().Dpi()));
   MoveWindow(w, 0, 0, 250, kHeight + 20, FALSE);
   EXPECT_EQ(host->Bar().ClientWidth(), 250);
   EXPECT_EQ(host->Bar().ClientHeight(), kHeight + 20);
-  EXPECT_EQ(host->Bar().Width(), 250 * host->Bar().TwipsPerPixel());
+  EXPECT_EQ(host->Bar().Width(), MulDiv(250, 1440, host->Bar().Dpi()));
 }
 
 TEST_F(ExplorerBarHostTest, MouseClickOnAnItemRaisesOneClickWithThatItem) {

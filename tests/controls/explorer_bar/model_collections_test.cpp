@@ -68,16 +68,24 @@ TEST(ExplorerBarCollections, DoubledAmpersandShowsOneAndAccessKeyMarksVanish) {
   EXPECT_EQ(bar.Groups().Item(2).Items().Item(0).Caption(), "Help && About");
 }
 
-TEST(ExplorerBarCollections, WidthIsReportedInTwipsForTheScreenResolution) {
+TEST(ExplorerBarCollections, WidthIsReportedInTwipsAtTheExactResolutionScrollBarIncluded) {
   ExplorerBar bar;
   EXPECT_EQ(bar.Width(), ExplorerBar::kDefaultWidthTwips);
   bar.SetClientSize(197, 400);
   EXPECT_EQ(bar.Width(), 2955);
-  bar.SetTwipsPerPixel(12);
-  bar.SetClientSize(240, 400);
-  EXPECT_EQ(bar.Width(), 2880);
-  bar.SetTwipsPerPixel(0);
-  EXPECT_EQ(bar.TwipsPerPixel(), 12);
+  bar.SetDpi(192);
+  bar.SetClientSize(394, 400);
+  EXPECT_EQ(bar.Width(), 2955) << "1440 / 192 is 7.5 twips a pixel, not 7";
+  bar.SetDpi(144);
+  bar.SetClientSize(296, 400);
+  EXPECT_EQ(bar.Width(), 2960);
+  bar.SetDpi(0);
+  EXPECT_EQ(bar.Dpi(), 144);
+  bar.SetDpi(96);
+  bar.SetClientSize(180, 400);
+  bar.SetFrameWidth(17);
+  EXPECT_EQ(bar.Width(), 2955) << "a scroll bar beside the client area is part of the bar's width";
+  bar.SetFrameWidth(0);
   bar.SetClientSize(-5, -5);
   EXPECT_EQ(bar.Width(), 0);
 }

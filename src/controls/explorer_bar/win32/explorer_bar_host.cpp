@@ -108,7 +108,7 @@ std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, in
   if (const HDC screen = GetDC(nullptr)) {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    if (dpi > 0) host->bar_.SetTwipsPerPixel(1440 / dpi);
+    host->bar_.SetDpi(dpi);
   }
   host->bar_.SetClientSize(width, height);
   const HWND hwnd = CreateWindowExW(0, kExplorerBarClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
@@ -148,9 +148,14 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam));
   const int y = static_cast<short>(HIWORD(lParam));
   switch (message) {
-    case WM_SIZE:
+    case WM_SIZE: {
+      // The width the main window lays out by includes the scroll bar, which lies outside the client area.
+      RECT window{};
+      GetWindowRect(hwnd_, &window);
+      bar_.SetFrameWidth(static_cast<int>(window.right - window.left) - LOWORD(lParam));
       bar_.SetClientSize(LOWORD(lParam), HIWORD(lParam));
       return 0;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {

@@ -282,9 +282,18 @@ bool MainWindowControlsWin32::WriteScreenLayout(const std::wstring& path) const 
       std::fprintf(out, "item %s %ld %ld\n", items.Item(i).Key().c_str(), centre.x, centre.y);
     }
   }
-  RECT r;
-  GetWindowRect(list_->Handle(), &r);
-  std::fprintf(out, "list %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  auto window = [out](const char* name, HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    std::fprintf(out, "%s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  };
+  window("list", list_->Handle());
+  window("bar", bar_->Window());
+  window("header", header_->Window());
+  window("client", parent_);
+  RECT client;
+  GetClientRect(parent_, &client);
+  std::fprintf(out, "clientsize %ld %ld\n", client.right, client.bottom);
   std::fclose(out);
   return true;
 }
