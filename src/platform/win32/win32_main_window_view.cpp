@@ -33,9 +33,19 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
     if (std::function<void()> handler = self->onResize_) handler();
     return 0;
   }
+  if (msg == WM_ACTIVATE && self && LOWORD(wParam) == WA_INACTIVE) {
+    // Another window takes over: remember where the focus was, to give it back there.
+    const HWND focus = GetFocus();
+    if (focus && IsChild(hwnd, focus)) self->lastFocus_ = focus;
+  }
   if (msg == WM_SETFOCUS) {
-    // The window itself takes no keys: the focus goes on to its first control that takes Tab.
-    if (const HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) SetFocus(first);
+    // The window itself takes no keys: the focus goes back to the control that had it, else on to the first
+    // control that takes Tab.
+    if (self && self->lastFocus_ && IsWindow(self->lastFocus_) && IsChild(hwnd, self->lastFocus_) &&
+        IsWindowVisible(self->lastFocus_) && IsWindowEnabled(self->lastFocus_))
+      SetFocus(self->lastFocus_);
+    else if (const HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE))
+      SetFocus(first);
     return 0;
   }
   if (msg == WM_NOTIFY) {

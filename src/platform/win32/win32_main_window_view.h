@@ -30,6 +30,7 @@ class Win32MainWindowView final : public MainWindowView {
   static intptr_t __stdcall WndProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
   int32_t ToTwips(int pixels) const;
   HWND__* hwnd_ = nullptr;
+  HWND__* lastFocus_ = nullptr;  // the control that had the focus when the window was last deactivated
   int dpi_ = 96;
   std::function<void()> onUnload_;
   std::function<void()> onResize_;

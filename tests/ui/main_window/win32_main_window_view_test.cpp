@@ -56,5 +56,24 @@ TEST(Win32MainWindowView, AListOnTheWindowHearsItsOwnTickChanges) {
   EXPECT_EQ((std::vector<std::string>{"a on", "a off"}), events);
 }
 
+TEST(Win32MainWindowView, TheFocusComesBackToTheControlThatHadIt) {
+  Win32MainWindowView view;
+  view.Create(8625, 6270, [] {});
+  view.Show();
+  const auto button = [&](int id) {
+    return CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, id * 30, 80, 25, view.Handle(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  };
+  button(1);
+  const HWND second = button(2);
+  button(3);
+  SetFocus(second);
+  // Deactivated (Alt+Tab away), then activated again, which focuses the window itself first (as the default
+  // handling of WM_ACTIVATE does on Windows).
+  SendMessageW(view.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+  SetFocus(view.Handle());
+  EXPECT_EQ(second, GetFocus()) << "not the first tab stop";
+}
+
 }  // namespace
 }  // namespace kqm
