@@ -304,6 +304,16 @@ void ExplorerBar::SetHasFocus(bool focused) {
   Changed();
 }
 
+void ExplorerBar::DoDefaultAction(const ExplorerBarHit& hit) {
+  if (hit.kind == ExplorerBarHit::Kind::GroupHeader && hit.group >= 0 &&
+      static_cast<std::size_t>(hit.group) < groups_.Count()) {
+    ExplorerBarGroup& group = groups_.Item(static_cast<std::size_t>(hit.group));
+    group.SetExpanded(!group.Expanded());
+  } else {
+    Click(hit);
+  }
+}
+
 void ExplorerBar::Click(const ExplorerBarHit& hit) {
   ExplorerBarItem* item = ItemAt(hit);
   if (item && itemClick_) itemClick_(*item);

@@ -206,6 +206,8 @@ class ExplorerBar {
   // A wheel turn in the platform's units (120 per notch, positive away from the user) scrolls three rows per notch.
   void MouseWheel(int delta);
 
+  // What a click does, for assistive technology: a group header opens or closes its group, an item is clicked.
+  void DoDefaultAction(const ExplorerBarHit& hit);
   // Raised once per click (mouse or keyboard) with the clicked item.
   void OnItemClick(std::function<void(ExplorerBarItem&)> handler) { itemClick_ = std::move(handler); }
   // Called when something visible changed and redraw is on (the host invalidates its window).

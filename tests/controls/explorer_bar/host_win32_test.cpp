@@ -9,6 +9,7 @@
 
 #include "bar_fixture.h"
 #include "headless_display.h"
+#include "controls/explorer_bar/win32/explorer_bar_accessible.h"
 #include "controls/explorer_bar/win32/explorer_bar_host.h"
 #include "platform/win32/dib_raster.h"
 
@@ -318,6 +319,55 @@ TEST_F(ExplorerBarHostTest, OutlivesItsParentWindowSafely) {
   EXPECT_EQ(host->Window(), nullptr);
   host->Bar().Groups().Item(0).SetSpecial(false);
   host.reset();
+}
+
+TEST_F(ExplorerBarHostTest, AScreenReaderReadsTheGroupsAndItemsAndCanClickThem) {
+  CoInitialize(nullptr);
+  SetWindowTextW(host->Window(), L"Navigation");
+  IAccessible* acc = nullptr;
+  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(host->Window(), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                             reinterpret_cast<void**>(&acc)));
+  auto child = [](long id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+  };
+  auto name = [&](long id) {
+    BSTR text = nullptr;
+    acc->get_accName(child(id), &text);
+    std::wstring out = text ? text : L"(none)";
+    SysFreeString(text);
+    return out;
+  };
+  auto longOf = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long id) {
+    VARIANT v;
+    VariantInit(&v);
+    (acc->*get)(child(id), &v);
+    return v.vt == VT_I4 ? v.lVal : -1;
+  };
+  long count = 0;
+  EXPECT_EQ(S_OK, acc->get_accChildCount(&count));
+  EXPECT_EQ(15, count) << "three groups and twelve items";
+  EXPECT_EQ(L"Navigation", name(CHILDID_SELF));
+  EXPECT_EQ(ROLE_SYSTEM_OUTLINE, longOf(&IAccessible::get_accRole, CHILDID_SELF));
+  EXPECT_EQ(L"Location", name(1));
+  EXPECT_EQ(ROLE_SYSTEM_GROUPING, longOf(&IAccessible::get_accRole, 1));
+  EXPECT_NE(0, longOf(&IAccessible::get_accState, 1) & STATE_SYSTEM_EXPANDED);
+  EXPECT_EQ(L"HKLM\\Run", name(2));
+  EXPECT_EQ(ROLE_SYSTEM_LINK, longOf(&IAccessible::get_accRole, 2));
+  EXPECT_EQ(L"Help & About", name(14)) << "shown as the bar draws it";
+  EXPECT_EQ(L"Help & About", name(15));
+  EXPECT_EQ(S_OK, acc->accDoDefaultAction(child(5)));
+  EXPECT_EQ((Keys{"HKCUR"}), log.keys) << "the default action is the click";
+  EXPECT_EQ(S_OK, acc->accDoDefaultAction(child(11)));
+  EXPECT_NE(0, longOf(&IAccessible::get_accState, 11) & STATE_SYSTEM_COLLAPSED) << "a group's action closes it";
+  EXPECT_NE(0, longOf(&IAccessible::get_accState, 12) & STATE_SYSTEM_INVISIBLE);
+  host.reset();
+  EXPECT_EQ(CO_E_OBJNOTCONNECTED, acc->get_accChildCount(&count)) << "no call reaches a bar that is gone";
+  acc->Release();
+  CoUninitialize();
 }
 
 }  // namespace

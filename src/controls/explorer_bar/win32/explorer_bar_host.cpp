@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "controls/explorer_bar/win32/explorer_bar_accessible.h"
 #include "platform/win32/dib_raster.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -120,6 +121,10 @@ std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, in
 
 ExplorerBarHost::~ExplorerBarHost() {
   if (hwnd_) DestroyWindow(hwnd_);
+  if (accessible_) {
+    accessible_->Disconnect();
+    accessible_->Release();
+  }
 }
 
 ExplorerBarHost* ExplorerBarHost::FromWindow(HWND hwnd) {
@@ -218,6 +223,13 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       bar_.SetHasFocus(true);
       return 0;
+    case WM_GETOBJECT:
+      // Screen readers ask for the bar's own accessible object; anything else the system answers.
+      if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+        if (!accessible_) accessible_ = new ExplorerBarAccessible(hwnd_, bar_);
+        return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(accessible_));
+      }
+      break;
     case WM_KILLFOCUS:
       bar_.SetHasFocus(false);
       return 0;

@@ -17,6 +17,8 @@ bool RegisterExplorerBarClass();
 // from the group image list, an HIMAGELIST) and the items (16 by 16 icons from the item image list), follows
 // the mouse and the keyboard, and raises the bar's item-click event. Image lists are given to the bar as
 // reinterpret_cast<std::intptr_t>(himagelist) and stay owned by the caller.
+class ExplorerBarAccessible;
+
 class ExplorerBarHost final {
  public:
   // Use Create; the key keeps construction inside it.
@@ -49,6 +51,7 @@ class ExplorerBarHost final {
   bool tracking_ = false;
   bool syncing_ = false;
   bool releasing_ = false;
+  ExplorerBarAccessible* accessible_ = nullptr;  // made on the first request, one reference held here
 };
 
 }  // namespace kqm

@@ -258,6 +258,10 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   header_->AddLabel(L"Application", 60, 30);
   header_->AddLabel(L"Path", 2100, 30);
   about_ = AboutPageWin32::Create(parent_, kAboutId, page);
+  // The names assistive technology reads for the controls (their windows draw no text of their own).
+  if (bar_) SetWindowTextW(bar_->Window(), L"Navigation");
+  SetWindowTextW(list_->Handle(), L"Startup entries");
+  SetWindowTextW(header_->Window(), L"Application, Path");
   aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_);
 }
 
