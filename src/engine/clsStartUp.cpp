@@ -121,6 +121,18 @@ bool HasShortcutExtension(const std::string& name) {
   return ext == u".LNK";
 }
 
+// Keeps a list's fill open for one load, so that the list paints once when the load ends (however it ends).
+class FillScope {
+ public:
+  explicit FillScope(ListView& lst) : lst_(lst) { lst_.BeginFill(); }
+  ~FillScope() { lst_.EndFill(); }
+  FillScope(const FillScope&) = delete;
+  FillScope& operator=(const FillScope&) = delete;
+
+ private:
+  ListView& lst_;
+};
+
 std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
@@ -176,6 +188,7 @@ void clsStartUp::LoadHKLMRSItems(ListView& lst) {
 }
 
 void clsStartUp::LoadRegistryLocation(ListView& lst, const RegLocation& location) {
+  const FillScope fill(lst);
   lst.Clear();
   lst.Tag(location.listTag);
   const std::string rootTag = std::to_string(location.root);
@@ -191,6 +204,7 @@ void clsStartUp::AddRegistryRows(ListView& lst, int32_t root, const std::string&
   registry_->ClassKey(root);
   registry_->SectionKey(path);
   registry_->EnumerateValues(names, count);
+  lst.ReserveRows(lst.Count() + count);
   for (int32_t i = 1; i <= count; ++i) {
     registry_->ClassKey(root);
     registry_->SectionKey(path);
@@ -298,6 +312,7 @@ clsStartUp::FolderPair clsStartUp::Folders(bool bAll) {
 }
 
 void clsStartUp::LoadStartUpFiles(ListView& lst, bool bAll) {
+  const FillScope fill(lst);
   lst.Clear();
   const FolderPair folders = Folders(bAll);
   lst.Tag(bAll ? "ALL" : "USER");
@@ -307,6 +322,7 @@ void clsStartUp::LoadStartUpFiles(ListView& lst, bool bAll) {
 
 void clsStartUp::AddFileRows(ListView& lst, const std::string& folder, bool bChecked) {
   const int32_t count = files_->LoadFiles(folder + "*.lnk", false);
+  lst.ReserveRows(lst.Count() + count);
   for (int32_t i = 1; i <= count; ++i) {
     const auto file = files_->Item(i);
     if (!file) continue;
