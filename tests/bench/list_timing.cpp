@@ -32,6 +32,7 @@
 
 #include "app/basMain.h"
 #include "engine/clsStartUp.h"
+#include "platform/substitute/memory_list_view.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_main_window_view.h"
 #include "platform/win32/win32_process.h"
@@ -152,7 +153,8 @@ void RemoveEverythingSeeded() {
 
 class FloorList {
  public:
-  FloorList() {
+  // A list of `width` by `height` pixels (the program's list) in a window of its own.
+  FloorList(int width, int height) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
@@ -160,9 +162,10 @@ class FloorList {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = L"KqmBenchFloor";
     RegisterClassExW(&wc);
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
     top_ = CreateWindowExW(0, wc.lpszClassName, L"floor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 600,
-                           0, 400, 460, nullptr, nullptr, wc.hInstance, nullptr);
-    RECT r;
+                           0, r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
     GetClientRect(top_, &r);
     list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER,
@@ -294,6 +297,11 @@ class Program {
     UpdateWindow(controls_.List().Handle());
   }
   ListView& List() { return controls_.lstItems(); }
+  // The same load by the program's engine into a list kept in memory: the engine's and the registry's share.
+  void LoadIntoMemory() {
+    MemoryListView memory;
+    app_->oStartUp()->LoadHKCURItems(memory);
+  }
   HWND ListWindow() { return controls_.List().Handle(); }
 
  private:
@@ -342,6 +350,11 @@ int TimeLists(Program& program, FloorList& floor) {
       program.Click("HKCUR");
       return Ms(start);
     });
+    const Stats m = Repeat([&] {
+      const auto start = Clock::now();
+      program.LoadIntoMemory();
+      return Ms(start);
+    });
     const int ours = SeededRows(program.List());
     if (ours != n || floor.Count() != program.List().Count()) {
       std::printf("list fill %d: the program listed %d seeded rows of %d\n", n, ours, n);
@@ -350,6 +363,8 @@ int TimeLists(Program& program, FloorList& floor) {
     char what[80];
     std::snprintf(what, sizeof what, "list fill, HKCU\\Run with %d values", n);
     PrintPair(what, "floor (RegEnumValueW+list)", f, p, n);
+    std::printf("  the same load into a list in memory: min %.2f median %.2f ms (%.2f us per row)\n", m.min, m.median,
+                m.median * 1000 / n);
   }
 
   const Stats fp = Repeat([&] { return PageDown(floor.List()); });
@@ -518,13 +533,15 @@ int main(int argc, char** argv) {
 
   int failures = TimeStartUp(BesideThisProgram(L"..\\..\\QuorvelManager.exe"), BesideThisProgram(L"bare_list_window.exe"));
   // The windows live until the process ends, as the program's do.
-  auto* floor = new FloorList;
   auto* program = new Program;
   if (!program->Shown()) {
     std::printf("the main window did not show\n");
     RemoveEverythingSeeded();
     ExitProcess(1);
   }
+  RECT listRect;
+  GetClientRect(program->ListWindow(), &listRect);
+  auto* floor = new FloorList(listRect.right, listRect.bottom);
   failures += TimeLists(*program, *floor);
   failures += TimeStartUpFolder(*program, *floor);
   RemoveEverythingSeeded();
