@@ -265,6 +265,18 @@ bool HasShortcutExtension(const std::string& name) {
   return ext == u".LNK";
 }
 
+// Keeps a list's fill open for one load, so that the list paints once when the load ends (however it ends).
+class FillScope {
+ public:
+  explicit FillScope(ListView& lst) : lst_(lst) { lst_.BeginFill(); }
+  ~FillScope() { lst_.EndFill(); }
+  FillScope(const FillScope&) = delete;
+  FillScope& operator=(const FillScope&) = delete;
+
+ private:
+  ListView& lst_;
+};
+
 std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
@@ -331,6 +343,7 @@ EntryPlaces PlacesFor(int32_t root, const std::string& sKey, const EntryMarks& m
 }  // namespace
 
 void clsStartUp::LoadRegistryLocation(ListView& lst, const RegLocation& location) {
+  const FillScope fill(lst);
   lst.Clear();
   lst.Tag(location.listTag);
   const std::string rootTag = std::to_string(location.root);
@@ -358,6 +371,7 @@ void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std
   const UniqueRegKey key(opened, RegKeyCloser{&api_});
   uint32_t values = 0, longest = 0;
   if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest) != kRegOk) return;
+  lst.ReserveRows(lst.Count() + static_cast<int32_t>(values));
   std::u16string name(longest + 1, u'\0');
   for (uint32_t i = 0;;) {
     uint32_t chars = static_cast<uint32_t>(name.size());
@@ -546,6 +560,7 @@ clsStartUp::FolderPair clsStartUp::Folders(bool bAll) {
 }
 
 void clsStartUp::LoadStartUpFiles(ListView& lst, bool bAll) {
+  const FillScope fill(lst);
   lst.Clear();
   const FolderPair folders = Folders(bAll);
   lst.Tag(bAll ? "ALL" : "USER");
@@ -559,6 +574,7 @@ void clsStartUp::AddFileRows(ListView& lst, const std::string& folder, bool bChe
   // The system starts every file of a StartUp folder but its folder settings: shortcuts show their targets,
   // other files themselves.
   const int32_t count = files_->LoadFiles(folder + "*", false);
+  lst.ReserveRows(lst.Count() + count);
   for (int32_t i = 1; i <= count; ++i) {
     const auto file = files_->Item(i);
     if (!file) continue;

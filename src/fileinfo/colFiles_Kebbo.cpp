@@ -76,14 +76,14 @@ void colFiles_Kebbo::Search(const std::string& sFileSpec, bool bRecursive, Searc
 void colFiles_Kebbo::Clear() {
   files_.clear();
   keys_.clear();
+  byKey_.clear();
 }
 
 colFiles_Kebbo::FilePtr colFiles_Kebbo::Add(const std::string& sFileName, const std::string& key) {
   auto file = std::make_shared<clsFile_Kebbo>(*fs_);
   file->sFileName(sFileName);
   std::u16string folded = FoldKey(key.empty() ? sFileName : key);
-  for (const auto& existing : keys_)
-    if (!existing.empty() && existing == folded) return file;
+  if (!folded.empty() && !byKey_.emplace(folded, file).second) return file;
   files_.push_back(file);
   keys_.push_back(std::move(folded));
   return file;
@@ -97,9 +97,8 @@ colFiles_Kebbo::FilePtr colFiles_Kebbo::Item(int32_t index) const {
 colFiles_Kebbo::FilePtr colFiles_Kebbo::Item(const std::string& key) const {
   const std::u16string folded = FoldKey(key);
   if (folded.empty()) return nullptr;
-  for (size_t i = 0; i < keys_.size(); ++i)
-    if (keys_[i] == folded) return files_[i];
-  return nullptr;
+  const auto it = byKey_.find(folded);
+  return it == byKey_.end() ? nullptr : it->second;
 }
 
 void colFiles_Kebbo::Remove(int32_t index) {
@@ -108,12 +107,13 @@ void colFiles_Kebbo::Remove(int32_t index) {
 
 void colFiles_Kebbo::Remove(const std::string& key) {
   const std::u16string folded = FoldKey(key);
-  if (folded.empty()) return;
+  if (folded.empty() || !byKey_.count(folded)) return;
   for (size_t i = 0; i < keys_.size(); ++i)
     if (keys_[i] == folded) return RemoveAt(i);
 }
 
 void colFiles_Kebbo::RemoveAt(size_t position) {
+  if (!keys_[position].empty()) byKey_.erase(keys_[position]);
   files_.erase(files_.begin() + static_cast<std::ptrdiff_t>(position));
   keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(position));
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fileinfo/clsFile_Kebbo.h"
@@ -62,6 +63,7 @@ class colFiles_Kebbo {
   FileSystem* fs_;
   std::vector<FilePtr> files_;
   std::vector<std::u16string> keys_;  // folded key per item, parallel to files_; empty = stored without a key
+  std::unordered_map<std::u16string, FilePtr> byKey_;  // folded key -> its item, for the items that have one
   int32_t depth_ = 0;
 };
 

@@ -42,6 +42,12 @@ class ListView {
   virtual ListItem* Add(const std::string& sText, int32_t smallIcon) = 0;
   // Number of rows.
   virtual int32_t Count() const = 0;
+  // Starts a fill: painting and layout wait until the matching EndFill, which shows every row at once.
+  // Fills may nest; only the outermost EndFill repaints. Rows, ticks and tick-change events are as without it.
+  virtual void BeginFill() = 0;
+  virtual void EndFill() = 0;
+  // The list is about to hold `rows` rows in all (a hint that lets it make room once).
+  virtual void ReserveRows(int32_t rows) = 0;
   // Row `index`, counted from 1; nullptr outside 1..Count.
   virtual ListItem* Item(int32_t index) = 0;
   // The selected row, or nullptr when none is selected.

@@ -47,6 +47,10 @@ ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon) {
   return rows_.back().get();
 }
 
+void MemoryListView::ReserveRows(int32_t rows) {
+  if (rows > 0) rows_.reserve(static_cast<size_t>(rows));
+}
+
 ListItem* MemoryListView::Item(int32_t index) {
   if (index < 1 || index > Count()) return nullptr;
   return rows_[static_cast<size_t>(index - 1)].get();

@@ -21,6 +21,10 @@ class MemoryListView final : public ListView {
   ListItem* Add(const std::string& sText, int32_t smallIcon) override;
   int32_t Count() const override { return static_cast<int32_t>(rows_.size()); }
   ListItem* Item(int32_t index) override;
+  // Nothing is painted here: a fill only keeps count of its brackets.
+  void BeginFill() override { ++fillDepth_; }
+  void EndFill() override { fillDepth_ -= fillDepth_ > 0; }
+  void ReserveRows(int32_t rows) override;
   ListItem* SelectedItem() override { return selected_; }
   std::string Tag() const override { return tag_; }
   void Tag(const std::string& sTag) override { tag_ = sTag; }
@@ -46,6 +50,8 @@ class MemoryListView final : public ListView {
   bool Visible() const { return visible_; }
   int32_t ZOrderCalls() const { return zOrderCalls_; }
   int32_t RefreshCalls() const { return refreshCalls_; }
+  // Number of fills begun and not yet ended.
+  int32_t FillDepth() const { return fillDepth_; }
 
  private:
   class Row;
@@ -59,6 +65,7 @@ class MemoryListView final : public ListView {
   int32_t columnWidths_[2] = {2000, 0};
   int32_t zOrderCalls_ = 0, refreshCalls_ = 0;
   int32_t addsSinceClear_ = 0, refuseAdd_ = 0;
+  int32_t fillDepth_ = 0;
   ItemCheckHandler onItemCheck_;
 };
 

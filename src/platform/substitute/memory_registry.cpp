@@ -39,6 +39,29 @@ std::u16string ViewPath(RegKey root, const std::u16string& path, uint32_t access
 }
 }  // namespace
 
+std::vector<MemoryRegistry::SubkeyTable::Entry>::const_iterator MemoryRegistry::SubkeyTable::LowerBound(
+    const std::u16string& folded) const {
+  return std::lower_bound(entries_.begin(), entries_.end(), folded,
+                          [](const Entry& entry, const std::u16string& name) { return entry.first < name; });
+}
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::SubkeyTable::Find(const std::u16string& folded) const {
+  const auto it = LowerBound(folded);
+  return it != entries_.end() && it->first == folded ? it->second : nullptr;
+}
+
+void MemoryRegistry::SubkeyTable::Insert(std::u16string folded, std::shared_ptr<Node> node) {
+  const auto at = LowerBound(folded);
+  entries_.emplace(at, std::move(folded), std::move(node));
+}
+
+bool MemoryRegistry::SubkeyTable::Erase(const std::u16string& folded) {
+  const auto it = LowerBound(folded);
+  if (it == entries_.end() || it->first != folded) return false;
+  entries_.erase(it);
+  return true;
+}
+
 MemoryRegistry::MemoryRegistry() {
   for (int32_t root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig,
                        kHkeyDynData})
@@ -69,14 +92,14 @@ int32_t MemoryRegistry::Walk(RegKey root, const std::u16string& path, bool creat
   for (const auto& part : SplitPath(path)) {
     if (part.size() > kMaxKeyNameChars) return kRegInvalidParameter;
     auto folded = FoldCase(part);
-    auto it = cur->subkeys.find(folded);
-    if (it == cur->subkeys.end()) {
+    std::shared_ptr<Node> child = cur->subkeys.Find(folded);
+    if (!child) {
       if (!create) return kRegFileNotFound;
-      auto child = std::make_shared<Node>();
+      child = std::make_shared<Node>();
       child->name = part;
-      it = cur->subkeys.emplace(folded, child).first;
+      cur->subkeys.Insert(std::move(folded), child);
     }
-    cur = it->second;
+    cur = std::move(child);
   }
   node = cur;
   return kRegOk;
@@ -168,7 +191,7 @@ int32_t MemoryRegistry::EnumKey(RegKey key, uint32_t index, char16_t* name, uint
   std::shared_ptr<Node> node;
   if (int32_t r = Resolve(key, kKeyEnumerateSubKeys, node); r != kRegOk) return r;
   if (index >= node->subkeys.size()) return kRegNoMoreItems;
-  const auto& n = std::next(node->subkeys.begin(), index)->second->name;
+  const auto& n = node->subkeys.At(index).second->name;
   if (n.size() + 1 > nameChars) return kRegMoreData;
   std::copy(n.begin(), n.end(), name);
   name[n.size()] = 0;
@@ -203,11 +226,12 @@ int32_t MemoryRegistry::DeleteKey(RegKey root, const std::u16string& path) {
   for (const auto& p : parts) parentPath += p + u"\\";
   std::shared_ptr<Node> parent;
   if (int32_t r = Walk(root, parentPath, false, parent); r != kRegOk) return r;
-  auto it = parent->subkeys.find(FoldCase(leaf));
-  if (it == parent->subkeys.end()) return kRegFileNotFound;
-  if (!it->second->subkeys.empty()) return kRegAccessDenied;
-  MarkDeleted(*it->second);
-  parent->subkeys.erase(it);
+  const std::u16string folded = FoldCase(leaf);
+  const std::shared_ptr<Node> child = parent->subkeys.Find(folded);
+  if (!child) return kRegFileNotFound;
+  if (!child->subkeys.empty()) return kRegAccessDenied;
+  MarkDeleted(*child);
+  parent->subkeys.Erase(folded);
   return kRegOk;
 }
 

@@ -42,9 +42,32 @@ class MemoryRegistry : public RegistryApi {
     uint32_t type = 0;
     std::string data;
   };
+  struct Node;
+  // Subkeys by folded name, kept in name order in one array: found by binary search, enumerated by position in
+  // constant time (a walk of a tree to the n-th key made enumerating all keys quadratic).
+  class SubkeyTable {
+   public:
+    using Entry = std::pair<std::u16string, std::shared_ptr<Node>>;
+    // The subkey with this folded name, or nullptr.
+    std::shared_ptr<Node> Find(const std::u16string& folded) const;
+    // Adds a subkey whose folded name is not taken yet.
+    void Insert(std::u16string folded, std::shared_ptr<Node> node);
+    // Removes the subkey with this folded name; false when there is none.
+    bool Erase(const std::u16string& folded);
+    // The subkey at 0-based position `index` in name order (index < size()).
+    const Entry& At(size_t index) const { return entries_[index]; }
+    size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
+    std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+
+   private:
+    std::vector<Entry>::const_iterator LowerBound(const std::u16string& folded) const;
+    std::vector<Entry> entries_;
+  };
   struct Node {
     std::u16string name;
-    std::map<std::u16string, std::shared_ptr<Node>> subkeys;  // by folded name: enumeration order
+    SubkeyTable subkeys;                                       // by folded name: enumeration order
     std::vector<Value> values;                                 // insertion order
     std::unordered_map<std::u16string, size_t> valueIndex;     // folded name -> position in values
     bool deleted = false;

@@ -8,24 +8,18 @@
 
 namespace kqm {
 
-namespace {
-constexpr wchar_t kSelfProp[] = L"KestrumQuorvelManager.ListView";
-}
-
+// A row knows its position: rows are only appended and all cleared at once, and the control never sorts, so
+// row i of the list is item i - 1 of the control. No operation on a row searches the control.
 class Win32ListView::Row final : public ListItem {
  public:
-  Row(Win32ListView& list, uintptr_t id, std::string text, int32_t smallIcon)
-      : list_(list), id_(id), text_(std::move(text)), smallIcon_(smallIcon) {}
+  Row(Win32ListView& list, int position, std::string text, int32_t smallIcon)
+      : list_(list), position_(position), text_(std::move(text)), smallIcon_(smallIcon) {}
   std::string Text() const override { return text_; }
-  bool Checked() const override {
-    const int pos = list_.RowPosition(*this);
-    return pos >= 0 && ListView_GetCheckState(list_.hwnd_, pos) != 0;
-  }
+  bool Checked() const override { return ListView_GetCheckState(list_.hwnd_, position_) != 0; }
   void Checked(bool bChecked) override {
-    const int pos = list_.RowPosition(*this);
-    if (pos < 0 || Checked() == bChecked) return;
+    if (Checked() == bChecked) return;
     // The control reports the change through LVN_ITEMCHANGED, which raises the tick-change event.
-    ListView_SetCheckState(list_.hwnd_, pos, bChecked ? TRUE : FALSE);
+    ListView_SetCheckState(list_.hwnd_, position_, bChecked ? TRUE : FALSE);
   }
   std::string Tag() const override { return tag_; }
   void Tag(const std::string& sTag) override { tag_ = sTag; }
@@ -33,19 +27,17 @@ class Win32ListView::Row final : public ListItem {
   void AddSubItem(const std::string& sText) override {
     subItems_.push_back(sText);
     if (subItems_.size() != 1) return;
-    const int pos = list_.RowPosition(*this);
-    if (pos < 0) return;
     std::wstring wide = Wide(sText);
-    ListView_SetItemText(list_.hwnd_, pos, 1, wide.data());
+    ListView_SetItemText(list_.hwnd_, position_, 1, wide.data());
   }
   std::string SubItem(int32_t index) const override {
     return index >= 1 && static_cast<size_t>(index) <= subItems_.size() ? subItems_[index - 1] : std::string();
   }
-  uintptr_t Id() const { return id_; }
+  int Position() const { return position_; }
 
  private:
   Win32ListView& list_;
-  uintptr_t id_;
+  int position_;
   std::string text_;
   std::string tag_;
   int32_t smallIcon_;
@@ -75,7 +67,9 @@ Win32ListView::Win32ListView(HWND parent, int id, int32_t leftTwips, int32_t top
     col.iSubItem = c;
     ListView_InsertColumn(hwnd_, c, &col);
   }
-  SetPropW(hwnd_, kSelfProp, this);
+  // The object rides in the window's user data: a window property would cost a trip to the window server (under
+  // Wine) for every message the control gets.
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   controlProc_ = reinterpret_cast<decltype(controlProc_)>(
       SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlProc)));
 }
@@ -84,28 +78,29 @@ Win32ListView::~Win32ListView() {
   if (hwnd_ && IsWindow(hwnd_)) {
     quiet_ = true;
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc_));
-    RemovePropW(hwnd_, kSelfProp);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
-void Win32ListView::ReflectNotify(uintptr_t wParam, intptr_t lParam) {
+intptr_t Win32ListView::ReflectNotify(uintptr_t wParam, intptr_t lParam) {
   const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-  if (hdr && hdr->hwndFrom) SendMessageW(hdr->hwndFrom, kReflectedNotify, wParam, lParam);
+  return hdr && hdr->hwndFrom ? SendMessageW(hdr->hwndFrom, kReflectedNotify, wParam, lParam) : 0;
 }
 
 intptr_t __stdcall Win32ListView::ControlProc(HWND hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam) {
-  auto* self = static_cast<Win32ListView*>(GetPropW(hwnd, kSelfProp));
+  auto* self = reinterpret_cast<Win32ListView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == kReflectedNotify) {
-    if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_ITEMCHANGED) self->HandleItemChanged(
-        reinterpret_cast<const NMHDR*>(lParam));
-    return 0;
+    const auto code = reinterpret_cast<const NMHDR*>(lParam)->code;
+    if (code == LVN_ITEMCHANGED) self->HandleItemChanged(reinterpret_cast<const NMHDR*>(lParam));
+    // Rows keep nothing in the control that needs freeing: no LVN_DELETEITEM for each row of a clear.
+    return code == LVN_DELETEALLITEMS ? TRUE : 0;
   }
   const auto original = self->controlProc_;
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    RemovePropW(hwnd, kSelfProp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
   }
   return CallWindowProcW(reinterpret_cast<WNDPROC>(original), hwnd, msg, wParam, lParam);
@@ -118,18 +113,10 @@ void Win32ListView::HandleItemChanged(const void* nmListView) {
   const unsigned after = (nm->uNewState & LVIS_STATEIMAGEMASK) >> 12;
   // A new row first receives its unticked image from "no image" (0); that is no change of a tick.
   if (before == 0 || after == 0 || before == after) return;
-  for (auto& row : rows_) {
-    if (row->Id() != static_cast<uintptr_t>(nm->lParam)) continue;
-    if (ItemCheckHandler handler = onItemCheck_) handler(*row);
-    return;
-  }
-}
-
-int Win32ListView::RowPosition(const Row& row) const {
-  LVFINDINFOW find{};
-  find.flags = LVFI_PARAM;
-  find.lParam = static_cast<LPARAM>(row.Id());
-  return ListView_FindItem(hwnd_, -1, &find);
+  // The item's lParam is its row's id; ids count up from the first row's since the last clear.
+  const auto id = static_cast<uintptr_t>(nm->lParam);
+  if (id < firstId_ || id - firstId_ >= rows_.size()) return;
+  if (ItemCheckHandler handler = onItemCheck_) handler(*rows_[id - firstId_]);
 }
 
 void Win32ListView::Clear() {
@@ -137,6 +124,22 @@ void Win32ListView::Clear() {
   ListView_DeleteAllItems(hwnd_);
   quiet_ = false;
   rows_.clear();
+  firstId_ = nextId_;
+}
+
+void Win32ListView::BeginFill() {
+  // While redraw is off the control neither paints nor recomputes its scroll bars for each new row.
+  if (fillDepth_++ == 0) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+}
+
+void Win32ListView::EndFill() {
+  if (fillDepth_ == 0 || --fillDepth_ != 0) return;
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32ListView::ReserveRows(int32_t rows) {
+  if (rows > Count()) ListView_SetItemCountEx(hwnd_, rows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 ListItem* Win32ListView::Add(const std::string& sText, int32_t smallIcon) {
@@ -151,9 +154,11 @@ ListItem* Win32ListView::Add(const std::string& sText, int32_t smallIcon) {
   item.iImage = smallIcon - 1;  // the list counts icons from 1, the image list from 0
   quiet_ = true;
   const int pos = ListView_InsertItem(hwnd_, &item);
+  if (pos >= 0 && pos != item.iItem) ListView_DeleteItem(hwnd_, pos);  // not at the end: the positions would lie
   quiet_ = false;
-  if (pos < 0) return nullptr;
-  rows_.push_back(std::make_unique<Row>(*this, nextId_++, sText, smallIcon));
+  if (pos != item.iItem) return nullptr;
+  ++nextId_;
+  rows_.push_back(std::make_unique<Row>(*this, pos, sText, smallIcon));
   return rows_.back().get();
 }
 
@@ -165,21 +170,13 @@ ListItem* Win32ListView::Item(int32_t index) {
 
 ListItem* Win32ListView::SelectedItem() {
   const int pos = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
-  if (pos < 0) return nullptr;
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = pos;
-  if (!ListView_GetItem(hwnd_, &item)) return nullptr;
-  for (auto& row : rows_)
-    if (row->Id() == static_cast<uintptr_t>(item.lParam)) return row.get();
-  return nullptr;
+  return pos >= 0 && static_cast<size_t>(pos) < rows_.size() ? rows_[pos].get() : nullptr;
 }
 
 void Win32ListView::Select(int32_t index) {
   ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   if (index < 1 || index > Count()) return;
-  const int pos = RowPosition(*rows_[index - 1]);
-  ListView_SetItemState(hwnd_, pos, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(hwnd_, rows_[index - 1]->Position(), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void Win32ListView::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHOW : SW_HIDE); }

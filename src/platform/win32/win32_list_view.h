@@ -26,6 +26,9 @@ class Win32ListView final : public ListView {
   void Clear() override;
   ListItem* Add(const std::string& sText, int32_t smallIcon) override;
   int32_t Count() const override;
+  void BeginFill() override;
+  void EndFill() override;
+  void ReserveRows(int32_t rows) override;
   ListItem* Item(int32_t index) override;
   ListItem* SelectedItem() override;
   std::string Tag() const override { return tag_; }
@@ -45,8 +48,9 @@ class Win32ListView final : public ListView {
 
   // The message a parent sends back to a control with a WM_NOTIFY's wParam and lParam.
   static constexpr unsigned kReflectedNotify = 0x204E;
-  // For a parent's window procedure: sends a WM_NOTIFY back to the control it came from.
-  static void ReflectNotify(uintptr_t wParam, intptr_t lParam);
+  // For a parent's window procedure: sends a WM_NOTIFY back to the control it came from; the control's answer is
+  // the parent's answer to the WM_NOTIFY.
+  static intptr_t ReflectNotify(uintptr_t wParam, intptr_t lParam);
 
   // The control's window.
   HWND__* Handle() const { return hwnd_; }
@@ -59,7 +63,6 @@ class Win32ListView final : public ListView {
   class Row;
   static intptr_t __stdcall ControlProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
   void HandleItemChanged(const void* nmListView);
-  int RowPosition(const Row& row) const;
   struct Rect { int32_t left, top, width, height; };
   Rect PixelRect() const;
   int32_t ToTwips(int pixels, int32_t cachedTwips) const;
@@ -70,7 +73,9 @@ class Win32ListView final : public ListView {
   intptr_t (*controlProc_)(HWND__*, unsigned, uintptr_t, intptr_t) = nullptr;
   int dpi_ = 96;
   std::vector<std::unique_ptr<Row>> rows_;
-  uintptr_t nextId_ = 1;
+  uintptr_t nextId_ = 1;   // the id the next row's item carries in its lParam
+  uintptr_t firstId_ = 1;  // the id of row 1
+  int fillDepth_ = 0;
   bool quiet_ = false;
   std::string tag_;
   int32_t left_, top_, width_, height_;

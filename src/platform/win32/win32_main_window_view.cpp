@@ -50,8 +50,7 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
   }
   if (msg == WM_NOTIFY) {
     // Controls learn of their own notifications (the list of its tick changes) from this reflection.
-    Win32ListView::ReflectNotify(wParam, lParam);
-    return 0;
+    return Win32ListView::ReflectNotify(wParam, lParam);
   }
   if (msg == kRunSoon && self) {
     std::vector<std::function<void()>> work;

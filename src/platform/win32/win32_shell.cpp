@@ -61,6 +61,59 @@ ShellText Failure(int32_t status) { return ShellText{status == 0 ? static_cast<i
 
 }  // namespace
 
+// Reads shortcut targets through one shell link object loaded with one file after the other, instead of a new
+// object for every shortcut (which cost as much again as the reading and grew the heap with every shortcut). It
+// keeps COM initialised on its thread while it lives; a load that fails drops the object, so that the next read
+// starts from a new one.
+class Win32Shell::LinkReader {
+ public:
+  LinkReader() : thread_(GetCurrentThreadId()), com_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~LinkReader() {
+    file_ = ComPtr<IPersistFile>();
+    link_ = ComPtr<IShellLinkW>();
+    if (SUCCEEDED(com_)) CoUninitialize();
+  }
+  LinkReader(const LinkReader&) = delete;
+  LinkReader& operator=(const LinkReader&) = delete;
+
+  // True on the thread whose apartment holds the object.
+  bool OnItsThread() const { return GetCurrentThreadId() == thread_; }
+
+  // The raw target path of the shortcut file `path`, or the failing status.
+  HRESULT Read(const std::wstring& path, wchar_t (&target)[MAX_PATH + 1]) {
+    if (!link_) {
+      IShellLinkW* rawLink = nullptr;
+      HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&rawLink));
+      ComPtr<IShellLinkW> link(rawLink);
+      if (FAILED(hr) || !link) return FAILED(hr) ? hr : E_FAIL;
+      IPersistFile* rawFile = nullptr;
+      hr = link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
+      ComPtr<IPersistFile> file(rawFile);
+      if (FAILED(hr) || !file) return FAILED(hr) ? hr : E_FAIL;
+      link_ = std::move(link);
+      file_ = std::move(file);
+    }
+    HRESULT hr = file_.get()->Load(path.c_str(), STGM_READ);
+    if (SUCCEEDED(hr)) hr = link_.get()->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
+    if (FAILED(hr)) {
+      file_ = ComPtr<IPersistFile>();
+      link_ = ComPtr<IShellLinkW>();
+    }
+    return hr;
+  }
+
+ private:
+  DWORD thread_;
+  HRESULT com_;
+  ComPtr<IShellLinkW> link_;
+  ComPtr<IPersistFile> file_;
+};
+
+Win32Shell::Win32Shell() = default;
+
+Win32Shell::~Win32Shell() = default;
+
 ShellText Win32Shell::WindowsFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};
   const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
@@ -108,20 +161,16 @@ std::optional<std::string> Win32Shell::EnvironmentVariable(const std::string& na
 }
 
 ShellText Win32Shell::ShortcutTarget(const std::string& shortcutPath) {
-  ComScope com;
-  IShellLinkW* rawLink = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&rawLink));
-  const ComPtr<IShellLinkW> link(rawLink);
-  if (FAILED(hr) || !link) return Failure(hr);
-  IPersistFile* rawFile = nullptr;
-  hr = link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
-  const ComPtr<IPersistFile> file(rawFile);
-  if (FAILED(hr) || !file) return Failure(hr);
-  hr = file.get()->Load(Wide(shortcutPath).c_str(), STGM_READ);
-  if (FAILED(hr)) return Failure(hr);
   wchar_t target[MAX_PATH + 1] = {};
-  hr = link.get()->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
+  HRESULT hr;
+  if (links_ && !links_->OnItsThread()) {
+    // Another thread: its own object for this one read.
+    LinkReader once;
+    hr = once.Read(Wide(shortcutPath), target);
+  } else {
+    if (!links_) links_ = std::make_unique<LinkReader>();
+    hr = links_->Read(Wide(shortcutPath), target);
+  }
   if (FAILED(hr)) return Failure(hr);
   std::string path = Narrow(target);
   // Some shells give the link's code-page path, where characters outside the code page became "?" (never part

@@ -21,7 +21,7 @@ namespace {
 const bool kHeadless = test::RegisterHeadlessDisplay(L"ListViewTests");
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NOTIFY) Win32ListView::ReflectNotify(wParam, lParam);
+  if (msg == WM_NOTIFY) return Win32ListView::ReflectNotify(wParam, lParam);
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 

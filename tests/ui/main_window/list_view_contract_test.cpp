@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "engine/clsStartUp.h"
 #include "list_backend.h"
+#include "platform/substitute/memory_registry.h"
+#include "platform/substitute/posix_file_system.h"
+#include "platform/substitute/substitute_shell.h"
+#include "recording_reporter.h"
+#include "reg_helpers.h"
 
 namespace kqm::test {
 namespace {
@@ -101,6 +107,49 @@ TEST_P(ListViewContract, SelectedRowAndGeometry) {
   list().ColumnWidth(2, 3670);
   EXPECT_EQ(3670, list().ColumnWidth(2));
   EXPECT_EQ(2000, list().ColumnWidth(1));
+}
+
+// The engine loads a key of thousands of values as it does a real one: every row arrives in order with its tick,
+// tag and path, and a tick change afterwards reaches its own row once, so the handler moves exactly one entry.
+TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMovesOneEntry) {
+  constexpr int kLive = 2000, kStored = 1000;
+  MemoryRegistry reg;
+  const std::string store = std::string(test::kStore) + "HKCU\\R";
+  for (int i = 0; i < kLive; ++i)
+    test::PutText(reg, kHkeyCurrentUser, test::kRunKey, "live " + std::to_string(i), "C:\\l\\" + std::to_string(i));
+  for (int i = 0; i < kStored; ++i)
+    test::PutText(reg, kHkeyLocalMachine, store, "stored " + std::to_string(i), "C:\\s\\" + std::to_string(i));
+  PosixFileSystem files;
+  SubstituteShell shell(files);
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\");
+  list().Add("stale", 1);
+  engine.LoadHKCURItems(list());
+
+  ASSERT_EQ(kLive + kStored, list().Count());
+  int wrong = 0;
+  for (int32_t i = 1; i <= list().Count(); ++i) {
+    const bool live = i <= kLive;
+    const std::string n = std::to_string(live ? i - 1 : i - 1 - kLive);
+    ListItem* row = list().Item(i);
+    if (row->Text() != (live ? "live " : "stored ") + n || row->Checked() != live || row->Tag() != "-2147483647" ||
+        row->SubItem(1) != (live ? "C:\\l\\" : "C:\\s\\") + n) {
+      ADD_FAILURE() << "row " << i << ": " << row->Text() << " " << row->Checked() << " " << row->Tag();
+      if (++wrong == 5) break;
+    }
+  }
+  EXPECT_EQ(static_cast<size_t>(kLive), events_.size()) << "each tick the load set is reported once";
+
+  int moves = 0;
+  list().OnItemCheck([&](ListItem& row) {
+    ++moves;
+    engine.EnableRegItem(kHkeyCurrentUser, "R", row.Text(), row.SubItem(1));
+  });
+  backend_->UserToggles(2500);
+  EXPECT_EQ(1, moves);
+  EXPECT_TRUE(list().Item(2500)->Checked());
+  EXPECT_EQ("C:\\s\\499", test::ReadText(reg, kHkeyCurrentUser, test::kRunKey, "stored 499").value_or("(none)"));
+  EXPECT_FALSE(test::ReadText(reg, kHkeyLocalMachine, store, "stored 499"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListViewContract, ::testing::ValuesIn(ListBackends()),
