@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace kqm {
@@ -18,6 +19,8 @@ constexpr uint32_t kHasArguments = 0x20;
 constexpr uint32_t kHasIconLocation = 0x40;
 constexpr uint32_t kIsUnicode = 0x80;
 constexpr uint32_t kEnvironmentBlock = 0xA0000001;
+constexpr uint32_t kInstallerBlock = 0xA0000006;
+constexpr size_t kMaxPathChars = 260;  // a longer relative path, working folder or icon location is of no use
 
 constexpr std::array<uint8_t, 16> kLinkClsid = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
@@ -77,8 +80,8 @@ class Bytes {
   std::string_view data_;
 };
 
-// Text in the Windows-1252 code page (what links carry in their code-page fields on Western systems) as UTF-8.
-std::string FromCodePage(std::string_view text) {
+// Code-page text in the Windows-1252 code page as UTF-8 (the same on every platform).
+std::string FromWestern(std::string_view text) {
   static constexpr char16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
                                          0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -88,6 +91,18 @@ std::string FromCodePage(std::string_view text) {
     const auto b = static_cast<uint8_t>(ch);
     out += b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : static_cast<char16_t>(b);
   }
+  return Utf16ToUtf8(out);
+}
+
+// A link's code-page (ANSI) text, written in the system's code page `codePage`, as UTF-8.
+std::string FromCodePage(std::string_view text, uint32_t codePage) {
+  bool ascii = true;
+  for (char ch : text) ascii = ascii && static_cast<uint8_t>(ch) < 0x80;
+  if (ascii) return std::string(text);
+  if (codePage == 1252) return FromWestern(text);
+  if (const auto decoded = DecodeCodePage(codePage, text)) return Utf16ToUtf8(*decoded);
+  std::u16string out;
+  for (char ch : text) out += static_cast<uint8_t>(ch) < 0x80 ? static_cast<char16_t>(ch) : u'\uFFFD';
   return Utf16ToUtf8(out);
 }
 
@@ -104,7 +119,7 @@ std::string JoinPath(const std::string& base, const std::string& suffix) {
 }
 
 // The long name of a file entry of an item-id list (`item` excludes the 2-byte size), else its short name.
-std::optional<std::string> FileEntryName(const Bytes& item, uint8_t type) {
+std::optional<std::string> FileEntryName(const Bytes& item, uint8_t type, uint32_t codePage) {
   constexpr size_t kShortNameAt = 12;
   const bool unicodeShort = type & 0x04;
   size_t end = kShortNameAt;
@@ -118,7 +133,7 @@ std::optional<std::string> FileEntryName(const Bytes& item, uint8_t type) {
   } else {
     const auto name = item.AnsiZ(kShortNameAt);
     if (!name) return std::nullopt;
-    shortName = FromCodePage(*name);
+    shortName = FromCodePage(*name, codePage);
     end += name->size() + 1;
   }
   // The extension block starts at an even offset from the item's start; the item's last two bytes also give it.
@@ -144,8 +159,17 @@ std::optional<std::string> FileEntryName(const Bytes& item, uint8_t type) {
   return longName;
 }
 
+// The "X:\" a volume item names; nullopt for any other item of the volume class, such as a shell folder named by a
+// GUID (type 0x2E, the Desktop of newer systems, whose GUID may well begin with a ':' byte).
+std::optional<std::string> VolumeRoot(const Bytes& item, uint8_t type) {
+  if ((type & 0x70) != 0x20 || type == 0x2E) return std::nullopt;
+  const uint8_t letter = item.U8(1).value_or(0) & 0xDF;
+  if (letter < 'A' || letter > 'Z' || item.U8(2).value_or(0) != ':') return std::nullopt;
+  return std::string{static_cast<char>(item.U8(1).value_or(0)), ':', '\\'};
+}
+
 // The file-system path an item-id list spells: My Computer, a drive, then folder and file entries.
-std::string IdListPath(const Bytes& list) {
+std::string IdListPath(const Bytes& list, uint32_t codePage) {
   size_t at = 0;
   std::string path;
   bool rootSeen = false;
@@ -160,14 +184,13 @@ std::string IdListPath(const Bytes& list) {
       if (type != 0x1F || !item.Equals(2, kMyComputer)) return "";
       rootSeen = true;
     } else if (!driveSeen) {
-      if ((type & 0x70) != 0x20) return "";
-      const auto drive = item.AnsiZ(1);
-      if (!drive || drive->size() < 2 || (*drive)[1] != ':') return "";
-      path = drive->substr(0, 2) + "\\";
+      const auto root = VolumeRoot(item, type);
+      if (!root) return "";
+      path = *root;
       driveSeen = true;
     } else {
       if ((type & 0x70) != 0x30) return "";
-      const auto name = FileEntryName(item, type);
+      const auto name = FileEntryName(item, type, codePage);
       if (!name || name->empty()) return "";
       path = JoinPath(path, *name);
     }
@@ -182,7 +205,7 @@ struct LinkInfoPaths {
   std::string network;        // UTF-8, "" when not stored
 };
 
-LinkInfoPaths ReadLinkInfo(const Bytes& info) {
+LinkInfoPaths ReadLinkInfo(const Bytes& info, uint32_t codePage) {
   LinkInfoPaths paths;
   const uint32_t headerSize = info.U32(4).value_or(0);
   const uint32_t flags = info.U32(8).value_or(0);
@@ -207,16 +230,17 @@ LinkInfoPaths ReadLinkInfo(const Bytes& info) {
     if (nameOffset > 0x14) {
       if (const auto unicodeOffset = network.U32(20)) name = network.Utf16Z(*unicodeOffset).value_or("");
     } else if (nameOffset) {
-      name = FromCodePage(network.AnsiZ(nameOffset).value_or(""));
+      name = FromCodePage(network.AnsiZ(nameOffset).value_or(""), codePage);
     }
-    if (!name.empty()) paths.network = JoinPath(name, suffixUnicode.empty() ? FromCodePage(suffixAnsi) : suffixUnicode);
+    if (!name.empty())
+      paths.network = JoinPath(name, suffixUnicode.empty() ? FromCodePage(suffixAnsi, codePage) : suffixUnicode);
   }
   return paths;
 }
 
 }  // namespace
 
-std::optional<ShortcutData> ParseShortcut(std::string_view raw) {
+std::optional<ShortcutData> ParseShortcut(std::string_view raw, uint32_t ansiCodePage) {
   const Bytes bytes(raw);
   if (bytes.U32(0).value_or(0) != 0x4C || !bytes.Equals(4, kLinkClsid) || !bytes.Has(0, 0x4C)) return std::nullopt;
   ShortcutData link;
@@ -226,7 +250,7 @@ std::optional<ShortcutData> ParseShortcut(std::string_view raw) {
   if (link.linkFlags & kHasTargetIdList) {
     const auto size = bytes.U16(at);
     if (!size || !bytes.Has(at + 2, *size)) return std::nullopt;
-    link.idListPath = IdListPath(bytes.Slice(at + 2, *size));
+    link.idListPath = IdListPath(bytes.Slice(at + 2, *size), ansiCodePage);
     at += 2 + *size;
   }
 
@@ -234,50 +258,64 @@ std::optional<ShortcutData> ParseShortcut(std::string_view raw) {
   if (link.linkFlags & kHasLinkInfo) {
     const auto size = bytes.U32(at);
     if (!size || *size < 4 || !bytes.Has(at, *size)) return std::nullopt;
-    info = ReadLinkInfo(bytes.Slice(at, *size));
-    link.localBasePath = info.localUnicode.empty() ? FromCodePage(info.localAnsi) : info.localUnicode;
+    info = ReadLinkInfo(bytes.Slice(at, *size), ansiCodePage);
+    link.localBasePath = info.localUnicode.empty() ? FromCodePage(info.localAnsi, ansiCodePage) : info.localUnicode;
     at += *size;
   }
 
+  // The target is known by now, so no string field can cost it. A field whose count runs past the end leaves it
+  // and every later part unread (where they start is lost); a path field longer than any usable path is skipped.
   const bool unicode = link.linkFlags & kIsUnicode;
-  auto readString = [&](uint32_t flag, std::string& out) -> bool {
-    if (!(link.linkFlags & flag)) return true;
+  bool stringsWhole = true;
+  auto readString = [&](uint32_t flag, std::string& out, size_t maxChars) {
+    if (!stringsWhole || !(link.linkFlags & flag)) return;
     const auto count = bytes.U16(at);
-    if (!count) return false;
-    const size_t length = unicode ? *count * size_t{2} : *count;
-    if (!bytes.Has(at + 2, length)) return false;
+    const size_t length = unicode ? count.value_or(0) * size_t{2} : count.value_or(0);
+    if (!count || !bytes.Has(at + 2, length)) {
+      stringsWhole = false;
+      return;
+    }
     const std::string_view text = bytes.View(at + 2, length);
-    out = unicode ? Utf16ToUtf8(BytesToUtf16(text.data(), text.size())) : FromCodePage(text);
+    at += 2 + length;
+    if (*count > maxChars) return;
+    out = unicode ? Utf16ToUtf8(BytesToUtf16(text.data(), text.size())) : FromCodePage(text, ansiCodePage);
     // Some writers count a terminating NUL in the length.
     if (const size_t nul = out.find('\0'); nul != std::string::npos) out.resize(nul);
-    at += 2 + length;
-    return true;
   };
-  if (!readString(kHasName, link.description) || !readString(kHasRelativePath, link.relativePath) ||
-      !readString(kHasWorkingDir, link.workingDirectory) || !readString(kHasArguments, link.arguments) ||
-      !readString(kHasIconLocation, link.iconLocation))
-    return std::nullopt;
+  readString(kHasName, link.description, 0xFFFF);
+  readString(kHasRelativePath, link.relativePath, kMaxPathChars);
+  readString(kHasWorkingDir, link.workingDirectory, kMaxPathChars);
+  readString(kHasArguments, link.arguments, 0xFFFF);
+  readString(kHasIconLocation, link.iconLocation, kMaxPathChars);
 
+  // Extra data blocks whose text comes in two forms: the code-page one (260 bytes), then the Unicode one.
+  auto blockText = [&](const Bytes& block) {
+    std::string text = block.Utf16Z(8 + 260).value_or("");
+    if (text.empty()) text = FromCodePage(block.Slice(8, 260).AnsiZ(0).value_or(""), ansiCodePage);
+    return text;
+  };
   std::string environmentTarget;
-  for (int blocks = 0; blocks < 64; ++blocks) {
+  for (int blocks = 0; stringsWhole && blocks < 64; ++blocks) {
     const auto size = bytes.U32(at);
     if (!size || *size < 8 || !bytes.Has(at, *size)) break;
-    if (bytes.U32(at + 4).value_or(0) == kEnvironmentBlock && *size >= 8 + 260 + 520) {
-      const Bytes block = bytes.Slice(at, *size);
-      environmentTarget = block.Utf16Z(8 + 260).value_or("");
-      if (environmentTarget.empty()) environmentTarget = FromCodePage(block.AnsiZ(8).value_or(""));
+    const uint32_t signature = bytes.U32(at + 4).value_or(0);
+    if ((signature == kEnvironmentBlock || signature == kInstallerBlock) && *size >= 8 + 260 + 520) {
+      const std::string text = blockText(bytes.Slice(at, *size));
+      (signature == kEnvironmentBlock ? environmentTarget : link.installerDescriptor) = text;
     }
     at += *size;
   }
 
-  if (!info.localUnicode.empty())
+  if (!link.installerDescriptor.empty())
+    link.target = "(installer shortcut: " + link.installerDescriptor + ")";
+  else if (!info.localUnicode.empty())
     link.target = info.localUnicode;
   else if (!info.localAnsi.empty() && IsPlainAscii(info.localAnsi))
     link.target = info.localAnsi;
   else if (!link.idListPath.empty())
     link.target = link.idListPath;
   else if (!info.localAnsi.empty())
-    link.target = FromCodePage(info.localAnsi);
+    link.target = FromCodePage(info.localAnsi, ansiCodePage);
   else if (!info.network.empty())
     link.target = info.network;
   else

@@ -6,6 +6,7 @@
 
 #include "fs_contract_backend.h"
 #include "platform/text.h"
+#include "shortcut_bytes.h"
 
 namespace kqm::contract {
 namespace {
@@ -78,6 +79,21 @@ TEST_F(ShellContract, ShortcutTargetsOfShellMadeShortcuts) {
     EXPECT_TRUE(target.ok()) << c.sample;
     EXPECT_EQ(target.value, c.target) << c.sample;
   }
+}
+
+TEST_F(ShellContract, InstallerShortcutIsShownAsOneNotAsItsIcon) {
+  // What an installer leaves: the link-info path and the icon are the installer's cached icon file.
+  const std::string icon = "C:\\Windows\\Installer\\{6A3F0B52-0C1D-4E8F-9B27-3D5C71A9E410}\\appicon.exe";
+  const std::string descriptor = "Yq1]Nc!!!!!!!!!!FK8kMainFeature>8^hN@Ff?h=Vq,a%Wj4Lp";
+  std::string iconString;
+  test::U16(iconString, static_cast<uint32_t>(icon.size()));
+  iconString += Utf16ToBytes(Utf8ToUtf16(icon), false);
+  const std::string link = test::ShortcutHeader(0x02 | 0x40 | 0x80 | 0x1000) + test::CodePageLinkInfo(icon) +
+                           iconString + test::InstallerBlock(descriptor);
+  ASSERT_EQ(backend_->Files().WriteWholeFile(At("advertised.lnk"), link), 0u);
+  const ShellText target = shell().ShortcutTarget(At("advertised.lnk"));
+  EXPECT_TRUE(target.ok());
+  EXPECT_EQ(target.value, "(installer shortcut: " + descriptor + ")");
 }
 
 TEST_F(ShellContract, ShortcutTargetFailsForOtherFiles) {

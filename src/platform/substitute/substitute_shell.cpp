@@ -73,7 +73,7 @@ std::optional<std::string> SubstituteShell::EnvironmentVariable(const std::strin
 ShellText SubstituteShell::ShortcutTarget(const std::string& shortcutPath) {
   const auto bytes = fs_->ReadWholeFile(shortcutPath);
   if (!bytes) return ShellText{kFileNotFound, ""};
-  const auto link = ParseShortcut(*bytes);
+  const auto link = ParseShortcut(*bytes, ansiCodePage_);
   if (!link) return ShellText{kFail, ""};
   return ShellText{0, link->target};
 }

@@ -22,6 +22,8 @@ class SubstituteShell final : public Shell {
   // Sets an environment variable (names compare without regard to case).
   void SetEnvironmentVariable(const std::string& name, const std::string& value);
   void UnsetEnvironmentVariable(const std::string& name);
+  // The system's ANSI code page that shortcut files are read in (default 1252).
+  void SetAnsiCodePage(uint32_t codePage) { ansiCodePage_ = codePage; }
   // What OpenWithAssociatedProgram answers from now on (0 = success).
   void SetOpenResult(int32_t status) { openResult_ = status; }
   // Every path or address handed to OpenWithAssociatedProgram, in order.
@@ -48,6 +50,7 @@ class SubstituteShell final : public Shell {
   std::vector<std::string> opened_;
   std::vector<std::string> elevated_;
   int32_t openResult_ = 0;
+  uint32_t ansiCodePage_ = 1252;
 };
 
 }  // namespace kqm

@@ -57,6 +57,45 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+// The program an installer-advertised shortcut starts, as the installer resolves it; nullopt when it cannot (not
+// installed, or no installer service, as under Wine). msi.dll is loaded only when such a shortcut is met.
+std::optional<std::string> InstalledProgram(const std::string& shortcutPath) {
+  using GetShortcutTarget = UINT(WINAPI*)(LPCWSTR, LPWSTR, LPWSTR, LPWSTR);
+  using GetComponentPath = INT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, DWORD*);
+  constexpr INT kInstalledLocally = 3, kRunFromSource = 4, kMoreData = -3;  // the installer's INSTALLSTATE values
+  static const HMODULE msi = LoadLibraryW(L"msi.dll");
+  if (!msi) return std::nullopt;
+  // Through void(*)(): GetProcAddress's type says nothing of the function's.
+  const auto getTarget = reinterpret_cast<GetShortcutTarget>(
+      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiGetShortcutTargetW")));
+  const auto getPath = reinterpret_cast<GetComponentPath>(
+      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiGetComponentPathW")));
+  if (!getTarget || !getPath) return std::nullopt;
+  wchar_t product[39] = {}, feature[39] = {}, component[39] = {};
+  if (getTarget(Wide(shortcutPath).c_str(), product, feature, component) != ERROR_SUCCESS || !component[0])
+    return std::nullopt;
+  std::vector<wchar_t> path(MAX_PATH + 1);
+  DWORD length = static_cast<DWORD>(path.size());
+  INT state = getPath(product, component, path.data(), &length);
+  if (state == kMoreData) {
+    path.assign(length + 1, L'\0');
+    length = static_cast<DWORD>(path.size());
+    state = getPath(product, component, path.data(), &length);
+  }
+  if ((state != kInstalledLocally && state != kRunFromSource) || !path[0]) return std::nullopt;
+  return Narrow(path.data());
+}
+
+// An advertised shortcut names no program of its own (the shell reports its icon's file): what to show for it.
+std::optional<std::string> AdvertisedTarget(const std::string& shortcutPath) {
+  const auto bytes = ReadFileBytes(shortcutPath);
+  if (!bytes) return std::nullopt;
+  const auto parsed = ParseShortcut(*bytes, GetACP());
+  if (!parsed || parsed->installerDescriptor.empty()) return std::nullopt;
+  if (auto program = InstalledProgram(shortcutPath)) return program;
+  return parsed->target;
+}
+
 ShellText Failure(int32_t status) { return ShellText{status == 0 ? static_cast<int32_t>(E_FAIL) : status, ""}; }
 
 }  // namespace
@@ -161,6 +200,7 @@ std::optional<std::string> Win32Shell::EnvironmentVariable(const std::string& na
 }
 
 ShellText Win32Shell::ShortcutTarget(const std::string& shortcutPath) {
+  if (auto advertised = AdvertisedTarget(shortcutPath)) return ShellText{0, std::move(*advertised)};
   wchar_t target[MAX_PATH + 1] = {};
   HRESULT hr;
   if (links_ && !links_->OnItsThread()) {
@@ -177,7 +217,7 @@ ShellText Win32Shell::ShortcutTarget(const std::string& shortcutPath) {
   // of a real path); the link's own Unicode names then tell the true target.
   if (path.find('?') != std::string::npos)
     if (const auto bytes = ReadFileBytes(shortcutPath))
-      if (const auto parsed = ParseShortcut(*bytes); parsed && !parsed->target.empty()) path = parsed->target;
+      if (const auto parsed = ParseShortcut(*bytes, GetACP()); parsed && !parsed->target.empty()) path = parsed->target;
   return ShellText{0, path};
 }
 
