@@ -51,7 +51,7 @@ ButtonLook sknButton::Look() const {
   l.enabled = enabled_;
   l.showFocusRect = showFocusRect_;
   l.isOver = isOver_;
-  l.hasFocus = hasFocus_;
+  l.hasFocus = hasFocus_ && site_.FocusCuesShown();
   l.displayAsDefault = site_.DisplayAsDefault();
   l.checkBoxBehaviour = checkBoxBehaviour_;
   l.value = value_;

@@ -170,6 +170,10 @@ class ButtonSite {
   // The width x height pixels of the parent under the control (what shows through it); false on failure.
   virtual bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) = 0;
   virtual void FaceDrawn() = 0;                       // Surface() changed; the window shows it when it can
+  // Called last in every click, after the Click event (a window host tells its parent here).
+  virtual void Clicked() {}
+  // False while the container hides keyboard focus cues: focus is then not drawn.
+  virtual bool FocusCuesShown() const { return true; }
 };
 
 // The skinned push button: properties, persistence, lifecycle, and the drawn state it hands to its face.
