@@ -647,7 +647,12 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_UPDATEUISTATE: {
       const LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);
-      const bool cues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+      // The parent's request itself decides (the platform may keep no state of its own when it always shows
+      // cues); UIS_INITIALIZE leaves the choice to the platform.
+      bool cues = focusCues_;
+      if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_SET) cues = false;
+      if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_CLEAR) cues = true;
+      if (LOWORD(wParam) == UIS_INITIALIZE) cues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
       if (cues != focusCues_) {
         focusCues_ = cues;
         button_.PaintButton(button_.LastState(), true);
