@@ -1,5 +1,6 @@
 #include "controls/skin_button/button_caption.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -15,8 +16,41 @@ ColorRef Shift(const FaceContext& face, ColorRef colour, int amount) {
   return ShiftColor(colour, amount, false, face.look.softBevel);
 }
 
-void DrawText(FaceContext& face, const PixelRect& r, ColorRef colour) {
-  face.text.Draw(face.surface, face.look.caption, face.font, r, colour);
+void DrawText(FaceContext& face, const PixelRect& r, ColorRef colour) { DrawCaptionText(face, r, colour); }
+
+// How far captions may be drawn past their measured rectangle without changing how they wrap: a line's height
+// (no glyph reaches further), less where a wider rectangle would wrap the caption differently.
+std::int32_t InkMargin(const ButtonLook& look, const TextFont& font, TextRenderer& text, const PixelRect& start,
+                       const PixelRect& measured) {
+  const PixelRect line = text.Measure("", font, start);
+  const std::int32_t margin = std::max(line.bottom - line.top, 0);
+  const std::int32_t width = measured.right - measured.left;
+  if (width + 2 * margin <= start.right - start.left) return margin;
+  const PixelRect wider{measured.left - margin, measured.top, measured.right + margin, measured.bottom};
+  const PixelRect again = text.Measure(look.caption, font, wider);
+  if (again.right - again.left == width && again.bottom - again.top == measured.bottom - measured.top) return margin;
+  return std::max((start.right - start.left - width) / 2, 0);
+}
+
+// Along one axis: moves the picture [p, p + pl) and the caption [c, c + cl), `gap` apart, inside [0, size).
+void KeepInside(std::int32_t size, std::int32_t& p, std::int32_t pl, std::int32_t& c, std::int32_t cl,
+                std::int32_t gap, bool pictureFirst) {
+  const std::int32_t lo = std::min(p, c);
+  const std::int32_t hi = std::max(p + pl, c + cl);
+  if (lo >= 0 && hi <= size) return;
+  if (pl + gap + cl <= size) {
+    const std::int32_t d = lo < 0 ? -lo : size - hi;
+    p += d;
+    c += d;
+    return;
+  }
+  if (pictureFirst) {
+    p = 0;
+    c = std::max(size - cl, 0);
+  } else {
+    c = 0;
+    p = std::max(size - pl, 0);
+  }
 }
 
 void Blend(FaceContext& face, std::int32_t x, std::int32_t y, const ButtonPicture& picture, std::int32_t brush,
@@ -82,6 +116,7 @@ void LayoutCaption(CaptionLayout& layout, const ButtonLook& look, const TextFont
       layout.rcText = measured.Moved((W - measured.right) / 2, (H - measured.bottom) / 2);
       break;
   }
+  layout.inkMargin = InkMargin(look, font, text, start, measured);
   layout.rcTextDown = layout.rcText.Moved(1, 1);
   PlacePicture(layout, look);
 }
@@ -94,27 +129,48 @@ void PlacePicture(CaptionLayout& layout, const ButtonLook& look) {
   const std::int32_t PH = layout.pictureHeight;
   const int position = PositionOf(look);
   if (HasVisibleText(look.caption) && position >= 0 && position <= 3) {
+    PixelRect& t = layout.rcText;
+    std::int32_t c = 0;
     switch (position) {
       case 0:
-        layout.pictureX = layout.rcText.left - PW - 4;
+        layout.pictureX = t.left - PW - 4;
         layout.pictureY = (H - PH) / 2;
-        return;
+        c = t.left;
+        KeepInside(W, layout.pictureX, PW, c, t.right - t.left, 4, true);
+        t = t.Moved(c - t.left, 0);
+        break;
       case 1:
-        layout.pictureX = layout.rcText.right + 4;
+        layout.pictureX = t.right + 4;
         layout.pictureY = (H - PH) / 2;
-        return;
+        c = t.left;
+        KeepInside(W, layout.pictureX, PW, c, t.right - t.left, 4, false);
+        t = t.Moved(c - t.left, 0);
+        break;
       case 2:
         layout.pictureX = (W - PW) / 2;
-        layout.pictureY = layout.rcText.top - PH - 2;
-        return;
+        layout.pictureY = t.top - PH - 2;
+        c = t.top;
+        KeepInside(H, layout.pictureY, PH, c, t.bottom - t.top, 2, true);
+        t = t.Moved(0, c - t.top);
+        break;
       default:
         layout.pictureX = (W - PW) / 2;
-        layout.pictureY = layout.rcText.bottom + 2;
-        return;
+        layout.pictureY = t.bottom + 2;
+        c = t.top;
+        KeepInside(H, layout.pictureY, PH, c, t.bottom - t.top, 2, false);
+        t = t.Moved(0, c - t.top);
+        break;
     }
+    layout.rcTextDown = t.Moved(1, 1);
+    return;
   }
   layout.pictureX = (W - PW) / 2;
   layout.pictureY = (H - PH) / 2;
+}
+
+void DrawCaptionText(FaceContext& face, const PixelRect& r, ColorRef colour) {
+  const std::int32_t m = face.layout.inkMargin;
+  face.text.Draw(face.surface, face.look.caption, face.font, {r.left - m, r.top, r.right + m, r.bottom + m}, colour);
 }
 
 void DrawCaptionEffect(FaceContext& face, const PixelRect& r) {
@@ -244,7 +300,9 @@ void DrawPicture(FaceContext& face, int pictureState) {
       }
       break;
   }
-  if (face.look.picturePosition == sknPicturePosition::ppBehind) DrawCaption(face, face.lastCaptionStyle);
+  if (face.look.picturePosition == sknPicturePosition::ppBehind && face.drawsCaption) {
+    DrawCaption(face, face.lastCaptionStyle);
+  }
 }
 
 void BlendPicture(Raster& surface, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,

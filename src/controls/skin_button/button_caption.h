@@ -18,17 +18,23 @@ struct FaceContext {
   TextFont font;           // the caption font (type 14 may draw in bold)
   int lastState;           // the state being drawn
   int& lastCaptionStyle;   // style of the last DrawCaption call, kept by the painter
+  bool drawsCaption = true;  // false for a type that shows no caption (the caption over a picture is left out too)
 };
 
 // PictureNormal's size in pixels from its 0.01 mm size (its pixel size when that is not given); 0 without one.
 void MeasurePicture(CaptionLayout& layout, const ButtonLook& look);
-// Lays out the caption for the look's size, caption, picture size and position, then runs PlacePicture.
+// Lays out the caption for the look's size, caption, picture size and position, then runs PlacePicture. When the
+// picture and the caption beside it would reach past the face, both move inside it, keeping their gap when they
+// fit and going to opposite edges when they do not.
 void LayoutCaption(CaptionLayout& layout, const ButtonLook& look, const TextFont& font, TextRenderer& text);
-// Places the picture beside or behind the caption (keeps the old place when the look has no picture).
+// Places the picture beside or behind the caption (keeps the old place when the look has no picture). A picture
+// beside the caption is kept inside the face together with the caption (see LayoutCaption).
 void PlacePicture(CaptionLayout& layout, const ButtonLook& look);
 // True when the caption has something besides spaces.
 bool HasVisibleText(const std::string& caption);
 
+// Draws the caption text once in the colour at r (widened by the layout's ink margin), nothing else.
+void DrawCaptionText(FaceContext& face, const PixelRect& r, ColorRef colour);
 // Draws the caption in one of the eight caption styles (0 up, 1 hovered, 2 down, 3 to 7 disabled and
 // special looks), effect copies first.
 void DrawCaption(FaceContext& face, int style);

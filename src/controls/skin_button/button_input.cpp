@@ -58,7 +58,24 @@ void ButtonInput::ClickAction(bool forceRepaint) {
   if (b_.CheckBoxBehaviour()) b_.ToggleValueSilently();
   b_.PaintButton(kStateUp, forceRepaint);
   b_.Site().UpdateNow();
+  ButtonSite& site = b_.Site();
   if (sknButtonEvents* e = b_.Events()) e->Click();
+  site.Clicked();
+}
+
+void ButtonInput::CancelPress() {
+  if (!pressArmed_) return;
+  pressArmed_ = false;
+  b_.PaintButton(kStateUp, false);
+}
+
+void ButtonInput::SystemKeyDown(std::int16_t keyCode, std::int16_t shift) {
+  if (sknButtonEvents* e = b_.Events()) e->KeyDown(keyCode, shift);
+  lastKey_ = static_cast<std::uint8_t>(keyCode & 0xFF);
+}
+
+void ButtonInput::SystemKeyUp(std::int16_t keyCode, std::int16_t shift) {
+  if (sknButtonEvents* e = b_.Events()) e->KeyUp(keyCode, shift);
 }
 
 void ButtonInput::KeyDown(std::int16_t keyCode, std::int16_t shift) {

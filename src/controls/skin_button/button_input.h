@@ -37,6 +37,11 @@ class ButtonInput {
   void ClickNotification();
   void KeyDown(std::int16_t keyCode, std::int16_t shift);
   void KeyUp(std::int16_t keyCode, std::int16_t shift);
+  // A key pressed or released with Alt held (or F10): the events only; no press, click or focus move.
+  void SystemKeyDown(std::int16_t keyCode, std::int16_t shift);
+  void SystemKeyUp(std::int16_t keyCode, std::int16_t shift);
+  // The pointer press ended without a release (capture taken away): drawn up again, and no click follows.
+  void CancelPress();
   // A character was typed.
   void Char(std::int16_t keyAscii);
   // The control's access key, or the container's default/cancel key for this button.

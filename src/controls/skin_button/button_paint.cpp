@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 
 #include "controls/skin_button/button_caption.h"
@@ -46,18 +47,52 @@ std::vector<std::pair<int, int>> EllipticSpans(std::int32_t width, std::int32_t 
 // Draws one button face: the sequences of every type and state over a FaceContext.
 class FaceDrawer {
  public:
-  FaceDrawer(FaceContext& face, const PixelRect& focus, const Raster& background)
+  FaceDrawer(FaceContext& face, CaptionLayout& layout, const PixelRect& focus, const Raster& background)
       : f_(face), c_(face.colors), look_(face.look), s_(face.surface), W(face.look.width), H(face.look.height),
-        focus_(focus), background_(background) {}
+        layout_(layout), focus_(focus), background_(background) {}
 
-  void Up();
-  void Down();
-  void Disabled();
+  // The sequences of each type, as the style table names them.
+  void FramedBevelUp();
+  void FramedBevelDown();
+  void FramedBevelDisabled();
+  void Classic3DUp();
+  void Classic3DDown();
+  void Classic3DDisabled();
+  void RoundedGradientUp();
+  void RoundedGradientDown();
+  void RoundedGradientDisabled();
+  void RoundedFramedUp() { Type4Up(false); }
+  void RoundedFramedDown();
+  void RoundedFramedDisabled() { Type4Up(true); }
+  void OutlinedUp();
+  void OutlinedDown();
+  void OutlinedDisabled();
+  void LightBevelUp();
+  void LightBevelDown();
+  void LightBevelDisabled();
+  void ThinRaisedUp();
+  void ThinDown();
+  void ThinRaisedDisabled();
+  void HoverThinUp();
+  void HoverHighlightUp();
+  void HoverHighlightDown();
+  void HoverHighlightDisabled() { Caption(4); }
+  void Nothing() {}
+  void TransparentUp();
+  void TransparentDown();
+  void TransparentDisabled();
+  void HoverRaisedUp();
+  void HoverRaisedDown();
+  void OvalUp();
+  void OvalDown();
+  void CaptionOnlyDisabled() { Caption(3); }
+  void GradientFramedUp();
+  void GradientFramedDown();
+  void GradientFramedDisabled();
 
  private:
   ColorRef S(ColorRef colour, int amount) const { return ShiftColor(colour, amount, false, look_.softBevel); }
   ColorRef P(ColorRef colour, int amount) const { return ShiftColor(colour, amount, true, look_.softBevel); }
-  int Type() const { return static_cast<int>(look_.buttonType); }
   void Box(int x, int y, int w, int h, ColorRef c) { s_.FillBox(x, y, w, h, c); }
   void Outline(int x, int y, int w, int h, ColorRef c) { s_.OutlineBox(x, y, w, h, c); }
   void Line(int x1, int y1, int x2, int y2, ColorRef c) { s_.Line(x1, y1, x2, y2, c); }
@@ -87,9 +122,57 @@ class FaceDrawer {
   Raster& s_;
   const int W;
   const int H;
+  CaptionLayout& layout_;
   const PixelRect focus_;
   const Raster& background_;
 };
+
+// The window shapes of the types.
+enum class Shape : std::uint8_t {
+  Rectangle,    // the full client rectangle
+  CutCorners,   // the four corner pixels removed
+  CutTwo,       // the bottom-left and top-right corner pixels removed
+  Rounded,      // three pixels removed at each corner
+  Ellipse,      // the ellipse inscribed in the client rectangle
+};
+
+// Everything one button type knows about its look.
+struct FaceStyle {
+  void (FaceDrawer::*up)();
+  void (FaceDrawer::*down)();
+  void (FaceDrawer::*disabled)();
+  Shape shape;
+  std::int8_t focusInset;   // the focus rectangle shrinks by this on every side...
+  std::int8_t focusShift;   // ...and then moves this far right and down
+  bool drawsCaption;        // false: no caption in any state (the picture-only type)
+};
+
+using D = FaceDrawer;
+// Indexed by sknButtonType - 1.
+constexpr FaceStyle kFaceStyles[] = {
+    {&D::FramedBevelUp, &D::FramedBevelDown, &D::FramedBevelDisabled, Shape::CutCorners, 4, 0, true},
+    {&D::Classic3DUp, &D::Classic3DDown, &D::Classic3DDisabled, Shape::Rectangle, 4, 0, true},
+    {&D::RoundedGradientUp, &D::RoundedGradientDown, &D::RoundedGradientDisabled, Shape::Rounded, 4, 0, true},
+    {&D::RoundedFramedUp, &D::RoundedFramedDown, &D::RoundedFramedDisabled, Shape::Rounded, 4, 0, true},
+    {&D::OutlinedUp, &D::OutlinedDown, &D::OutlinedDisabled, Shape::CutTwo, 4, 0, true},
+    {&D::LightBevelUp, &D::LightBevelDown, &D::LightBevelDisabled, Shape::Rectangle, 4, 0, true},
+    {&D::ThinRaisedUp, &D::ThinDown, &D::ThinRaisedDisabled, Shape::Rectangle, 3, 0, true},
+    {&D::HoverThinUp, &D::ThinDown, &D::CaptionOnlyDisabled, Shape::Rectangle, 3, 0, true},
+    {&D::HoverHighlightUp, &D::HoverHighlightDown, &D::HoverHighlightDisabled, Shape::Rectangle, 3, 0, true},
+    {&D::Nothing, &D::Nothing, &D::Nothing, Shape::Rectangle, 3, 0, false},
+    {&D::TransparentUp, &D::TransparentDown, &D::TransparentDisabled, Shape::Rectangle, 3, 0, true},
+    {&D::HoverRaisedUp, &D::HoverRaisedDown, &D::CaptionOnlyDisabled, Shape::Rectangle, 3, 0, true},
+    {&D::OvalUp, &D::OvalDown, &D::CaptionOnlyDisabled, Shape::Ellipse, 3, 0, true},
+    {&D::GradientFramedUp, &D::GradientFramedDown, &D::GradientFramedDisabled, Shape::CutCorners, 5, 1, true},
+};
+static_assert(std::size(kFaceStyles) == 14, "one face style for every sknButtonType");
+
+// The style of a type; null for a value outside 1..14 (those draw only the face fill).
+const FaceStyle* StyleOf(sknButtonType type) {
+  const auto index = static_cast<std::int64_t>(type) - 1;
+  if (index < 0 || index >= static_cast<std::int64_t>(std::size(kFaceStyles))) return nullptr;
+  return &kFaceStyles[index];
+}
 
 void FaceDrawer::Bevel(ColorRef a1, ColorRef b1, ColorRef a2, ColorRef b2, int inset, bool singleRing) {
   const int t = std::abs(inset);
@@ -163,293 +246,299 @@ void FaceDrawer::Type14Frame() {
   Box(2, 4, 2, H - 6, c_.cHighlight);
 }
 
-void FaceDrawer::Up() {
-  switch (Type()) {
-    case 1:
-      CaptionHover();
-      Bevel(c_.cHighlight, c_.cShadow, c_.cHighlight, c_.cShadow, -1, false);
-      Outline(0, 0, W, H, c_.cDarkShadow);
-      Focus();
-      break;
-    case 2:
-      CaptionHover();
-      if (look_.displayAsDefault && look_.showFocusRect) {
-        Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, -1, false);
-        Focus();
-        Outline(0, 0, W, H, c_.cDarkShadow);
-      } else {
-        Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, 0, false);
-      }
-      break;
-    case 3: {
-      Type3Gradient(false);
-      CaptionHover();
-      Outline(0, 0, W, H, Rgb(0, 60, 115));
-      Corners(Rgb(16, 77, 123));
-      ColorRef c1 = 0, c2 = 0, c3 = 0, c4 = 0, c5 = 0;
-      bool lit = true;
-      if (look_.isOver) {
-        c1 = Rgb(255, 178, 49);
-        c2 = Rgb(231, 150, 0);
-        c3 = Rgb(255, 243, 206);
-        c4 = Rgb(255, 219, 140);
-        c5 = Rgb(255, 203, 107);
-      } else if ((look_.displayAsDefault || look_.hasFocus) && look_.showFocusRect) {
-        c1 = Rgb(140, 174, 231);
-        c2 = Rgb(107, 130, 239);
-        c3 = Rgb(206, 231, 255);
-        c4 = Rgb(189, 215, 247);
-        c5 = Rgb(181, 209, 240);
-      } else {
-        lit = false;
-      }
-      if (lit) {
-        Outline(1, 2, W - 2, H - 4, c1);
-        Line(2, H - 2, W - 2, H - 2, c2);
-        Line(2, 1, W - 2, 1, c3);
-        Line(1, 2, W - 1, 2, c4);
-        Line(2, 3, 2, H - 3, c5);
-        Line(W - 3, 3, W - 3, H - 3, c5);
-      } else {
-        const ColorRef t = c_.cTint;
-        Line(2, H - 2, W - 2, H - 2, P(t, -48));
-        Line(1, H - 3, W - 2, H - 3, P(t, -32));
-        Line(W - 2, 2, W - 2, H - 2, P(t, -36));
-        Line(W - 3, 3, W - 3, H - 3, P(t, -24));
-        Line(2, 1, W - 2, 1, P(t, 16));
-        Line(1, 2, W - 2, 2, P(t, 10));
-        Line(1, 2, 1, H - 2, P(t, -5));
-        Line(2, 3, 2, H - 3, P(t, -10));
-      }
-      break;
-    }
-    case 4:
-      Type4Up(false);
-      break;
-    case 5:
-      Box(1, 1, W - 1, H - 1, S(c_.cFace, 12));
-      CaptionHover();
-      Outline(1, 1, W - 1, H - 1, c_.cHighlight);
-      Outline(0, 0, W - 1, H - 1, S(c_.cShadow, -26));
-      Px(1, H - 2, S(c_.cShadow, 26));
-      Px(W - 2, 1, S(c_.cShadow, 26));
-      CaptionFrame();
-      break;
-    case 6: {
-      const ColorRef L = S(c_.cLight, 8);
-      CaptionHover();
-      Bevel(L, c_.cShadow, L, c_.cShadow, 0, false);
-      Focus();
-      break;
-    }
-    case 7:
-    case 8:
-    case 12:
-      CaptionHover();
-      if (Type() == 7 || (Type() == 8 && look_.isOver)) {
-        Bevel(c_.cHighlight, c_.cShadow, 0, 0, 0, true);
-      } else if (Type() == 12 && look_.isOver) {
-        Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, 0, false);
-      }
-      Focus();
-      break;
-    case 9:
-      if (look_.isOver) Box(1, 1, W, H, c_.cSelectPale);
-      CaptionHover();
-      if (look_.isOver) Outline(0, 0, W, H, c_.cSelect);
-      Focus();
-      break;
-    case 11:
-      CopyBackground();
-      CaptionHover();
-      Focus();
-      break;
-    case 13:
-      s_.Ellipse(0, 0, W, H, look_.isOver ? c_.cShadow : c_.cFace, c_.cFace);
-      CaptionHover();
-      break;
-    case 14:
-      if (look_.isOver) {
-        Box(0, 0, W, H, c_.cLight);
-      } else {
-        Type14Gradient();
-      }
-      CaptionHover();
-      Type14Frame();
-      Focus();
-      break;
-    default:
-      break;
+void FaceDrawer::FramedBevelUp() {
+  CaptionHover();
+  Bevel(c_.cHighlight, c_.cShadow, c_.cHighlight, c_.cShadow, -1, false);
+  Outline(0, 0, W, H, c_.cDarkShadow);
+  Focus();
+}
+
+void FaceDrawer::FramedBevelDown() {
+  Caption(2);
+  Bevel(c_.cShadow, c_.cHighlight, c_.cShadow, c_.cHighlight, -1, false);
+  Outline(0, 0, W, H, c_.cDarkShadow);
+  Focus();
+}
+
+void FaceDrawer::FramedBevelDisabled() {
+  Caption(3);
+  Bevel(c_.cHighlight, c_.cShadow, c_.cHighlight, c_.cShadow, -1, false);
+  Outline(0, 0, W, H, c_.cDarkShadow);
+}
+
+void FaceDrawer::Classic3DUp() {
+  CaptionHover();
+  if (look_.displayAsDefault && look_.showFocusRect) {
+    Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, -1, false);
+    Focus();
+    Outline(0, 0, W, H, c_.cDarkShadow);
+  } else {
+    Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, 0, false);
   }
 }
 
-void FaceDrawer::Down() {
-  switch (Type()) {
-    case 1:
-      Caption(2);
-      Bevel(c_.cShadow, c_.cHighlight, c_.cShadow, c_.cHighlight, -1, false);
-      Outline(0, 0, W, H, c_.cDarkShadow);
-      Focus();
-      break;
-    case 2:
-      Caption(2);
-      if (look_.displayAsDefault && look_.showFocusRect) {
-        Outline(0, 0, W, H, c_.cDarkShadow);
-        Outline(1, 1, W - 2, H - 2, c_.cShadow);
-        Focus();
-      } else {
-        Bevel(c_.cDarkShadow, c_.cHighlight, c_.cShadow, c_.cLight, 0, false);
-      }
-      break;
-    case 3: {
-      Type3Gradient(true);
-      Caption(2);
-      Outline(0, 0, W, H, Rgb(0, 60, 115));
-      Corners(Rgb(16, 77, 123));
-      const ColorRef B = P(c_.cTint, -32);
-      Line(2, H - 2, W - 2, H - 2, P(B, 16));
-      Line(1, H - 3, W - 2, H - 3, P(B, 10));
-      Line(W - 2, 2, W - 2, H - 2, P(B, 5));
-      Line(W - 3, 3, W - 3, H - 3, c_.cTint);
-      Line(2, 1, W - 2, 1, P(B, -32));
-      Line(1, 2, W - 2, 2, P(B, -24));
-      Line(1, 2, 1, H - 2, P(B, -32));
-      Line(2, 2, 2, H - 2, P(B, -22));
-      break;
-    }
-    case 4: {
-      const ColorRef sh = c_.cShadow;
-      Box(1, 1, W - 2, H - 2, S(sh, -16));
-      c_.cTint = S(sh, -16);
-      Caption(2);
-      c_.cTint = S(c_.cFace, 48);
-      Outline(0, 0, W, H, c_.cDarkShadow);
-      Outline(1, 1, W - 2, H - 2, S(sh, -64));
-      Outline(2, 2, W - 4, H - 4, S(sh, -32));
-      Px(2, 2, S(sh, -64));
-      Px(3, 3, S(sh, -32));
-      Corners(c_.cDarkShadow);
-      Line(W - 3, 1, W - 3, H - 3, sh);
-      Line(1, H - 3, W - 2, H - 3, sh);
-      Px(W - 4, H - 4, sh);
-      Line(W - 2, 3, W - 2, H - 2, S(sh, -16));
-      Line(3, H - 2, W - 2, H - 2, S(sh, -16));
-      Line(W - 2, H - 3, W - 4, H - 1, S(sh, -32));
-      Px(2, H - 2, S(sh, -32));
-      Px(W - 2, 2, S(sh, -32));
-      break;
-    }
-    case 5:
-      Box(1, 1, W - 2, H - 2, S(c_.cShadow, 16));
-      Outline(0, 0, W - 1, H - 1, S(c_.cShadow, -26));
-      Line(W - 1, 1, W - 1, H, c_.cHighlight);
-      Line(1, H - 1, W - 1, H - 1, c_.cHighlight);
-      f_.text.Draw(s_, look_.caption, f_.font, f_.layout.rcText, c_.cTextOver);
-      CaptionFrame();
-      break;
-    case 6: {
-      const ColorRef L = S(c_.cLight, 8);
-      Caption(2);
-      Bevel(c_.cShadow, L, c_.cShadow, L, 0, false);
-      Focus();
-      break;
-    }
-    case 7:
-    case 8:
-    case 12:
-      Caption(2);
-      if (Type() == 12) {
-        Bevel(c_.cDarkShadow, c_.cHighlight, c_.cShadow, c_.cLight, 0, false);
-      } else {
-        Bevel(c_.cShadow, c_.cHighlight, 0, 0, 0, true);
-      }
-      Focus();
-      break;
-    case 9:
-      if (look_.isOver) {
-        Box(0, 0, W, H,
-            look_.colorScheme == sknColorScheme::csCustom ? S(c_.cSelectPale, -32) : LightenColor(c_.cSelect, 128));
-      }
-      Caption(2);
-      Outline(0, 0, W, H, c_.cSelect);
-      Focus();
-      break;
-    case 11:
-      CopyBackground();
-      Caption(2);
-      Focus();
-      break;
-    case 13:
-      s_.Ellipse(0, 0, W, H, c_.cDarkShadow, S(c_.cFace, -32));
-      Caption(2);
-      break;
-    case 14:
-      Box(1, 1, W, H, S(c_.cFace, -9));
-      Outline(0, 0, W, H, S(c_.cShadow, -48));
-      Line(2, H - 2, W - 2, H - 2, c_.cHighlight);
-      Line(W - 2, 2, W - 2, H - 1, c_.cHighlight);
-      Caption(7);
-      Focus();
-      break;
-    default:
-      break;
+void FaceDrawer::Classic3DDown() {
+  Caption(2);
+  if (look_.displayAsDefault && look_.showFocusRect) {
+    Outline(0, 0, W, H, c_.cDarkShadow);
+    Outline(1, 1, W - 2, H - 2, c_.cShadow);
+    Focus();
+  } else {
+    Bevel(c_.cDarkShadow, c_.cHighlight, c_.cShadow, c_.cLight, 0, false);
   }
 }
 
-void FaceDrawer::Disabled() {
-  switch (Type()) {
-    case 1:
-      Caption(3);
-      Bevel(c_.cHighlight, c_.cShadow, c_.cHighlight, c_.cShadow, -1, false);
-      Outline(0, 0, W, H, c_.cDarkShadow);
-      break;
-    case 2:
-      Caption(3);
-      Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, 0, false);
-      break;
-    case 3:
-      Box(0, 0, W, H, P(c_.cTint, -24));
-      Caption(5);
-      Outline(0, 0, W, H, P(c_.cTint, -84));
-      Corners(P(c_.cTint, -72));
-      break;
-    case 4:
-      Type4Up(true);
-      break;
-    case 5:
-      Caption(4);
-      Outline(0, 0, W, H, c_.cShadow);
-      break;
-    case 6: {
-      const ColorRef L = S(c_.cLight, 8);
-      Caption(4);
-      Bevel(L, c_.cShadow, L, c_.cShadow, 0, false);
-      break;
-    }
-    case 7:
-      Caption(3);
-      Bevel(c_.cHighlight, c_.cShadow, 0, 0, 0, true);
-      break;
-    case 8:
-    case 12:
-    case 13:
-      Caption(3);
-      break;
-    case 9:
-      Caption(4);
-      break;
-    case 11:
-      CopyBackground();
-      Caption(3);
-      break;
-    case 14:
-      Type14Gradient();
-      Type14Frame();
-      Caption(6);
-      break;
-    default:
-      break;
+void FaceDrawer::Classic3DDisabled() {
+  Caption(3);
+  Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, 0, false);
+}
+
+void FaceDrawer::RoundedGradientUp() {
+  Type3Gradient(false);
+  CaptionHover();
+  Outline(0, 0, W, H, Rgb(0, 60, 115));
+  Corners(Rgb(16, 77, 123));
+  ColorRef c1 = 0, c2 = 0, c3 = 0, c4 = 0, c5 = 0;
+  bool lit = true;
+  if (look_.isOver) {
+    c1 = Rgb(255, 178, 49);
+    c2 = Rgb(231, 150, 0);
+    c3 = Rgb(255, 243, 206);
+    c4 = Rgb(255, 219, 140);
+    c5 = Rgb(255, 203, 107);
+  } else if ((look_.displayAsDefault || look_.hasFocus) && look_.showFocusRect) {
+    c1 = Rgb(140, 174, 231);
+    c2 = Rgb(107, 130, 239);
+    c3 = Rgb(206, 231, 255);
+    c4 = Rgb(189, 215, 247);
+    c5 = Rgb(181, 209, 240);
+  } else {
+    lit = false;
   }
+  if (lit) {
+    Outline(1, 2, W - 2, H - 4, c1);
+    Line(2, H - 2, W - 2, H - 2, c2);
+    Line(2, 1, W - 2, 1, c3);
+    Line(1, 2, W - 1, 2, c4);
+    Line(2, 3, 2, H - 3, c5);
+    Line(W - 3, 3, W - 3, H - 3, c5);
+  } else {
+    const ColorRef t = c_.cTint;
+    Line(2, H - 2, W - 2, H - 2, P(t, -48));
+    Line(1, H - 3, W - 2, H - 3, P(t, -32));
+    Line(W - 2, 2, W - 2, H - 2, P(t, -36));
+    Line(W - 3, 3, W - 3, H - 3, P(t, -24));
+    Line(2, 1, W - 2, 1, P(t, 16));
+    Line(1, 2, W - 2, 2, P(t, 10));
+    Line(1, 2, 1, H - 2, P(t, -5));
+    Line(2, 3, 2, H - 3, P(t, -10));
+  }
+}
+
+void FaceDrawer::RoundedGradientDown() {
+  Type3Gradient(true);
+  Caption(2);
+  Outline(0, 0, W, H, Rgb(0, 60, 115));
+  Corners(Rgb(16, 77, 123));
+  const ColorRef B = P(c_.cTint, -32);
+  Line(2, H - 2, W - 2, H - 2, P(B, 16));
+  Line(1, H - 3, W - 2, H - 3, P(B, 10));
+  Line(W - 2, 2, W - 2, H - 2, P(B, 5));
+  Line(W - 3, 3, W - 3, H - 3, c_.cTint);
+  Line(2, 1, W - 2, 1, P(B, -32));
+  Line(1, 2, W - 2, 2, P(B, -24));
+  Line(1, 2, 1, H - 2, P(B, -32));
+  Line(2, 2, 2, H - 2, P(B, -22));
+}
+
+void FaceDrawer::RoundedGradientDisabled() {
+  Box(0, 0, W, H, P(c_.cTint, -24));
+  Caption(5);
+  Outline(0, 0, W, H, P(c_.cTint, -84));
+  Corners(P(c_.cTint, -72));
+}
+
+void FaceDrawer::RoundedFramedDown() {
+  const ColorRef sh = c_.cShadow;
+  Box(1, 1, W - 2, H - 2, S(sh, -16));
+  c_.cTint = S(sh, -16);
+  Caption(2);
+  c_.cTint = S(c_.cFace, 48);
+  Outline(0, 0, W, H, c_.cDarkShadow);
+  Outline(1, 1, W - 2, H - 2, S(sh, -64));
+  Outline(2, 2, W - 4, H - 4, S(sh, -32));
+  Px(2, 2, S(sh, -64));
+  Px(3, 3, S(sh, -32));
+  Corners(c_.cDarkShadow);
+  Line(W - 3, 1, W - 3, H - 3, sh);
+  Line(1, H - 3, W - 2, H - 3, sh);
+  Px(W - 4, H - 4, sh);
+  Line(W - 2, 3, W - 2, H - 2, S(sh, -16));
+  Line(3, H - 2, W - 2, H - 2, S(sh, -16));
+  Line(W - 2, H - 3, W - 4, H - 1, S(sh, -32));
+  Px(2, H - 2, S(sh, -32));
+  Px(W - 2, 2, S(sh, -32));
+}
+
+void FaceDrawer::OutlinedUp() {
+  Box(1, 1, W - 1, H - 1, S(c_.cFace, 12));
+  CaptionHover();
+  Outline(1, 1, W - 1, H - 1, c_.cHighlight);
+  Outline(0, 0, W - 1, H - 1, S(c_.cShadow, -26));
+  Px(1, H - 2, S(c_.cShadow, 26));
+  Px(W - 2, 1, S(c_.cShadow, 26));
+  CaptionFrame();
+}
+
+void FaceDrawer::OutlinedDown() {
+  Box(1, 1, W - 2, H - 2, S(c_.cShadow, 16));
+  Outline(0, 0, W - 1, H - 1, S(c_.cShadow, -26));
+  Line(W - 1, 1, W - 1, H, c_.cHighlight);
+  Line(1, H - 1, W - 1, H - 1, c_.cHighlight);
+  DrawCaptionText(f_, f_.layout.rcText, c_.cTextOver);
+  CaptionFrame();
+}
+
+void FaceDrawer::OutlinedDisabled() {
+  Caption(4);
+  Outline(0, 0, W, H, c_.cShadow);
+}
+
+void FaceDrawer::LightBevelUp() {
+  const ColorRef L = S(c_.cLight, 8);
+  CaptionHover();
+  Bevel(L, c_.cShadow, L, c_.cShadow, 0, false);
+  Focus();
+}
+
+void FaceDrawer::LightBevelDown() {
+  const ColorRef L = S(c_.cLight, 8);
+  Caption(2);
+  Bevel(c_.cShadow, L, c_.cShadow, L, 0, false);
+  Focus();
+}
+
+void FaceDrawer::LightBevelDisabled() {
+  const ColorRef L = S(c_.cLight, 8);
+  Caption(4);
+  Bevel(L, c_.cShadow, L, c_.cShadow, 0, false);
+}
+
+void FaceDrawer::ThinRaisedUp() {
+  CaptionHover();
+  Bevel(c_.cHighlight, c_.cShadow, 0, 0, 0, true);
+  Focus();
+}
+
+void FaceDrawer::ThinDown() {
+  Caption(2);
+  Bevel(c_.cShadow, c_.cHighlight, 0, 0, 0, true);
+  Focus();
+}
+
+void FaceDrawer::ThinRaisedDisabled() {
+  Caption(3);
+  Bevel(c_.cHighlight, c_.cShadow, 0, 0, 0, true);
+}
+
+void FaceDrawer::HoverThinUp() {
+  CaptionHover();
+  if (look_.isOver) Bevel(c_.cHighlight, c_.cShadow, 0, 0, 0, true);
+  Focus();
+}
+
+void FaceDrawer::HoverHighlightUp() {
+  if (look_.isOver) Box(1, 1, W, H, c_.cSelectPale);
+  CaptionHover();
+  if (look_.isOver) Outline(0, 0, W, H, c_.cSelect);
+  Focus();
+}
+
+void FaceDrawer::HoverHighlightDown() {
+  if (look_.isOver) {
+    Box(0, 0, W, H,
+        look_.colorScheme == sknColorScheme::csCustom ? S(c_.cSelectPale, -32) : LightenColor(c_.cSelect, 128));
+  }
+  Caption(2);
+  Outline(0, 0, W, H, c_.cSelect);
+  Focus();
+}
+
+void FaceDrawer::TransparentUp() {
+  CopyBackground();
+  CaptionHover();
+  Focus();
+}
+
+void FaceDrawer::TransparentDown() {
+  CopyBackground();
+  Caption(2);
+  Focus();
+}
+
+void FaceDrawer::TransparentDisabled() {
+  CopyBackground();
+  Caption(3);
+}
+
+void FaceDrawer::HoverRaisedUp() {
+  CaptionHover();
+  if (look_.isOver) Bevel(c_.cHighlight, c_.cDarkShadow, c_.cLight, c_.cShadow, 0, false);
+  Focus();
+}
+
+void FaceDrawer::HoverRaisedDown() {
+  Caption(2);
+  Bevel(c_.cDarkShadow, c_.cHighlight, c_.cShadow, c_.cLight, 0, false);
+  Focus();
+}
+
+void FaceDrawer::OvalUp() {
+  s_.Ellipse(0, 0, W, H, look_.isOver ? c_.cShadow : c_.cFace, c_.cFace);
+  CaptionHover();
+}
+
+void FaceDrawer::OvalDown() {
+  s_.Ellipse(0, 0, W, H, c_.cDarkShadow, S(c_.cFace, -32));
+  Caption(2);
+}
+
+void FaceDrawer::GradientFramedUp() {
+  if (look_.isOver) {
+    Box(0, 0, W, H, c_.cLight);
+  } else {
+    Type14Gradient();
+  }
+  if (look_.displayAsDefault) {
+    // The default button shows its caption in bold: the layout follows the bold font for the caption and
+    // returns to the button's own font before anything else is drawn.
+    ButtonLook bold = look_;
+    bold.font.weight = 700;
+    f_.font = CaptionFont(bold.font);
+    LayoutCaption(layout_, bold, f_.font, f_.text);
+    CaptionHover();
+    f_.font = CaptionFont(look_.font);
+    LayoutCaption(layout_, look_, f_.font, f_.text);
+  } else {
+    CaptionHover();
+  }
+  Type14Frame();
+  Focus();
+}
+
+void FaceDrawer::GradientFramedDown() {
+  Box(1, 1, W, H, S(c_.cFace, -9));
+  Outline(0, 0, W, H, S(c_.cShadow, -48));
+  Line(2, H - 2, W - 2, H - 2, c_.cHighlight);
+  Line(W - 2, 2, W - 2, H - 1, c_.cHighlight);
+  Caption(7);
+  Focus();
+}
+
+void FaceDrawer::GradientFramedDisabled() {
+  Type14Gradient();
+  Type14Frame();
+  Caption(6);
 }
 
 }  // namespace
@@ -540,23 +629,22 @@ ButtonShape MakeRegion(const ButtonLook& look) {
   const std::int32_t H = look.height;
   shape.width = W;
   shape.height = H;
-  switch (static_cast<int>(look.buttonType)) {
-    case 1:
-    case 14:
+  const FaceStyle* style = StyleOf(look.buttonType);
+  switch (style ? style->shape : Shape::Rectangle) {
+    case Shape::CutCorners:
       shape.removed = {{0, 0}, {W - 1, 0}, {0, H - 1}, {W - 1, H - 1}};
       break;
-    case 5:
+    case Shape::CutTwo:
       shape.removed = {{0, H - 1}, {W - 1, 0}};
       break;
-    case 3:
-    case 4:
+    case Shape::Rounded:
       shape.removed = {{0, 0},         {1, 0},         {0, 1},         {W - 2, 0},     {W - 1, 0},     {W - 1, 1},
                        {0, H - 1},     {1, H - 1},     {0, H - 2},     {W - 2, H - 1}, {W - 1, H - 1}, {W - 1, H - 2}};
       break;
-    case 13:
+    case Shape::Ellipse:
       shape.elliptic = true;
       break;
-    default:
+    case Shape::Rectangle:
       break;
   }
   return shape;
@@ -603,15 +691,11 @@ ButtonPainter::ButtonPainter(const SystemColors& system) : system_(system) {}
 void ButtonPainter::ComputeColors(const ButtonLook& look) { colors_ = kqm::ComputeColors(look, system_); }
 
 void ButtonPainter::Resize(const ButtonLook& look, TextRenderer& text) {
-  rcFocus_ = {0, 0, look.width, look.height};
-  const int type = static_cast<int>(look.buttonType);
-  if (type >= 7 && type <= 13) {
-    rcFocus_ = {3, 3, look.width - 3, look.height - 3};
-  } else if (type == 14) {
-    rcFocus_ = PixelRect{5, 5, look.width - 5, look.height - 5}.Moved(1, 1);
-  } else {
-    rcFocus_ = {4, 4, look.width - 4, look.height - 4};
-  }
+  // Values outside 1..14 take the inset of the first types.
+  const FaceStyle* style = StyleOf(look.buttonType);
+  const int inset = style ? style->focusInset : 4;
+  const int shift = style ? style->focusShift : 0;
+  rcFocus_ = PixelRect{inset, inset, look.width - inset, look.height - inset}.Moved(shift, shift);
   LayoutCaption(look, text);
 }
 
@@ -636,30 +720,16 @@ bool ButtonPainter::PaintButton(const ButtonLook& look, int state, bool force, R
   }
 
   surface.FillBox(0, 0, look.width, look.height, colors_.cFace);
-  FaceContext face{look, colors_, layout_, surface, text, CaptionFont(look.font), state, lastCaptionStyle_};
-  FaceDrawer drawer(face, rcFocus_, background_);
-  if (!look.enabled) {
-    drawer.Disabled();
-    DrawPicture(face, 2);
-  } else if (state == kStateDown) {
-    drawer.Down();
-    DrawPicture(face, 1);
-  } else {
-    if (look.buttonType == sknButtonType::btGradientFramed && look.displayAsDefault) {
-      // The default button of this type shows its caption in bold: the layout follows the bold font for
-      // the caption and returns to the button's own font before the picture is drawn.
-      ButtonLook bold = look;
-      bold.font.weight = 700;
-      face.font = CaptionFont(bold.font);
-      kqm::LayoutCaption(layout_, bold, face.font, text);
-      drawer.Up();
-      face.font = CaptionFont(look.font);
-      kqm::LayoutCaption(layout_, look, face.font, text);
-    } else {
-      drawer.Up();
-    }
-    DrawPicture(face, 0);
+  const FaceStyle* style = StyleOf(look.buttonType);
+  FaceContext face{look,  colors_, layout_, surface, text, CaptionFont(look.font), state, lastCaptionStyle_,
+                   style != nullptr && style->drawsCaption};
+  FaceDrawer drawer(face, layout_, rcFocus_, background_);
+  const int pictureState = !look.enabled ? 2 : (state == kStateDown ? 1 : 0);
+  if (style) {
+    const auto sequence = pictureState == 2 ? style->disabled : (pictureState == 1 ? style->down : style->up);
+    (drawer.*sequence)();
   }
+  DrawPicture(face, pictureState);
 
   if (hoverSwap) colors_ = kqm::ComputeColors(look, system_);
   return true;

@@ -71,6 +71,9 @@ struct CaptionLayout {
   std::int32_t pictureHeight = 0;
   std::int32_t pictureX = 0;
   std::int32_t pictureY = 0;
+  // Captions are drawn into their rectangles widened by this much left, right and below (the same layout, as
+  // text is centred and starts at the top), so that glyphs reaching past their advance are not cut off.
+  std::int32_t inkMargin = 0;
   bool operator==(const CaptionLayout&) const = default;
 };
 

@@ -51,7 +51,7 @@ ButtonLook sknButton::Look() const {
   l.enabled = enabled_;
   l.showFocusRect = showFocusRect_;
   l.isOver = isOver_;
-  l.hasFocus = hasFocus_;
+  l.hasFocus = hasFocus_ && site_.FocusCuesShown();
   l.displayAsDefault = site_.DisplayAsDefault();
   l.checkBoxBehaviour = checkBoxBehaviour_;
   l.value = value_;
@@ -92,20 +92,32 @@ void sknButton::CaptureBackground() {
   if (ok) painter_->CaptureBackground(snapshot);
 }
 
-char sknButton::AccessKeyOf(std::string_view caption) {
-  if (caption.size() < 2) return '\0';
+namespace {
+
+// The whole UTF-8 sequence of the character starting at byte i ("" when i is past the end).
+std::string CharacterAt(std::string_view text, size_t i) {
+  if (i >= text.size()) return {};
+  size_t end = i + 1;
+  while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  return std::string(text.substr(i, end - i));
+}
+
+}  // namespace
+
+std::string sknButton::AccessKeyOf(std::string_view caption) {
+  if (caption.size() < 2) return {};
   const size_t first = caption.find('&');
-  if (first == std::string_view::npos || first + 1 >= caption.size()) return '\0';
-  if (caption[first + 1] != '&') return caption[first + 1];
+  if (first == std::string_view::npos || first + 1 >= caption.size()) return {};
+  if (caption[first + 1] != '&') return CharacterAt(caption, first + 1);
   const size_t next = caption.find('&', first + 2);
-  if (next == std::string_view::npos || next + 1 >= caption.size() || caption[next + 1] == '&') return '\0';
-  return caption[next + 1];
+  if (next == std::string_view::npos || next + 1 >= caption.size() || caption[next + 1] == '&') return {};
+  return CharacterAt(caption, next + 1);
 }
 
 void sknButton::ApplyAccessKey() {
   site_.SetAccessKeys("");
-  const char key = AccessKeyOf(caption_);
-  if (key != '\0') site_.SetAccessKeys(std::string(1, key));
+  const std::string key = AccessKeyOf(caption_);
+  if (!key.empty()) site_.SetAccessKeys(key);
 }
 
 // ---- lifecycle

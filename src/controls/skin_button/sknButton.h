@@ -153,7 +153,7 @@ class ButtonSite {
   virtual void SetPointerShape(std::int16_t shape) = 0;
   virtual void SetPointerImage(PicturePtr image) = 0;
   virtual bool UseHandCursor() = 0;                   // the pointer image becomes the hand; false on failure
-  virtual void SetAccessKeys(std::string keys) = 0;   // characters that click the button with Alt; "" = none
+  virtual void SetAccessKeys(std::string keys) = 0;   // UTF-8 characters that click it with Alt; "" = none
   virtual void SetHoverTimer(bool enabled) = 0;       // the 3 ms hover poll
   virtual bool IsMouseOver() const = 0;               // the window under the pointer is this control's
   virtual void MoveFocus(bool backwards) = 0;         // focus to the next/previous control in tab order
@@ -170,6 +170,10 @@ class ButtonSite {
   // The width x height pixels of the parent under the control (what shows through it); false on failure.
   virtual bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) = 0;
   virtual void FaceDrawn() = 0;                       // Surface() changed; the window shows it when it can
+  // Called last in every click, after the Click event (a window host tells its parent here).
+  virtual void Clicked() {}
+  // False while the container hides keyboard focus cues: focus is then not drawn.
+  virtual bool FocusCuesShown() const { return true; }
 };
 
 // The skinned push button: properties, persistence, lifecycle, and the drawn state it hands to its face.
@@ -269,8 +273,8 @@ class sknButton {
   int LastState() const;                          // the state last drawn (0 before any drawing)
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }
-  // The access key of a caption by the mnemonic rules ('\0' for none).
-  static char AccessKeyOf(std::string_view caption);
+  // The access key of a caption by the mnemonic rules: the whole UTF-8 character after the "&" ("" for none).
+  static std::string AccessKeyOf(std::string_view caption);
   // Toggles Value in check-box mode without notifying the container (used by a click).
   void ToggleValueSilently() { value_ = !value_; }
   ButtonSite& Site() const { return site_; }

@@ -58,6 +58,15 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
     for (auto& w : work) w();
     return 0;
   }
+  if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) {
+    // Only top-level windows hear of these; every control inside (all levels) is told as well.
+    MSG m{hwnd, msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), 0, {}};
+    EnumChildWindows(hwnd, [](HWND child, LPARAM p) {
+      const MSG* f = reinterpret_cast<const MSG*>(p);
+      SendMessageW(child, f->message, f->wParam, f->lParam);
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&m));
+  }
   if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

@@ -43,20 +43,49 @@ TEST(CaptionLayout, CaptionAndPictureRectanglesForTheFivePositions) {
   EXPECT_EQ(right.pictureX, 30);
   EXPECT_EQ(right.pictureY, 7);
 
+  // A 16-pixel picture, a 2-pixel gap and a 16-pixel line do not fit a 30-pixel face: each goes to its edge.
   const CaptionLayout& top = l.For(sknPicturePosition::ppTop, "Go");
-  EXPECT_EQ(top.rcText, (PixelRect{24, 16, 36, 32}));  // (30 - 33) / 2 truncates towards zero
+  EXPECT_EQ(top.rcText, (PixelRect{24, 14, 36, 30}));
+  EXPECT_EQ(top.rcTextDown, (PixelRect{25, 15, 37, 31}));
   EXPECT_EQ(top.pictureX, 22);
-  EXPECT_EQ(top.pictureY, -2);
+  EXPECT_EQ(top.pictureY, 0);
 
   const CaptionLayout& bottom = l.For(sknPicturePosition::ppBottom, "Go");
-  EXPECT_EQ(bottom.rcText, (PixelRect{24, -2, 36, 14}));
+  EXPECT_EQ(bottom.rcText, (PixelRect{24, 0, 36, 16}));
   EXPECT_EQ(bottom.pictureX, 22);
-  EXPECT_EQ(bottom.pictureY, 16);
+  EXPECT_EQ(bottom.pictureY, 14);
 
   const CaptionLayout& behind = l.For(sknPicturePosition::ppBehind, "Go");
   EXPECT_EQ(behind.rcText, (PixelRect{24, 7, 36, 23}));
   EXPECT_EQ(behind.pictureX, 22);
   EXPECT_EQ(behind.pictureY, 7);
+}
+
+TEST(CaptionLayout, PictureAndCaptionStayInsideTheFace) {
+  Layout l;
+  // Where they fit, picture and caption keep their places and their gap.
+  l.look.height = 40;
+  const CaptionLayout& top = l.For(sknPicturePosition::ppTop, "Go");
+  EXPECT_EQ(top.rcText, (PixelRect{24, 20, 36, 36}));
+  EXPECT_EQ(top.pictureY, 2);
+  const CaptionLayout& bottom = l.For(sknPicturePosition::ppBottom, "Go");
+  EXPECT_EQ(bottom.rcText, (PixelRect{24, 2, 36, 18}));
+  EXPECT_EQ(bottom.pictureY, 20);
+  // A 42-pixel caption beside the picture in a 62-pixel face: the pair moves inside, still 4 pixels apart.
+  l.look.height = 30;
+  l.look.width = 62;
+  const CaptionLayout& left = l.For(sknPicturePosition::ppLeft, "Caption");
+  EXPECT_EQ(left.pictureX, 0);
+  EXPECT_EQ(left.rcText, (PixelRect{20, 7, 62, 23}));
+  EXPECT_EQ(left.rcTextDown, (PixelRect{21, 8, 63, 24}));
+  const CaptionLayout& right = l.For(sknPicturePosition::ppRight, "Caption");
+  EXPECT_EQ(right.pictureX, 46);
+  EXPECT_EQ(right.rcText, (PixelRect{0, 7, 42, 23}));
+  // Too wide for both: the picture keeps to its edge and the caption to the other.
+  l.look.width = 60;
+  const CaptionLayout& narrow = l.For(sknPicturePosition::ppLeft, "Caption");
+  EXPECT_EQ(narrow.pictureX, 0);
+  EXPECT_EQ(narrow.rcText.right, 60);
 }
 
 TEST(CaptionLayout, CaptionOfSpacesCentresThePictureButKeepsThePositionsTextRectangle) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "caption_text_contract.h"
+#include "controls/skin_button/button_caption.h"
 #include "controls/skin_button/button_paint.h"
 #include "platform/substitute/fixed_system_colors.h"
 #include "platform/win32/dib_raster.h"
@@ -240,8 +241,9 @@ TEST(GdiContract, EveryTypeAndStatePaintsTheSamePixelsAsTheRaster) {
         ASSERT_TRUE(a.PaintButton(l, state, true, *real, text));
         ASSERT_TRUE(b.PaintButton(l, state, true, portable, text));
         const CaptionLayout& layout = b.Layout();
-        const PixelRect caption{layout.rcText.left - 1, layout.rcText.top - 1, layout.rcTextDown.right + 1,
-                                layout.rcTextDown.bottom + 1};
+        const int m = layout.inkMargin;
+        const PixelRect caption{layout.rcText.left - 1 - m, layout.rcText.top - 1, layout.rcTextDown.right + 1 + m,
+                                layout.rcTextDown.bottom + 1 + m};
         EXPECT_EQ(Differences(*real, portable, caption), "")
             << "scheme " << scheme << " type " << type << " look " << look;
         ++compared;
@@ -249,6 +251,48 @@ TEST(GdiContract, EveryTypeAndStatePaintsTheSamePixelsAsTheRaster) {
     }
   }
   EXPECT_EQ(compared, 4 * 14 * 7);
+}
+
+// Every caption style and effect draws its captions whole: the same as the text drawn without any rectangle to
+// cut it (a rectangle far wider than the text, which centres it at the same place).
+TEST(GdiContract, CaptionsAreDrawnWholeInEveryStyleAndEffect) {
+  FixedSystemColors sys;
+  GdiTextRenderer text;
+  int compared = 0;
+  for (const char* caption : {"Visit &web", "&Readme", "Waly fwy"}) {
+    for (const bool italic : {false, true}) {
+      for (int effect = 0; effect <= 3; ++effect) {
+        for (int style = 0; style <= 7; ++style) {
+          ButtonLook look;
+          look.caption = caption;
+          look.font.italic = italic;
+          look.width = 91;
+          look.height = 29;
+          look.specialEffect = static_cast<sknSpecialEffect>(effect);
+          const ButtonColors colours = ComputeColors(look, sys);
+          CaptionLayout layout;
+          LayoutCaption(layout, look, CaptionFont(look.font), text);
+          CaptionLayout unclipped = layout;
+          unclipped.inkMargin = 60;
+          auto draw = [&](const CaptionLayout& l) {
+            std::unique_ptr<DibRaster> face = DibRaster::Create(91, 29, DibRaster::Primitives::Gdi, kBack);
+            ButtonColors c = colours;
+            int lastStyle = 0;
+            FaceContext context{look, c, l, *face, text, CaptionFont(look.font), kStateUp, lastStyle};
+            DrawCaption(context, style);
+            return face;
+          };
+          const std::unique_ptr<DibRaster> drawn = draw(layout);
+          const std::unique_ptr<DibRaster> whole = draw(unclipped);
+          ASSERT_TRUE(drawn && whole);
+          EXPECT_EQ(Differences(*drawn, *whole), "")
+              << caption << (italic ? " italic" : "") << " effect " << effect << " style " << style;
+          ++compared;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 3 * 2 * 4 * 8);
 }
 
 }  // namespace

@@ -38,7 +38,15 @@ struct Recorder : sknButtonEvents {
 
 const bool kHeadless = test::RegisterHeadlessDisplay(L"SkinButtonTests");
 
+// WM_COMMAND notifications the test parents and dialogs received: "id code".
+Log g_commands;
+
+std::string Command(WPARAM wParam) {
+  return std::to_string(LOWORD(wParam)) + (HIWORD(wParam) == BN_CLICKED ? " BN_CLICKED" : " other");
+}
+
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_COMMAND) g_commands.push_back(Command(wParam));
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -162,11 +170,20 @@ TEST(SkinButtonHost, KeyboardMessagesClickWithSpace) {
   Recorder events;
   host->Button().SetEvents(&events);
   const HWND w = host->Window();
-  EXPECT_EQ(SendMessageW(w, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS, static_cast<LRESULT>(DLGC_WANTARROWS));
+  EXPECT_EQ(SendMessageW(w, WM_GETDLGCODE, 0, 0),
+            static_cast<LRESULT>(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON | DLGC_WANTARROWS));
   SendMessageW(w, WM_KEYDOWN, VK_SPACE, 0);
   SendMessageW(w, WM_CHAR, L' ', 0);
   SendMessageW(w, WM_KEYUP, VK_SPACE, 0);
   EXPECT_EQ(events.Take(), (Log{"KeyDown 32", "KeyPress 32", "KeyUp 32", "Click"}));
+  // Keys with Alt held raise their events too (and go on to the system).
+  SendMessageW(w, WM_SYSKEYDOWN, 'X', 1 << 29);
+  SendMessageW(w, WM_SYSKEYUP, 'X', 1 << 29);
+  EXPECT_EQ(events.Take(), (Log{"KeyDown 88", "KeyUp 88"}));
+  // Enter on the focused button clicks it.
+  SendMessageW(w, WM_KEYDOWN, VK_RETURN, 0);
+  SendMessageW(w, WM_KEYDOWN, VK_RETURN, 1 << 30);  // held: no second click
+  EXPECT_EQ(events.Take(), (Log{"KeyDown 13", "Click", "KeyDown 13"}));
 }
 
 TEST(SkinButtonHost, CheckBoxModeTogglesThroughRealClicksWithoutPropertyNotification) {
@@ -470,6 +487,260 @@ TEST(SkinButtonHost, PointerOverAWindowCoveringTheButtonCountsAsOutside) {
   EXPECT_FALSE(host->IsMouseOver());
   EXPECT_TRUE(PumpUntil([&] { return Has(events.log, "MouseOut"); }));
   DestroyWindow(cover);
+}
+
+TEST(SkinButtonHost, ClicksNotifyTheParentAndBmClickClicks) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 21, 10, "Notify");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  const HWND w = host->Window();
+  g_commands.clear();
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(g_commands, Log{"21 BN_CLICKED"});
+  events.Take();
+  g_commands.clear();
+  SendMessageW(w, BM_CLICK, 0, 0);
+  EXPECT_EQ(events.Take(), Log{"Click"});
+  EXPECT_EQ(g_commands, Log{"21 BN_CLICKED"});
+  // Check-box mode: the click toggles Value, which BM_GETCHECK reports and BM_SETCHECK sets.
+  EXPECT_EQ(SendMessageW(w, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  host->Button().CheckBoxBehaviour(true);
+  SendMessageW(w, BM_CLICK, 0, 0);
+  EXPECT_TRUE(host->Button().Value());
+  EXPECT_EQ(SendMessageW(w, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(w, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED);  // a toggled button is drawn down
+  SendMessageW(w, BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_FALSE(host->Button().Value());
+  EXPECT_EQ(host->Button().LastState(), kStateUp);
+  // A disabled button neither clicks nor notifies.
+  EnableWindow(w, FALSE);
+  g_commands.clear();
+  events.Take();
+  SendMessageW(w, BM_CLICK, 0, 0);
+  EXPECT_EQ(events.Take(), Log{});
+  EXPECT_EQ(g_commands, Log{});
+}
+
+TEST(SkinButtonHost, EnableWindowDrawsTheDisabledLook) {
+  Parent parent(false);
+  auto viaWindow = MakeButton(parent.get(), 1, 10, "Enabled");
+  auto viaProperty = MakeButton(parent.get(), 2, 100, "Enabled");
+  std::vector<std::string> changed;
+  viaWindow->OnPropertyChanged([&](std::string_view k) { changed.emplace_back(k); });
+  EnableWindow(viaWindow->Window(), FALSE);
+  viaProperty->Button().Enabled(false);
+  EXPECT_FALSE(viaWindow->Button().Enabled());
+  EXPECT_EQ(changed, std::vector<std::string>{"ENAB"});
+  int differing = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 80; ++x) differing += viaWindow->Image()->Pixel(x, y) != viaProperty->Image()->Pixel(x, y);
+  EXPECT_EQ(differing, 0) << "EnableWindow draws what the Enabled property draws";
+  EnableWindow(viaWindow->Window(), TRUE);
+  EXPECT_TRUE(viaWindow->Button().Enabled());
+}
+
+TEST(SkinButtonHost, WindowTextIsTheCaption) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "First");
+  wchar_t text[32] = {};
+  EXPECT_EQ(GetWindowTextW(host->Window(), text, 32), 5);
+  EXPECT_STREQ(text, L"First");
+  ASSERT_TRUE(SetWindowTextW(host->Window(), L"&\u00DCber"));
+  EXPECT_EQ(host->Button().Caption(), "&\xC3\x9C" "ber");
+  EXPECT_EQ(host->AccessKeys(), L"\u00DC");
+  EXPECT_EQ(GetWindowTextLengthW(host->Window()), 5);
+  host->Button().Caption("Second");
+  GetWindowTextW(host->Window(), text, 4);
+  EXPECT_STREQ(text, L"Sec");  // cut to the buffer, terminated
+}
+
+TEST(SkinButtonHost, AltWithAnAccentedLetterClicksItsButton) {
+  Parent parent(true);
+  auto host = MakeButton(parent.get(), 1, 10, "&\xC3\x9C" "ber");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  MSG m{};
+  m.hwnd = parent.get();
+  m.message = WM_SYSCHAR;
+  m.wParam = 0x00FC;  // Alt+ü: the keyboard gives the small letter
+  EXPECT_TRUE(SkinButtonHost::TranslateAccessKey(m));
+  m.wParam = 0x00DC;  // with Shift, Ü
+  EXPECT_TRUE(SkinButtonHost::TranslateAccessKey(m));
+  m.wParam = 0x00C3;  // the first byte of Ü in UTF-8 is no key of it
+  EXPECT_FALSE(SkinButtonHost::TranslateAccessKey(m));
+  EXPECT_EQ(events.Take(), (Log{"Click", "Click"}));
+}
+
+TEST(SkinButtonHost, LosingTheCaptureMidPressEndsThePress) {
+  Parent parent(false);
+  auto host = MakeButton(parent.get(), 1, 10, "Press");
+  Recorder events;
+  host->Button().SetEvents(&events);
+  const HWND w = host->Window();
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  ASSERT_EQ(host->Button().LastState(), kStateDown);
+  SetCapture(parent.get());  // another window takes the pointer: WM_CAPTURECHANGED
+  EXPECT_EQ(host->Button().LastState(), kStateUp);
+  ReleaseCapture();
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 1 0 5 6", "MouseUp 1 0 5 6"}));  // no Click
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  SendMessageW(w, WM_CANCELMODE, 0, 0);
+  EXPECT_EQ(host->Button().LastState(), kStateUp);
+  EXPECT_NE(GetCapture(), w);
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 1 0 5 6", "MouseUp 1 0 5 6"}));
+  // A press and release of its own still clicks.
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(events.Take(), (Log{"MouseDown 1 0 5 6", "MouseUp 1 0 5 6", "Click"}));
+}
+
+TEST(SkinButtonHost, WindowMadeByCreateWindowExIsAWholeButton) {
+  ASSERT_TRUE(RegisterSkinButtonClass());
+  Parent parent(false);
+  const HWND w = CreateWindowExW(0, kSkinButtonClassName, L"&Plain", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 10,
+                                 10, 80, 24, parent.get(), reinterpret_cast<HMENU>(31), GetModuleHandleW(nullptr),
+                                 nullptr);
+  ASSERT_NE(w, nullptr);
+  SkinButtonHost* host = SkinButtonHost::FromWindow(w);
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(host->Button().Caption(), "&Plain");
+  EXPECT_EQ(host->Button().ButtonType(), sknButtonType::btClassic3D);
+  EXPECT_TRUE(host->Button().Enabled());
+  EXPECT_TRUE(host->DisplayAsDefault());
+  EXPECT_EQ(SendMessageW(w, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, DLGC_DEFPUSHBUTTON);
+  ASSERT_NE(host->Image(), nullptr);
+  EXPECT_EQ(host->Image()->Pixel(0, 0), host->Button().Painter().Colors().cDarkShadow);  // the default frame
+  g_commands.clear();
+  SendMessageW(w, BM_CLICK, 0, 0);
+  EXPECT_EQ(g_commands, Log{"31 BN_CLICKED"});
+  SendMessageW(w, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+  EXPECT_FALSE(host->DisplayAsDefault());
+  EXPECT_EQ(GetWindowLongPtrW(w, GWL_STYLE) & 0x0F, BS_PUSHBUTTON);
+  EXPECT_TRUE(DestroyWindow(w));  // the window frees its button
+
+  const HWND off = CreateWindowExW(0, kSkinButtonClassName, nullptr, WS_CHILD | WS_DISABLED, 0, 0, 50, 20,
+                                   parent.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(off, nullptr);
+  EXPECT_FALSE(SkinButtonHost::FromWindow(off)->Button().Enabled());
+  EXPECT_EQ(SkinButtonHost::FromWindow(off)->Button().Caption(), "");
+  DestroyWindow(off);
+}
+
+// A dialog template in memory: an edit box (first, so it has the focus), a default skinned button (id 100) and
+// a second one with an accented access key (id 101).
+std::vector<WORD> DialogTemplate() {
+  std::vector<WORD> t;
+  auto align = [&] {
+    if (t.size() % 2) t.push_back(0);
+  };
+  auto dword = [&](DWORD v) {
+    t.push_back(LOWORD(v));
+    t.push_back(HIWORD(v));
+  };
+  auto text = [&](const wchar_t* s) {
+    for (; *s; ++s) t.push_back(*s);
+    t.push_back(0);
+  };
+  dword(WS_POPUP | WS_VISIBLE | DS_SETFONT | DS_MODALFRAME);
+  dword(0);
+  t.push_back(3);  // items
+  t.insert(t.end(), {0, 0, 200, 60});
+  t.push_back(0);  // no menu
+  t.push_back(0);  // default class
+  text(L"Dialog");
+  t.push_back(8);
+  text(L"MS Shell Dlg");
+  auto item = [&](DWORD style, short x, WORD id, const wchar_t* cls, const wchar_t* caption) {
+    align();
+    dword(style | WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+    dword(0);
+    t.insert(t.end(), {static_cast<WORD>(x), 10, 50, 14, id});
+    text(cls);
+    text(caption);
+    t.push_back(0);  // no creation data
+  };
+  item(ES_AUTOHSCROLL | WS_BORDER, 5, 99, L"EDIT", L"");
+  item(BS_DEFPUSHBUTTON, 60, 100, kSkinButtonClassName, L"OK");
+  item(0, 120, 101, kSkinButtonClassName, L"&\u00DCber");
+  return t;
+}
+
+INT_PTR CALLBACK DialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
+  if (msg == WM_COMMAND) g_commands.push_back(Command(wParam));
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+TEST(SkinButtonHost, DialogTemplateButtonsWorkThroughIsDialogMessage) {
+  ASSERT_TRUE(RegisterSkinButtonClass());
+  const std::vector<WORD> t = DialogTemplate();
+  const HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
+                                                 nullptr, &DialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  const HWND edit = GetDlgItem(dialog, 99);
+  SkinButtonHost* ok = SkinButtonHost::FromWindow(GetDlgItem(dialog, 100));
+  SkinButtonHost* uber = SkinButtonHost::FromWindow(GetDlgItem(dialog, 101));
+  ASSERT_TRUE(ok && uber);
+  EXPECT_TRUE(ok->DisplayAsDefault());
+  EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), MAKELRESULT(100, DC_HASDEFID));
+  EXPECT_NE(SendMessageW(ok->Window(), WM_GETFONT, 0, 0), 0);  // the dialog gave it its font
+  EXPECT_EQ(ok->Button().Font().name, "MS Shell Dlg");
+  SetFocus(edit);
+  g_commands.clear();
+  auto feed = [&](HWND to, UINT message, WPARAM key) {
+    MSG m{};
+    m.hwnd = to;
+    m.message = message;
+    m.wParam = key;
+    return IsDialogMessageW(dialog, &m);
+  };
+  // Enter with the focus in the edit box: the default skinned button.
+  EXPECT_TRUE(feed(edit, WM_KEYDOWN, VK_RETURN));
+  EXPECT_EQ(g_commands, Log{"100 BN_CLICKED"});
+  // Alt+Ü: the dialog manager finds the accented access key in the window text and clicks the button.
+  Recorder events;
+  uber->Button().SetEvents(&events);
+  g_commands.clear();
+  EXPECT_TRUE(feed(edit, WM_SYSCHAR, 0x00DC));
+  EXPECT_EQ(events.Take(), Log{"Click"});
+  EXPECT_EQ(g_commands, Log{"101 BN_CLICKED"});
+  // Enter on a focused skinned button clicks that button.
+  SetFocus(uber->Window());
+  g_commands.clear();
+  EXPECT_TRUE(feed(uber->Window(), WM_KEYDOWN, VK_RETURN));
+  EXPECT_EQ(events.Take(), (Log{"KeyDown 13", "Click"}));
+  EXPECT_EQ(g_commands, Log{"101 BN_CLICKED"});
+  uber->Button().SetEvents(nullptr);
+  DestroyWindow(dialog);
+}
+
+TEST(SkinButtonHost, FocusFrameFollowsTheFocusCues) {
+  Parent parent(true);
+  auto host = MakeButton(parent.get(), 1, 10, "Cues");
+  host->Button().ButtonType(sknButtonType::btFramedBevel);
+  SetFocus(host->Window());
+  ASSERT_TRUE(host->Button().HasFocus());
+  auto pixels = [&] {
+    std::vector<ColorRef> p;
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 80; ++x) p.push_back(host->Image()->Pixel(x, y));
+    return p;
+  };
+  const std::vector<ColorRef> focused = pixels();
+  host->Button().HasFocus(false);
+  host->Button().PaintButton(kStateUp, true);
+  const std::vector<ColorRef> unfocused = pixels();
+  ASSERT_NE(focused, unfocused);
+  host->Button().HasFocus(true);
+  SendMessageW(host->Window(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  EXPECT_FALSE(host->FocusCuesShown());
+  EXPECT_EQ(pixels(), unfocused);
+  SendMessageW(host->Window(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  EXPECT_TRUE(host->FocusCuesShown());
+  EXPECT_EQ(pixels(), focused);
 }
 
 }  // namespace

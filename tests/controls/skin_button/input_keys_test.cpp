@@ -69,17 +69,20 @@ TEST_F(KeysTest, FocusChangesRepaintTheLastStateWithTheFocusFlag) {
 }
 
 TEST(AccessKey, FollowsTheFirstTwoAmpersands) {
-  EXPECT_EQ(sknButton::AccessKeyOf("Save &As"), 'A');
-  EXPECT_EQ(sknButton::AccessKeyOf("&&Copy"), '\0');
-  EXPECT_EQ(sknButton::AccessKeyOf("A&&B&D"), 'D');
-  EXPECT_EQ(sknButton::AccessKeyOf("A&&B"), '\0');
-  EXPECT_EQ(sknButton::AccessKeyOf("X&"), '\0');
-  EXPECT_EQ(sknButton::AccessKeyOf("&"), '\0');
-  EXPECT_EQ(sknButton::AccessKeyOf("&x"), 'x');
-  EXPECT_EQ(sknButton::AccessKeyOf("a&&&b"), 'b');
-  EXPECT_EQ(sknButton::AccessKeyOf("a&&b&&c"), '\0');  // the character after the second "&" is "&"
-  EXPECT_EQ(sknButton::AccessKeyOf("a&&b&"), '\0');   // the second "&" is last
-  EXPECT_EQ(sknButton::AccessKeyOf("&&a&&b&c"), '\0');  // only two ampersands are examined
+  EXPECT_EQ(sknButton::AccessKeyOf("Save &As"), "A");
+  EXPECT_EQ(sknButton::AccessKeyOf("&&Copy"), "");
+  EXPECT_EQ(sknButton::AccessKeyOf("A&&B&D"), "D");
+  EXPECT_EQ(sknButton::AccessKeyOf("A&&B"), "");
+  EXPECT_EQ(sknButton::AccessKeyOf("X&"), "");
+  EXPECT_EQ(sknButton::AccessKeyOf("&"), "");
+  EXPECT_EQ(sknButton::AccessKeyOf("&x"), "x");
+  EXPECT_EQ(sknButton::AccessKeyOf("a&&&b"), "b");
+  EXPECT_EQ(sknButton::AccessKeyOf("a&&b&&c"), "");  // the character after the second "&" is "&"
+  EXPECT_EQ(sknButton::AccessKeyOf("a&&b&"), "");   // the second "&" is last
+  EXPECT_EQ(sknButton::AccessKeyOf("&&a&&b&c"), "");  // only two ampersands are examined
+  // The key is a whole character, however many bytes it takes.
+  EXPECT_EQ(sknButton::AccessKeyOf("&\xC3\x9C" "ber"), "\xC3\x9C");            // "&Über": Ü
+  EXPECT_EQ(sknButton::AccessKeyOf("A&&B&\xE2\x82\xAC!"), "\xE2\x82\xAC");  // the euro sign
 }
 
 TEST(AccessKey, IsGivenToTheWindowWhenTheCaptionChangesAndAfterLoading) {

@@ -206,11 +206,20 @@ TEST(ButtonModel, FontSizeReadsBackRoundedToWholePoints) {
 
 TEST(ButtonModel, EnabledReachesTheWindowAndDrawsTheDisabledFace) {
   testing::ShownButton s;
+  const PixelRect text = s.button.Painter().Layout().rcText;
+  const PixelRect down = s.button.Painter().Layout().rcTextDown;
+  const ButtonColors& colours = s.button.Painter().Colors();
+  ASSERT_EQ(s.site.surface.Pixel(text.left, text.top), colours.cText);
   s.button.Enabled(false);
   EXPECT_FALSE(s.site.enabledWindow);
   EXPECT_EQ(s.button.LastState(), kStateUp);
+  // The classic type's disabled caption: an etched copy in the highlight colour under one in the shadow colour.
+  EXPECT_EQ(s.site.surface.Pixel(text.left, text.top), colours.cShadow);
+  EXPECT_EQ(s.site.surface.Pixel(down.left, down.top), colours.cHighlight);
   s.button.Enabled(true);
   EXPECT_TRUE(s.site.enabledWindow);
+  EXPECT_EQ(s.site.surface.Pixel(text.left, text.top), colours.cText);
+  EXPECT_NE(s.site.surface.Pixel(down.left, down.top), colours.cHighlight);
 }
 
 TEST(ButtonModel, TransparentTypeSnapshotsTheParentAtTheFirstSizeOnly) {
@@ -218,14 +227,18 @@ TEST(ButtonModel, TransparentTypeSnapshotsTheParentAtTheFirstSizeOnly) {
   s.button.ButtonType(sknButtonType::btTransparent);
   EXPECT_EQ(std::count(s.site.log.begin(), s.site.log.end(), "capture parent"), 1);
   EXPECT_EQ(s.site.surface.Pixel(0, 0), s.site.parentFill);
+  EXPECT_EQ(s.site.surface.Pixel(79, 2), s.site.parentFill);
   s.site.width = 120;
   s.site.surface = Raster(120, 24);
   s.button.Resize();
   s.site.log.clear();
   s.button.Refresh();
   EXPECT_EQ(std::count(s.site.log.begin(), s.site.log.end(), "capture parent"), 1);
-  // The snapshot keeps the size it was first taken at and is still shown.
-  EXPECT_EQ(s.site.surface.Pixel(70, 12), s.site.parentFill);
+  // The snapshot keeps the 80 columns it was first taken with: they show the parent, the columns the button
+  // grew by show the face.
+  EXPECT_EQ(s.site.surface.Pixel(79, 2), s.site.parentFill);
+  EXPECT_EQ(s.site.surface.Pixel(80, 2), s.button.Painter().Colors().cFace);
+  EXPECT_EQ(s.site.surface.Pixel(119, 2), s.button.Painter().Colors().cFace);
 }
 
 TEST(ButtonModel, ResizeGivesTheWindowTheTypesShape) {

@@ -108,6 +108,26 @@ TEST(PaintBehaviour, CaptionIsDrawnAgainOverAPictureBehindIt) {
   EXPECT_EQ(p.text.DrawCount(), 4);
 }
 
+TEST(PaintBehaviour, PictureOnlyTypeDrawsNoCaptionOverItsPictureInAnyState) {
+  Painting p;
+  p.look.buttonType = sknButtonType::btPictureOnly;
+  auto picture = std::make_shared<ButtonPicture>();
+  picture->width = picture->height = 4;
+  picture->pixels.assign(16, 0x00FF0000u);
+  p.look.pictureNormal = picture;
+  p.look.picturePosition = sknPicturePosition::ppBehind;
+  p.painter.Resize(p.look, p.text);
+  for (const bool enabled : {true, false}) {
+    for (const int state : {kStateUp, kStateDown}) {
+      p.look.enabled = enabled;
+      ASSERT_TRUE(p.Paint(state, true));
+      EXPECT_EQ(p.text.DrawCount(), 0) << "enabled " << enabled << " state " << state;
+      EXPECT_EQ(testing::CountColour(p.surface, 0, 0, 40, 20, Rgb(0, 0, 0)), 0);  // no caption colour anywhere
+      if (enabled) EXPECT_EQ(testing::CountColour(p.surface, 0, 0, 40, 20, Rgb(192, 192, 192)), 40 * 20 - 16);
+    }
+  }
+}
+
 TEST(PaintBehaviour, PressedOutlinedCaptionKeepsTheEarlierCaptionStyle) {
   Painting p;
   p.look.buttonType = sknButtonType::btOutlined;

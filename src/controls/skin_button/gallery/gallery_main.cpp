@@ -1,6 +1,7 @@
-// Renders every button type in every look and colour scheme through the real GDI surface and text into one
-// image: gallery.exe <output.bmp>. The picture variants cover the four special effects and three picture
-// positions; each button is cut to its window shape over the sheet's background.
+// Shows every button type in every look and colour scheme as real skinned button windows and captures what the
+// screen shows into one image: gallery.exe <output.bmp>. The picture variants cover the four special effects and
+// three picture positions. Each block of buttons lives in a window of its own painted in the sheet's colour, with
+// stripes behind the transparent type, so the windows' shapes and the transparent type show the real parent.
 #include <windows.h>
 
 #include <cstdio>
@@ -8,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "controls/skin_button/button_paint.h"
+#include "controls/skin_button/property_bag.h"
+#include "controls/skin_button/win32/skin_button_host.h"
 #include "platform/text.h"
 #include "platform/win32/dib_raster.h"
-#include "platform/win32/gdi_text_renderer.h"
-#include "platform/win32/win32_system_colors.h"
 
 namespace kqm {
 namespace {
@@ -81,11 +81,54 @@ void Label(DibRaster& sheet, int x, int y, const std::string& text, bool bold) {
   SelectObject(sheet.Dc(), old);
 }
 
-// What lies behind the transparent type: stripes of the sheet.
-Raster Backdrop(int w, int h) {
-  Raster r(w, h, kSheet);
-  for (int x = -h; x < w; x += 6) r.Line(x, h, x + h, 0, Rgb(170, 190, 215));
-  return r;
+constexpr int kStageW = 5 * kCellW;
+constexpr int kStageH = 14 * kCellH;
+constexpr int kTransparentRow = 11 - 1;
+constexpr wchar_t kStageClass[] = L"KestrumQuorvelManager.GalleryStage";
+
+// The stage's face: the sheet's colour, with stripes where the transparent type's buttons stand.
+void PaintStage(HDC dc) {
+  const UniqueBrush sheet(CreateSolidBrush(kSheet));
+  RECT all{0, 0, kStageW, kStageH};
+  FillRect(dc, &all, sheet.get());
+  const UniquePen stripe(CreatePen(PS_SOLID, 1, Rgb(170, 190, 215)));
+  const HGDIOBJ old = SelectObject(dc, stripe.get());
+  for (int look = 0; look < 5; ++look) {
+    const int x0 = look * kCellW + 3, y0 = kTransparentRow * kCellH + 3;
+    const HRGN clip = CreateRectRgn(x0, y0, x0 + kButtonW, y0 + kButtonH);
+    SelectClipRgn(dc, clip);
+    for (int x = -kButtonH; x < kButtonW; x += 6) {
+      MoveToEx(dc, x0 + x, y0 + kButtonH, nullptr);
+      LineTo(dc, x0 + x + kButtonH, y0);
+    }
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(clip);
+  }
+  SelectObject(dc, old);
+}
+
+LRESULT CALLBACK StageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      PaintStage(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+void Pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
 }
 
 bool WriteBmp(const Raster& image, const char* path) {
@@ -118,9 +161,76 @@ bool WriteBmp(const Raster& image, const char* path) {
   return std::fclose(f) == 0;
 }
 
+// One block of the sheet: the 14 types in the 5 looks of one scheme and variant, as real windows, captured.
+bool CaptureBlock(DibRaster& sheet, int left, int top, int scheme, const Variant& variant, const PicturePtr& disc,
+                  int variantIndex) {
+  const HWND stage = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kStageClass, L"Gallery",
+                                     WS_POPUP | WS_CLIPSIBLINGS, 0, 0, kStageW, kStageH, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  if (!stage) return false;
+  ShowWindow(stage, SW_SHOWNOACTIVATE);
+  UpdateWindow(stage);
+  Pump();
+  std::vector<std::unique_ptr<SkinButtonHost>> buttons;
+  for (int type = 1; type <= 14; ++type) {
+    for (int look = 0; look < 5; ++look) {
+      TextPropertyBag bag;
+      bag.WriteLong("BTYPE", type);
+      bag.WriteString("TX", type % 2 ? "&Readme" : "Visit &web");
+      bag.WriteLong("COLTYPE", scheme);
+      bag.WriteLong("BCOL", static_cast<std::int32_t>(Rgb(58, 110, 165)));
+      bag.WriteLong("BCOLO", static_cast<std::int32_t>(Rgb(84, 140, 200)));
+      bag.WriteLong("FCOL", static_cast<std::int32_t>(Rgb(255, 255, 255)));
+      bag.WriteLong("FCOLO", static_cast<std::int32_t>(Rgb(255, 236, 160)));
+      bag.WriteLong("FX", static_cast<std::int32_t>(variant.effect));
+      bag.WriteLong("PICPOS", static_cast<std::int32_t>(variant.position));
+      if (variant.picture) bag.WritePicture("PICN", disc);
+      bag.WriteBool("ENAB", look != 3);
+      bag.WriteBool("CHECK", look == 4);
+      bag.WriteBool("VALUE", look == 4);
+      SkinButtonHost::Options options;
+      options.containerBackColor = Rgb(236, 233, 216);
+      options.containerForeColor = Rgb(60, 40, 20);
+      auto host = SkinButtonHost::Create(stage, type * 10 + look, look * kCellW + 3, (type - 1) * kCellH + 3,
+                                         kButtonW, kButtonH, options, &bag);
+      if (!host) return false;
+      sknButton& b = host->Button();
+      if (look == 0 && variantIndex == 0) host->Input().FocusGained();
+      if (look == 0 && variantIndex == 1) host->SetDefault(true);
+      if (look == 1) {
+        b.IsOver(true);
+        b.PaintButton(kStateUp, true);
+      }
+      if (look == 2) b.PaintButton(kStateDown, true);
+      buttons.push_back(std::move(host));
+    }
+  }
+  RedrawWindow(stage, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump();
+  GdiFlush();
+  bool ok = false;
+  // The stage's surface with its children on it, as the screen shows it.
+  if (const HDC dc = GetDCEx(stage, nullptr, DCX_CACHE)) {
+    ok = BitBlt(sheet.Dc(), left, top, kStageW, kStageH, dc, 0, 0, SRCCOPY) != 0;
+    ReleaseDC(stage, dc);
+  }
+  GdiFlush();
+  buttons.clear();
+  DestroyWindow(stage);
+  Pump();
+  return ok;
+}
+
 int Run(const char* output) {
-  Win32SystemColors system;
-  GdiTextRenderer text;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &StageProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kStageClass;
+  if (!RegisterClassExW(&wc) || !RegisterSkinButtonClass()) return 2;
+  // Keep the pointer off the stage, so that no button takes up the hover look of its own.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   const PicturePtr disc = DiscPicture();
   const int columns = 5 * 4;
   const int sectionH = kHeaderH + 14 * kCellH + 10;
@@ -139,53 +249,15 @@ int Run(const char* output) {
       }
     }
     for (int type = 1; type <= 14; ++type) {
-      const int y = top + kHeaderH + (type - 1) * kCellH;
-      Label(*sheet, 6, y + 9, kTypeNames[type], false);
-      for (int v = 0; v < 4; ++v) {
-        for (int look = 0; look < 5; ++look) {
-          ButtonLook l;
-          l.buttonType = static_cast<sknButtonType>(type);
-          l.colorScheme = static_cast<sknColorScheme>(scheme);
-          l.backColor = Rgb(58, 110, 165);
-          l.backOver = Rgb(84, 140, 200);
-          l.foreColor = Rgb(255, 255, 255);
-          l.foreOver = Rgb(255, 236, 160);
-          l.containerBackColor = Rgb(236, 233, 216);
-          l.containerForeColor = Rgb(60, 40, 20);
-          l.caption = type % 2 ? "&Readme" : "Visit &web";
-          l.width = kButtonW;
-          l.height = kButtonH;
-          l.isOver = look == 1;
-          l.enabled = look != 3;
-          l.checkBoxBehaviour = look == 4;
-          l.value = look == 4;
-          l.hasFocus = look == 0 && v == 0;
-          l.displayAsDefault = look == 0 && v == 1;
-          l.specialEffect = kVariants[v].effect;
-          l.picturePosition = kVariants[v].position;
-          if (kVariants[v].picture) l.pictureNormal = disc;
-          const int x = kLabelW + (v * 5 + look) * kCellW + 3;
-          std::unique_ptr<DibRaster> face = DibRaster::Create(kButtonW, kButtonH, DibRaster::Primitives::Gdi);
-          if (!face) return 2;
-          ButtonPainter painter(system);
-          painter.ComputeColors(l);
-          painter.Resize(l, text);
-          painter.CaptureBackground(Backdrop(kButtonW, kButtonH));
-          painter.PaintButton(l, look == 2 ? kStateDown : kStateUp, true, *face, text);
-          const ButtonShape shape = painter.MakeRegion(l);
-          if (type == 11) sheet->WriteBlock(x, y + 3, kButtonW, kButtonH, Backdrop(kButtonW, kButtonH).Bits());
-          for (int py = 0; py < kButtonH; ++py) {
-            for (int px = 0; px < kButtonW; ++px) {
-              if (shape.Contains(px, py)) sheet->Raster::SetPixel(x + px, y + 3 + py, face->Pixel(px, py));
-            }
-          }
-          ++painted;
-        }
-      }
+      Label(*sheet, 6, top + kHeaderH + (type - 1) * kCellH + 9, kTypeNames[type], false);
+    }
+    for (int v = 0; v < 4; ++v) {
+      if (!CaptureBlock(*sheet, kLabelW + v * 5 * kCellW, top + kHeaderH, scheme, kVariants[v], disc, v)) return 4;
+      painted += 14 * 5;
     }
   }
   if (!WriteBmp(*sheet, output)) return 3;
-  std::printf("%d buttons painted, %dx%d image written to %s\n", painted, width, height, output);
+  std::printf("%d buttons shown and captured, %dx%d image written to %s\n", painted, width, height, output);
   return 0;
 }
 

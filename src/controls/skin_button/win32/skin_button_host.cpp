@@ -2,8 +2,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
-#include <cwctype>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/skin_button/button_paint.h"
@@ -16,6 +19,8 @@ namespace {
 constexpr UINT_PTR kHoverTimerId = 1;
 constexpr UINT kHoverIntervalMs = 3;
 constexpr WORD kHandCursorResource = 101;
+// WM_DPICHANGED_AFTERPARENT, declared by the headers only for newer Windows versions than the build targets.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 struct WindowDcCloser {
   HWND hwnd = nullptr;
@@ -48,7 +53,38 @@ std::int16_t HeldButtons(WPARAM wParam) {
   return b;
 }
 
-wchar_t Upper(wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); }
+// Text folded to upper case as the platform folds it (the dialog manager compares access keys so).
+std::wstring Upper(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::wstring WideOf(std::string_view utf8) {
+  const std::u16string u16 = Utf8ToUtf16(utf8);
+  return std::wstring(u16.begin(), u16.end());
+}
+
+std::string Utf8Of(const wchar_t* wide) {
+  if (!wide) return {};
+  std::u16string u16;
+  for (; *wide; ++wide) u16.push_back(static_cast<char16_t>(*wide));
+  return Utf16ToUtf8(u16);
+}
+
+// The resolution of the window's monitor where the platform tells it (GetDpiForWindow), else the screen's.
+std::int32_t WindowPixelsPerInch(HWND hwnd) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpiForWindow =
+      reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (hwnd && dpiForWindow) {
+    const UINT dpi = dpiForWindow(hwnd);
+    if (dpi > 0) return static_cast<std::int32_t>(dpi);
+  }
+  return ScreenPixelsPerInch();
+}
+
+// The host Create is making a window for; taken by the window's first message.
+thread_local SkinButtonHost* t_creating = nullptr;
 
 // The platform cursor for a pointer-shape code (0 and unknown codes: the arrow).
 HCURSOR StockCursor(std::int16_t shape) {
@@ -100,7 +136,7 @@ UniqueIcon CursorFromPicture(const ButtonPicture& p) {
 }
 
 struct KeySearch {
-  wchar_t key = 0;
+  std::wstring key;
   bool isDefault = false;
   bool isCancel = false;
   SkinButtonHost* found = nullptr;
@@ -110,9 +146,9 @@ BOOL CALLBACK FindButtonForKey(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<KeySearch*>(param);
   SkinButtonHost* host = SkinButtonHost::FromWindow(hwnd);
   if (!host || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
-  const bool match = search->key != 0 ? host->AccessKeys().find(Upper(search->key)) != std::wstring::npos
-                                      : (search->isDefault && host->DisplayAsDefault()) ||
-                                            (search->isCancel && host->IsCancel());
+  const bool match = !search->key.empty()
+                         ? !host->AccessKeys().empty() && host->AccessKeys().find(search->key) != std::wstring::npos
+                         : (search->isDefault && host->DisplayAsDefault()) || (search->isCancel && host->IsCancel());
   if (!match) return TRUE;
   search->found = host;
   return FALSE;
@@ -137,7 +173,7 @@ bool RegisterSkinButtonClass() {
 
 SkinButtonHost::SkinButtonHost(Key, const Options& options)
     : options_(options),
-      text_(ScreenPixelsPerInch()),
+      text_(std::make_unique<GdiTextRenderer>(ScreenPixelsPerInch())),
       pixelsPerInch_(ScreenPixelsPerInch()),
       button_(*this),
       input_(button_) {}
@@ -146,9 +182,12 @@ std::unique_ptr<SkinButtonHost> SkinButtonHost::Create(HWND parent, int id, int 
                                                        const Options& options, PropertyBag* bag) {
   if (!RegisterSkinButtonClass()) return nullptr;
   auto host = std::make_unique<SkinButtonHost>(Key{}, options);
-  const HWND hwnd = CreateWindowExW(0, kSkinButtonClassName, L"", WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, x, y,
-                                    width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                    GetModuleHandleW(nullptr), host.get());
+  const DWORD style = WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | (options.isDefault ? BS_DEFPUSHBUTTON : 0);
+  t_creating = host.get();
+  const HWND hwnd = CreateWindowExW(0, kSkinButtonClassName, L"", style, x, y, width, height, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                    nullptr);
+  t_creating = nullptr;
   if (!hwnd) return nullptr;
   if (bag) {
     host->button_.ReadProperties(*bag);
@@ -159,6 +198,19 @@ std::unique_ptr<SkinButtonHost> SkinButtonHost::Create(HWND parent, int id, int 
   host->Resized();
   ShowWindow(hwnd, SW_SHOWNA);
   return host;
+}
+
+void SkinButtonHost::LoadFromWindow(const CREATESTRUCTW& create) {
+  options_.isDefault = (create.style & 0x0F) == BS_DEFPUSHBUTTON;
+  pixelsPerInch_ = WindowPixelsPerInch(hwnd_);
+  text_ = std::make_unique<GdiTextRenderer>(pixelsPerInch_);
+  // The control's defaults, with the window's text and enabled state.
+  TextPropertyBag bag;
+  bag.WriteString("TX", IS_INTRESOURCE(create.lpszName) ? std::string() : Utf8Of(create.lpszName));
+  bag.WriteBool("ENAB", (create.style & WS_DISABLED) == 0);
+  button_.ReadProperties(bag);
+  loaded_ = true;
+  Resized();
 }
 
 SkinButtonHost::~SkinButtonHost() {
@@ -173,13 +225,13 @@ SkinButtonHost* SkinButtonHost::FromWindow(HWND hwnd) {
   return reinterpret_cast<SkinButtonHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-bool SkinButtonHost::TranslateAccessKey(const MSG& msg) {
+bool SkinButtonTranslateMessage(const MSG& msg) {
   KeySearch search;
   if (msg.message == WM_SYSCHAR) {
-    search.key = static_cast<wchar_t>(msg.wParam);
+    search.key = Upper(std::wstring(1, static_cast<wchar_t>(msg.wParam)));
   } else if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
-    // A focused skinned button takes Enter and Escape as its own keys.
-    if (FromWindow(GetFocus())) return false;
+    // A focused skinned button takes Enter as its own key (it clicks itself, as a focused push button does).
+    if (msg.wParam == VK_RETURN && SkinButtonHost::FromWindow(GetFocus())) return false;
     search.isDefault = msg.wParam == VK_RETURN;
     search.isCancel = msg.wParam == VK_ESCAPE;
   } else {
@@ -189,13 +241,17 @@ bool SkinButtonHost::TranslateAccessKey(const MSG& msg) {
   if (!root) return false;
   EnumChildWindows(root, &FindButtonForKey, reinterpret_cast<LPARAM>(&search));
   if (!search.found) return false;
-  search.found->input_.AccessKey();
+  search.found->Input().AccessKey();
   return true;
 }
 
 void SkinButtonHost::SetDefault(bool isDefault) {
   if (options_.isDefault == isDefault) return;
   options_.isDefault = isDefault;
+  if (hwnd_) {
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~LONG_PTR{0x0F}) | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+  }
   button_.AmbientChanged();
 }
 
@@ -255,10 +311,7 @@ HCURSOR SkinButtonHost::CurrentCursor() const {
   return StockCursor(pointerShape_);
 }
 
-void SkinButtonHost::SetAccessKeys(std::string keys) {
-  accessKeys_.clear();
-  for (char16_t c : Utf8ToUtf16(keys)) accessKeys_ += Upper(static_cast<wchar_t>(c));
-}
+void SkinButtonHost::SetAccessKeys(std::string keys) { accessKeys_ = Upper(WideOf(keys)); }
 
 void SkinButtonHost::SetHoverTimer(bool enabled) {
   if (!hwnd_ || enabled == timerOn_) return;
@@ -294,6 +347,38 @@ Raster& SkinButtonHost::Surface() {
 
 void SkinButtonHost::FaceDrawn() {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void SkinButtonHost::Clicked() {
+  const HWND hwnd = hwnd_;
+  const HWND parent = hwnd ? GetParent(hwnd) : nullptr;
+  if (!parent) return;
+  // Last step of a click: the parent may destroy the button while it handles this.
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+}
+
+void SkinButtonHost::SetFontFromHandle(HFONT font) {
+  windowFont_ = font;
+  LOGFONTW lf{};
+  const HGDIOBJ source = font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT);
+  if (GetObjectW(source, sizeof lf, &lf) != sizeof lf) return;
+  ButtonFont f;
+  f.name = Utf8Of(lf.lfFaceName);
+  // A negative height is the character height in pixels; a positive one the cell height (taken as such).
+  f.size = std::abs(lf.lfHeight) * 72.0 / pixelsPerInch_;
+  f.weight = lf.lfWeight > 0 ? static_cast<std::int32_t>(lf.lfWeight) : 400;
+  f.italic = lf.lfItalic != 0;
+  f.underline = lf.lfUnderline != 0;
+  if (f.size <= 0) f.size = button_.Font().size;
+  button_.Font(f);
+}
+
+void SkinButtonHost::ResolutionChanged() {
+  const std::int32_t dpi = WindowPixelsPerInch(hwnd_);
+  if (dpi == pixelsPerInch_) return;
+  pixelsPerInch_ = dpi;
+  text_ = std::make_unique<GdiTextRenderer>(dpi);
+  Resized();
 }
 
 void SkinButtonHost::SetWindowShape(const ButtonShape& shape) {
@@ -388,13 +473,22 @@ void SkinButtonHost::MouseButton(UINT msg, WPARAM wParam, LPARAM lParam) {
     input_.PointerDown(button, ShiftState(), x, y);
     return;
   }
-  if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd_) ReleaseCapture();
+  if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd_) {
+    releasing_ = true;
+    ReleaseCapture();
+    releasing_ = false;
+  }
   input_.PointerUp(button, ShiftState(), x, y);
 }
 
 LRESULT CALLBACK SkinButtonHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* host = static_cast<SkinButtonHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SkinButtonHost* host = std::exchange(t_creating, nullptr);
+    if (!host) {
+      // Made by CreateWindowEx or a dialog template: the window owns a host of its own.
+      host = std::make_unique<SkinButtonHost>(Key{}, Options{}).release();
+      host->ownedByWindow_ = true;
+    }
     host->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
   }
@@ -404,6 +498,7 @@ LRESULT CALLBACK SkinButtonHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     host->hwnd_ = nullptr;
     host->timerOn_ = false;
+    if (host->ownedByWindow_) std::unique_ptr<SkinButtonHost>{host}.reset();
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   return host->Handle(msg, wParam, lParam);
@@ -411,6 +506,9 @@ LRESULT CALLBACK SkinButtonHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
 
 LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_CREATE:
+      if (ownedByWindow_) LoadFromWindow(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
+      return 0;
     case WM_SIZE:
       Resized();
       return 0;
@@ -465,14 +563,27 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       input_.FocusLost();
       return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE: {
+      LRESULT code = DLGC_BUTTON | (options_.isDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON) | DLGC_WANTARROWS;
+      // Enter on the focused button comes to the button, which clicks itself (Click and BN_CLICKED).
+      const auto* m = reinterpret_cast<const MSG*>(lParam);
+      if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+      return code;
+    }
     case WM_KEYDOWN:
       input_.KeyDown(static_cast<std::int16_t>(wParam), ShiftState());
+      // Enter clicks a focused push button; a held key repeats no click.
+      if (wParam == VK_RETURN && (lParam & (1 << 30)) == 0) input_.AccessKey();
       return 0;
     case WM_KEYUP:
       input_.KeyUp(static_cast<std::int16_t>(wParam), ShiftState());
       return 0;
+    case WM_SYSKEYDOWN:
+      input_.SystemKeyDown(static_cast<std::int16_t>(wParam), ShiftState());
+      break;
+    case WM_SYSKEYUP:
+      input_.SystemKeyUp(static_cast<std::int16_t>(wParam), ShiftState());
+      break;
     case WM_CHAR:
       input_.Char(static_cast<std::int16_t>(wParam));
       return 0;
@@ -482,9 +593,78 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       m.message = msg;
       m.wParam = wParam;
       m.lParam = lParam;
-      if (TranslateAccessKey(m)) return 0;
+      if (SkinButtonTranslateMessage(m)) return 0;
       break;
     }
+    case WM_CAPTURECHANGED:
+      if (!releasing_ && reinterpret_cast<HWND>(lParam) != hwnd_) input_.CancelPress();
+      return 0;
+    case WM_CANCELMODE:
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      input_.CancelPress();
+      return 0;
+    case WM_ENABLE:
+      if (button_.Enabled() != (wParam != 0)) button_.Enabled(wParam != 0);
+      return 0;
+    case WM_SETTEXT:
+      DefWindowProcW(hwnd_, msg, wParam, lParam);
+      button_.Caption(Utf8Of(reinterpret_cast<const wchar_t*>(lParam)));
+      return TRUE;
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(WideOf(button_.Caption()).size());
+    case WM_GETTEXT: {
+      auto* out = reinterpret_cast<wchar_t*>(lParam);
+      if (!out || wParam == 0) return 0;
+      const std::wstring text = WideOf(button_.Caption());
+      const size_t n = std::min<size_t>(text.size(), wParam - 1);
+      std::memcpy(out, text.data(), n * sizeof(wchar_t));
+      out[n] = L'\0';
+      return static_cast<LRESULT>(n);
+    }
+    case WM_SETFONT:
+      SetFontFromHandle(reinterpret_cast<HFONT>(wParam));
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(windowFont_);
+    case BM_CLICK:
+      if (IsWindowEnabled(hwnd_)) input_.AccessKey();
+      return 0;
+    case BM_GETCHECK:
+      return button_.CheckBoxBehaviour() && button_.Value() ? BST_CHECKED : BST_UNCHECKED;
+    case BM_SETCHECK:
+      if (button_.CheckBoxBehaviour() && button_.Value() != (wParam == BST_CHECKED)) button_.Value(wParam == BST_CHECKED);
+      return 0;
+    case BM_GETSTATE: {
+      LRESULT state = button_.CheckBoxBehaviour() && button_.Value() ? BST_CHECKED : BST_UNCHECKED;
+      if (button_.LastState() == kStateDown) state |= BST_PUSHED;
+      if (button_.HasFocus()) state |= BST_FOCUS;
+      return state;
+    }
+    case BM_SETSTYLE:
+      if ((wParam & 0x0F) == BS_DEFPUSHBUTTON || (wParam & 0x0F) == BS_PUSHBUTTON) {
+        SetDefault((wParam & 0x0F) == BS_DEFPUSHBUTTON);
+      }
+      return 0;
+    case WM_UPDATEUISTATE: {
+      const LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);
+      // The parent's request itself decides (the platform may keep no state of its own when it always shows
+      // cues); UIS_INITIALIZE leaves the choice to the platform.
+      bool cues = focusCues_;
+      if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_SET) cues = false;
+      if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_CLEAR) cues = true;
+      if (LOWORD(wParam) == UIS_INITIALIZE) cues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+      if (cues != focusCues_) {
+        focusCues_ = cues;
+        button_.PaintButton(button_.LastState(), true);
+      }
+      return result;
+    }
+    case kDpiChangedAfterParent:
+      ResolutionChanged();
+      return 0;
+    case WM_SETTINGCHANGE:
+      button_.AmbientChanged();
+      break;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
       button_.AmbientChanged();

@@ -9,6 +9,7 @@
 
 #include "controls/skin_button/button_input.h"
 #include "controls/skin_button/sknButton.h"
+#include "controls/skin_button/win32/skin_button_window.h"
 #include "platform/win32/dib_raster.h"
 #include "platform/win32/gdi_text_renderer.h"
 #include "platform/win32/win32_system_colors.h"
@@ -17,12 +18,6 @@ namespace kqm {
 
 class PropertyBag;
 
-// The window class every skinned button window belongs to.
-inline constexpr wchar_t kSkinButtonClassName[] = L"KestrumQuorvelManager.sknButton";
-
-// Registers the window class in this module (once; later calls succeed at once). False on failure.
-bool RegisterSkinButtonClass();
-
 struct IconCloser {
   void operator()(HICON h) const { DestroyIcon(h); }
 };
@@ -30,7 +25,10 @@ using UniqueIcon = UniqueHandle<HICON, IconCloser>;
 
 // A sknButton living in a real child window of any Win32 parent: real mouse, keyboard, focus and timer
 // messages drive its input handling, the window shape follows the button type, and the window shows the
-// button's image, a DIB section the painter draws into (captions through GDI on the same pixels).
+// button's image, a DIB section the painter draws into (captions through GDI on the same pixels). The window
+// answers the standard button messages listed in skin_button_window.h, kept in step with the button's
+// properties and events (Enabled and WM_ENABLE, Caption and the window text, Value and BM_GETCHECK, Click and
+// BN_CLICKED).
 class SkinButtonHost final : public ButtonSite {
  public:
   // What the container tells the control about itself.
@@ -50,8 +48,8 @@ class SkinButtonHost final : public ButtonSite {
   SkinButtonHost(Key, const Options& options);
 
   // Creates the child window at (x, y) with the size in pixels and the control id, then loads the
-  // properties (from the bag, or as a new control without one), sizes and shows the button.
-  // Null when the window cannot be created.
+  // properties (from the bag, or as a new control without one), sizes and shows the button. The host owns
+  // the window. Null when the window cannot be created.
   static std::unique_ptr<SkinButtonHost> Create(HWND parent, int id, int x, int y, int width, int height,
                                                 const Options& options, PropertyBag* bag = nullptr);
   ~SkinButtonHost() override;
@@ -67,12 +65,12 @@ class SkinButtonHost final : public ButtonSite {
   // The container makes this its default (Enter) or cancel (Escape) button; the button redraws its look.
   void SetDefault(bool isDefault);
   void SetCancel(bool isCancel) { options_.isCancel = isCancel; }
-  // The access keys now in force (upper-case characters).
+  // The access keys now in force (UTF-16, folded to upper case as the platform folds them).
   const std::wstring& AccessKeys() const { return accessKeys_; }
 
   // For the container's message loop: Alt+access key, Enter and Escape reach the skinned button they
   // belong to in the message's top-level window. True when the message was consumed.
-  static bool TranslateAccessKey(const MSG& msg);
+  static bool TranslateAccessKey(const MSG& msg) { return SkinButtonTranslateMessage(msg); }
   // The host of a skinned button window, or null for any other window.
   static SkinButtonHost* FromWindow(HWND hwnd);
 
@@ -97,7 +95,7 @@ class SkinButtonHost final : public ButtonSite {
   void CapturePointer() override;
   void UpdateNow() override;
   Raster& Surface() override;
-  TextRenderer& Text() override { return text_; }
+  TextRenderer& Text() override { return *text_; }
   const SystemColors& Colors() const override { return colors_; }
   ColorRef ContainerBackColor() const override;
   ColorRef ContainerForeColor() const override;
@@ -105,6 +103,8 @@ class SkinButtonHost final : public ButtonSite {
   void SetWindowShape(const ButtonShape& shape) override;
   bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) override;
   void FaceDrawn() override;
+  void Clicked() override;
+  bool FocusCuesShown() const override { return focusCues_; }
 
   // The cursor the window shows over its client area now.
   HCURSOR CurrentCursor() const;
@@ -115,13 +115,16 @@ class SkinButtonHost final : public ButtonSite {
 
  private:
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  void LoadFromWindow(const CREATESTRUCTW& create);
   void Resized();
   void Present(HDC dc) const;
   void MouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
+  void SetFontFromHandle(HFONT font);
+  void ResolutionChanged();
 
   Options options_;
   Win32SystemColors colors_;
-  GdiTextRenderer text_;
+  std::unique_ptr<GdiTextRenderer> text_;
   std::int32_t pixelsPerInch_ = 96;
   sknButton button_;
   ButtonInput input_;
@@ -134,9 +137,13 @@ class SkinButtonHost final : public ButtonSite {
   HCURSOR customCursor_ = nullptr;
   std::wstring accessKeys_;
   std::function<void(std::string_view)> changed_;
+  HFONT windowFont_ = nullptr;  // the font last given by WM_SETFONT (not owned)
   bool loaded_ = false;
   bool capturing_ = false;
+  bool releasing_ = false;    // the host itself gives up the capture at a release
   bool timerOn_ = false;
+  bool focusCues_ = true;
+  bool ownedByWindow_ = false;  // made by CreateWindowEx or a dialog: the window frees the host
 };
 
 }  // namespace kqm
