@@ -12,6 +12,7 @@
 #include "platform/substitute/memory_list_view.h"
 #include "platform/substitute/memory_registry.h"
 #include "platform/substitute/substitute_shell.h"
+#include "platform/text.h"
 #include "recording_reporter.h"
 #include "temp_drive.h"
 
@@ -117,6 +118,28 @@ TEST_F(EngineFiles, EveryFileTheSystemStartsIsListedAndMovedShortcutsByTheirTarg
   EXPECT_FALSE(engine_.DisableFileItem("..\\startup\\a.lnk", false)) << "a name, never a path";
   EXPECT_TRUE(Exists(live + "desktop.ini"));
   EXPECT_TRUE(Exists(live + "a.lnk"));
+}
+
+TEST_F(EngineFiles, AFileWindowsKeepsOffIsShownSoAndSwitchedOnWhereItIs) {
+  const std::string live = OwnFolder("approved");
+  shell_.Folder(special_folder::kStartUp, live);
+  fs().WriteWholeFile(live + "tool.bat", "@echo off\r\n");
+  const std::string flags = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+  RegKey key = 0;
+  ASSERT_EQ(kRegOk, reg_.CreateKey(RootKey(kHkeyCurrentUser), Utf8ToUtf16(flags), kKeyAll63, key));
+  const std::string off("\x03\0\0\0\x01\x02\x03\x04\x05\x06\x07\x08", 12);
+  reg_.SetValue(key, u"tool.bat", kRegBinary, reinterpret_cast<const uint8_t*>(off.data()), 12);
+  engine_.LoadStartUpFiles(list_, false);
+  EXPECT_EQ((std::vector<RowData>{{"tool.bat", false, "tool.bat|off", 2, live + "tool.bat  [switched off by Windows]"}}),
+            test::Rows(list_));
+  EXPECT_TRUE(engine_.ApproveFileItem("tool.bat", false));
+  uint8_t flag[12] = {};
+  uint32_t size = 12, type = 0;
+  EXPECT_EQ(kRegOk, reg_.QueryValue(key, u"tool.bat", &type, flag, &size));
+  EXPECT_EQ(2, flag[0]) << "the form Windows writes for on";
+  EXPECT_TRUE(Exists(live + "tool.bat")) << "nothing moved";
+  reg_.CloseKey(key);
+  fs().RemoveFile(live + "tool.bat");
 }
 
 TEST_F(EngineFiles, MissingFoldersListNothingAndEnablingDoesNotCreateTheStartUpFolder) {
