@@ -118,8 +118,10 @@ class Win32Shell::LinkReader {
   // True on the thread whose apartment holds the object.
   bool OnItsThread() const { return GetCurrentThreadId() == thread_; }
 
-  // The raw target path of the shortcut file `path`, or the failing status.
-  HRESULT Read(const std::wstring& path, wchar_t (&target)[MAX_PATH + 1]) {
+  // The raw target path of the shortcut file `path`, or the failing status; `advertised` tells whether the link
+  // carries an installer's descriptor (then the path is its icon's, not a program).
+  HRESULT Read(const std::wstring& path, wchar_t (&target)[MAX_PATH + 1], bool& advertised) {
+    advertised = false;
     if (!link_) {
       IShellLinkW* rawLink = nullptr;
       HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -135,6 +137,15 @@ class Win32Shell::LinkReader {
     }
     HRESULT hr = file_.get()->Load(path.c_str(), STGM_READ);
     if (SUCCEEDED(hr)) hr = link_.get()->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
+    if (SUCCEEDED(hr)) {
+      IShellLinkDataList* rawData = nullptr;
+      if (SUCCEEDED(link_.get()->QueryInterface(IID_IShellLinkDataList, reinterpret_cast<void**>(&rawData))) &&
+          rawData) {
+        const ComPtr<IShellLinkDataList> data(rawData);
+        DWORD flags = 0;
+        advertised = SUCCEEDED(data.get()->GetFlags(&flags)) && (flags & SLDF_HAS_DARWINID);
+      }
+    }
     if (FAILED(hr)) {
       file_ = ComPtr<IPersistFile>();
       link_ = ComPtr<IShellLinkW>();
@@ -200,17 +211,20 @@ std::optional<std::string> Win32Shell::EnvironmentVariable(const std::string& na
 }
 
 ShellText Win32Shell::ShortcutTarget(const std::string& shortcutPath) {
-  if (auto advertised = AdvertisedTarget(shortcutPath)) return ShellText{0, std::move(*advertised)};
   wchar_t target[MAX_PATH + 1] = {};
   HRESULT hr;
+  bool advertised = false;
   if (links_ && !links_->OnItsThread()) {
     // Another thread: its own object for this one read.
     LinkReader once;
-    hr = once.Read(Wide(shortcutPath), target);
+    hr = once.Read(Wide(shortcutPath), target, advertised);
   } else {
     if (!links_) links_ = std::make_unique<LinkReader>();
-    hr = links_->Read(Wide(shortcutPath), target);
+    hr = links_->Read(Wide(shortcutPath), target, advertised);
   }
+  // Only a link the shell calls advertised, cannot read or reads as no path is read again, by our own reader.
+  if (FAILED(hr) || advertised || !target[0])
+    if (auto installer = AdvertisedTarget(shortcutPath)) return ShellText{0, std::move(*installer)};
   if (FAILED(hr)) return Failure(hr);
   std::string path = Narrow(target);
   // Some shells give the link's code-page path, where characters outside the code page became "?" (never part
