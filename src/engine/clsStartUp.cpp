@@ -58,6 +58,33 @@ struct RawRead {
   RawValue value;
 };
 
+// Opens the place's key with `access` in the place's view; the status of the open.
+int32_t OpenPlace(RegistryApi& api, const RegPlace& place, uint32_t access, UniqueRegKey& key) {
+  RegKey opened = 0;
+  const int32_t status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), access | place.view, opened);
+  if (status == kRegOk) key = UniqueRegKey(opened, RegKeyCloser{&api});
+  return status;
+}
+
+// Calls `each(name)` for the value names of an open key in order until it returns false, making the buffer
+// bigger for a name longer than `chars` (one added meanwhile). Returns the status that ended the listing
+// (259 at its end, 0 when `each` stopped it).
+template <typename Each>
+int32_t ForEachValueName(RegistryApi& api, RegKey key, size_t chars, Each each) {
+  std::u16string buffer(std::max<size_t>(chars, 1), u'\0');
+  for (uint32_t i = 0;;) {
+    uint32_t count = static_cast<uint32_t>(buffer.size());
+    const int32_t status = api.EnumValue(key, i, buffer.data(), &count);
+    if (status == kRegMoreData && buffer.size() < 0x8000) {
+      buffer.assign(std::max<size_t>(buffer.size() * 2, 256), u'\0');
+      continue;
+    }
+    if (status != kRegOk) return status;
+    if (!each(std::u16string(buffer.data(), count))) return kRegOk;
+    ++i;
+  }
+}
+
 // Reads one value of an open key.
 RawRead ReadValue(RegistryApi& api, RegKey key, const std::u16string& name16) {
   RawRead r;
@@ -78,12 +105,10 @@ RawRead ReadValue(RegistryApi& api, RegKey key, const std::u16string& name16) {
 }
 
 RawRead ReadOnce(RegistryApi& api, const RegPlace& place, const std::string& name) {
-  RegKey opened = 0;
+  UniqueRegKey key;
   RawRead r;
-  r.status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue | place.view, opened);
-  if (r.status != kRegOk) return r;
-  const UniqueRegKey key(opened, RegKeyCloser{&api});
-  return ReadValue(api, key.get(), Utf8ToUtf16(name));
+  r.status = OpenPlace(api, place, kKeyQueryValue, key);
+  return r.status == kRegOk ? ReadValue(api, key.get(), Utf8ToUtf16(name)) : r;
 }
 
 // ReadOnce, asked once more when the first answer was neither the value nor its absence.
@@ -121,13 +146,10 @@ WriteResult WriteAndVerify(RegistryApi& api, const RegPlace& place, const std::s
 // Deletes the value and looks again; 0 when it is gone, 2 never, else the delete's failure (5 when the delete
 // answered success but the value is still there) or -1 when the look could not tell.
 int32_t DeleteAndVerify(RegistryApi& api, const RegPlace& place, const std::string& name) {
-  int32_t status = kRegOk;
-  RegKey opened = 0;
-  status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeySetValue | place.view, opened);
-  if (status == kRegOk) {
-    const UniqueRegKey key(opened, RegKeyCloser{&api});
-    status = api.DeleteValue(key.get(), Utf8ToUtf16(name));
-  }
+  UniqueRegKey key;
+  int32_t status = OpenPlace(api, place, kKeySetValue, key);
+  if (status == kRegOk) status = api.DeleteValue(key.get(), Utf8ToUtf16(name));
+  key.reset();
   const RawRead after = Read(api, place, name);
   if (after.status == kRegFileNotFound) return kRegOk;
   if (after.status != kRegOk) return -1;
@@ -142,26 +164,18 @@ struct StoredNameRead {
 };
 
 StoredNameRead StoredName(RegistryApi& api, const RegPlace& place, const std::string& name) {
-  RegKey opened = 0;
+  UniqueRegKey key;
   StoredNameRead r;
-  r.status = api.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue | place.view, opened);
+  r.status = OpenPlace(api, place, kKeyQueryValue, key);
   if (r.status != kRegOk) return r;
-  const UniqueRegKey key(opened, RegKeyCloser{&api});
-  const std::u16string wanted = Utf8ToUtf16(name);
-  const std::u16string folded = FoldCase(wanted);
-  std::u16string buffer(wanted.size() + 1, u'\0');
-  for (uint32_t i = 0;; ++i) {
-    uint32_t chars = static_cast<uint32_t>(buffer.size());
-    r.status = api.EnumValue(key.get(), i, buffer.data(), &chars);
-    if (r.status == kRegMoreData) continue;  // longer, so not this name
-    if (r.status == kRegNoMoreItems) r.status = kRegFileNotFound;
-    if (r.status != kRegOk) return r;
-    const std::u16string_view found(buffer.data(), chars);
-    if (found.size() == wanted.size() && FoldCase(found) == folded) {
-      r.name = Utf16ToUtf8(found);
-      return r;
-    }
-  }
+  const std::u16string folded = FoldCase(Utf8ToUtf16(name));
+  r.status = ForEachValueName(api, key.get(), folded.size() + 1, [&](const std::u16string& found) {
+    if (FoldCase(found) != folded) return true;
+    r.name = Utf16ToUtf8(found);
+    return false;
+  });
+  if (r.status == kRegNoMoreItems) r.status = kRegFileNotFound;
+  return r;
 }
 
 // Names the platform can be asked for exactly: no NUL (which would cut the name short) and no U+FFFD (which
@@ -195,23 +209,13 @@ bool SwitchedOff(const RawValue& flag) { return !flag.bytes.empty() && (flag.byt
 // The names (folded) that root\...\StartupApproved\<list> marks as switched off.
 std::unordered_set<std::u16string> SwitchedOffNames(RegistryApi& api, int32_t root, const std::string& list) {
   std::unordered_set<std::u16string> off;
-  RegKey opened = 0;
-  if (api.OpenKey(RootKey(root), Utf8ToUtf16(kApprovedBase + list), kKeyQueryValue, opened) != kRegOk) return off;
-  const UniqueRegKey key(opened, RegKeyCloser{&api});
-  std::u16string name(256, u'\0');
-  for (uint32_t i = 0;;) {
-    uint32_t chars = static_cast<uint32_t>(name.size());
-    const int32_t status = api.EnumValue(key.get(), i, name.data(), &chars);
-    if (status == kRegMoreData && name.size() < 0x8000) {
-      name.assign(name.size() * 2, u'\0');
-      continue;
-    }
-    if (status != kRegOk) break;
-    const std::u16string found(name.data(), chars);
+  UniqueRegKey key;
+  if (OpenPlace(api, {root, kApprovedBase + list}, kKeyQueryValue, key) != kRegOk) return off;
+  ForEachValueName(api, key.get(), 256, [&](const std::u16string& found) {
     const RawRead flag = ReadValue(api, key.get(), found);
     if (flag.status == kRegOk && SwitchedOff(flag.value)) off.insert(FoldCase(found));
-    ++i;
-  }
+    return true;
+  });
   return off;
 }
 
@@ -365,26 +369,14 @@ void clsStartUp::LoadRegistryLocation(ListView& lst, const RegLocation& location
 
 void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std::string& rootTag, bool bChecked,
                                  const EntryMarks& marks, const std::unordered_set<std::u16string>* off) {
-  RegKey opened = 0;
-  if (api_.OpenKey(RootKey(place.root), Utf8ToUtf16(place.path), kKeyQueryValue | place.view, opened) != kRegOk)
-    return;
-  const UniqueRegKey key(opened, RegKeyCloser{&api_});
+  UniqueRegKey key;
+  if (OpenPlace(api_, place, kKeyQueryValue, key) != kRegOk) return;
   uint32_t values = 0, longest = 0;
   if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest) != kRegOk) return;
   lst.ReserveRows(lst.Count() + static_cast<int32_t>(values));
-  std::u16string name(longest + 1, u'\0');
-  for (uint32_t i = 0;;) {
-    uint32_t chars = static_cast<uint32_t>(name.size());
-    const int32_t status = api_.EnumValue(key.get(), i, name.data(), &chars);
-    if (status == kRegMoreData && name.size() < 0x8000) {
-      name.assign(std::max<size_t>(name.size() * 2, 256), u'\0');  // a longer name added meanwhile
-      continue;
-    }
-    if (status != kRegOk) break;
-    ++i;
-    const std::u16string found(name.data(), chars);
+  ForEachValueName(api_, key.get(), longest + 1, [&](const std::u16string& found) {
     ListItem* row = lst.Add(Utf16ToUtf8(found), kRegistryItemIcon);
-    if (!row) continue;
+    if (!row) return true;
     EntryMarks rowMarks = marks;
     rowMarks.offByWindows = off && off->count(FoldCase(found));
     row->Checked(bChecked && !rowMarks.offByWindows);
@@ -393,7 +385,8 @@ void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std
     row->AddSubItem(MarkedText(data.status == kRegOk ? ShownText(data.value.type, data.value.bytes)
                                                      : VariantForMessage(registry_->Default()),
                                rowMarks));
-  }
+    return true;
+  });
 }
 
 MoveResult clsStartUp::DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,

@@ -56,6 +56,14 @@ click_item() {  # click_item <navigation key>: clicks the bar item where the pro
   read -r x y < <(awk -v k="$1" '{ sub(/\r$/, "") } $1 == "item" && $2 == k {print $3, $4}' "$layout")
   [ -n "$x" ] && xdotool mousemove "$x" "$y" click 1
 }
+select_row() {  # select_row <text>: focuses the list on its empty part and selects a row by typing its start
+  local lx ly lw lh
+  read -r lx ly lw lh < <(awk '{ sub(/\r$/, "") } $1 == "list" {print $2, $3, $4, $5}' "$layout")
+  xdotool mousemove $((lx + lw / 2)) $((ly + lh - 12)) click 1
+  sleep 0.5
+  xdotool type --delay 40 "$1"
+  sleep 1.5
+}
 launch_with_layout() {  # launch_with_layout <log file>: launch, and have the program write where its controls are
   layout="$out/layout.txt"
   rm -f "$layout"

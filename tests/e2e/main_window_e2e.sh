@@ -29,12 +29,8 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
   click_item HKCUR
   sleep 1
-  # Focus the list on its empty part, select our row by typing its name, then untick it with Space.
-  read -r lx ly lw lh < <(awk '{ sub(/\r$/, "") } $1 == "list" {print $2, $3, $4, $5}' "$layout")
-  xdotool mousemove $((lx + lw / 2)) $((ly + lh - 12)) click 1
-  sleep 0.5
-  xdotool type --delay 40 "$name"
-  sleep 1.5
+  # Select our row by typing its name, then untick it with Space.
+  select_row "$name"
   import -window root "$out/main-window-list.png"
   xdotool key space
   check "unticking the row moves the value to the Disabled area" eventually moved_to_store

@@ -37,17 +37,13 @@ launch_with_layout "$out/wine-round-trip.log"
 check "window appears" test -n "$wid"
 if [ -n "$wid" ] && [ -s "$layout" ]; then
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
-  read -r lx ly lw lh < <(awk '{ sub(/\r$/, "") } $1 == "list" {print $2, $3, $4, $5}' "$layout")
   for i in "${!names[@]}"; do
     n=${names[$i]}
     click_item HKCUR
     sleep 1
-    # Focus the list on its empty part and select the row by typing the ASCII start of its name.
-    xdotool mousemove $((lx + lw / 2)) $((ly + lh - 12)) click 1
-    sleep 0.5
+    # The row is selected by typing the ASCII start of its name.
     case $i in 0) prefix="$tag-e" ;; 1) prefix="$tag-p" ;; 2) prefix="$tag-b" ;; *) prefix="$tag-u" ;; esac
-    xdotool type --delay 40 "$prefix"
-    sleep 1
+    select_row "$prefix"
     xdotool key space
     check "$n: unticking moves it to the store" eventually in_store
     if [ "$i" -eq 0 ]; then

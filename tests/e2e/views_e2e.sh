@@ -39,11 +39,7 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
   sleep 1.5
   import -window root "$out/both-views.png"
   check "screenshot saved" test -s "$out/both-views.png"
-  read -r lx ly lw lh < <(awk '{ sub(/\r$/, "") } $1 == "list" {print $2, $3, $4, $5}' "$layout")
-  xdotool mousemove $((lx + lw / 2)) $((ly + lh - 12)) click 1
-  sleep 0.5
-  xdotool type --delay 40 "$tag-c"
-  sleep 1
+  select_row "$tag-c"
   xdotool key space
   check "ticking the entry Windows keeps off writes Windows' own 'on' flag" eventually approved_on
   check "and leaves the entry where it is" has_value "$run_key" "$off"

@@ -155,16 +155,20 @@ TEST_P(RegistryFaults, NoFailingCallLosesARegistryEntry) {
 INSTANTIATE_TEST_SUITE_P(Engine, RegistryFaults, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "FromNthOn" : "NthOnly"; });
 
-TEST(FileFaults, NoFailingCallLosesAShortcut) {
-  auto world = test::MakeEngineWorld();
+// The world's file system behind a failing one, an engine on it, and the user's two folders.
+class FileFaults : public ::testing::Test {
+ protected:
+  std::unique_ptr<test::EngineWorld> world = test::MakeEngineWorld();
   MemoryRegistry reg;
   test::RecordingReporter reporter;
-  FailingFileSystem failing(world->Files(), 0);
-  clsStartUp engine(reg, failing, world->TheShell(), reporter, "QuorvelManager", world->DisabledPath());
+  FailingFileSystem failing{world->Files(), 0};
+  clsStartUp engine{reg, failing, world->TheShell(), reporter, "QuorvelManager", world->DisabledPath()};
   FileSystem& fs = world->Files();
-  const std::string user = CurrentUserName(world->TheShell());
-  const std::string sub = world->DisabledPath() + user + "\\";
   const std::string live = world->StartUpFolder(false) + "\\";
+  const std::string sub = world->DisabledPath() + CurrentUserName(world->TheShell()) + "\\";
+};
+
+TEST_F(FileFaults, NoFailingCallLosesAShortcut) {
   const std::string file = test::UniqueName("fault") + ".lnk";
   ASSERT_TRUE(world->MakeShortcut(world->Scratch() + "\\" + file, test::Sample::kProgram));
   const std::string bytes = fs.ReadWholeFile(world->Scratch() + "\\" + file).value_or("");
@@ -220,14 +224,7 @@ TEST(FileFaults, NoFailingCallLosesAShortcut) {
   EXPECT_GT(t.cases, 15);
 }
 
-TEST(FileFaults, ACopyThatLeavesItsSourceIsTakenBackAndReported) {
-  auto world = test::MakeEngineWorld();
-  MemoryRegistry reg;
-  test::RecordingReporter reporter;
-  FailingFileSystem failing(world->Files(), 0);
-  clsStartUp engine(reg, failing, world->TheShell(), reporter, "QuorvelManager", world->DisabledPath());
-  const std::string live = world->StartUpFolder(false) + "\\";
-  const std::string sub = world->DisabledPath() + CurrentUserName(world->TheShell()) + "\\";
+TEST_F(FileFaults, ACopyThatLeavesItsSourceIsTakenBackAndReported) {
   const std::string file = test::UniqueName("copy") + ".lnk";
   ASSERT_TRUE(world->MakeShortcut(live + file, test::Sample::kProgram));
   failing.CopyOnMove(true);
