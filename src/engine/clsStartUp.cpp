@@ -432,11 +432,17 @@ MoveResult clsStartUp::ApproveRegItem(int32_t sRoot, const std::string& sKey, co
 
 std::string clsStartUp::ShownText(uint32_t type, const std::string& bytes) {
   // As a load shows it: text as it is (expanded), numbers in decimal, anything else as hex bytes.
+  std::string text;
   try {
-    return VariantForMessage(registry_->DecodeValue(type, bytes));
+    text = VariantForMessage(registry_->DecodeValue(type, bytes));
   } catch (const AppError&) {
-    return VariantForMessage(registry_->Default());
+    text = VariantForMessage(registry_->Default());
   }
+  // A list cell ends at a NUL: the strings of a multi-string (or text stored with NULs) are shown apart by blanks,
+  // so that the row's text is the whole shown text and still matches it when the entry is moved.
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  std::replace(text.begin(), text.end(), '\0', ' ');
+  return text;
 }
 
 bool clsStartUp::Replace(const std::string& name, const std::string& existing, const std::string& destination) {

@@ -99,13 +99,15 @@ TEST_F(EngineRegistry, EachLocationReadsItsOwnKeysAndNamesItself) {
   }
 }
 
-TEST_F(EngineRegistry, DataIsShownAsTheRegistryObjectReadsIt) {
+TEST_F(EngineRegistry, DataIsShownAsTheRegistryObjectReadsItWithoutNulsAListCellWouldCut) {
   test::SetEnvironment("KQM_ENGINE_HOME", "C:\\Tools");
   test::PutDword(reg_, kHkeyLocalMachine, test::kRunKey, N("1 dword"), 42);
   test::PutDword(reg_, kHkeyLocalMachine, test::kRunKey, N("2 negative"), 0xFFFFFFFEu);
   test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, N("3 expand"), "%KQM_ENGINE_HOME%\\x.exe", kRegExpandSz);
   test::Put(reg_, kHkeyLocalMachine, test::kRunKey, N("4 binary"), kRegBinary, std::string("\x01\xAB\x00", 3));
   test::Put(reg_, kHkeyLocalMachine, test::kRunKey, N("5 empty"), kRegSz, "");
+  test::Put(reg_, kHkeyLocalMachine, test::kRunKey, N("6 multi"), kRegMultiSz,
+            test::TextBytes("one") + test::TextBytes("two") + std::string(2, '\0'));
   const std::string defaultData = prefix_ + "default.exe";
   test::PutText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), "", defaultData);
   engine_.LoadHKLMRItems(list_);
@@ -114,7 +116,8 @@ TEST_F(EngineRegistry, DataIsShownAsTheRegistryObjectReadsIt) {
                                   {prefix_ + "2 negative", true, kHklm, 1, "-2"},
                                   {prefix_ + "3 expand", true, kHklm, 1, "C:\\Tools\\x.exe"},
                                   {prefix_ + "4 binary", true, kHklm, 1, "01 AB 00"},
-                                  {prefix_ + "5 empty", true, kHklm, 1, ""}}),
+                                  {prefix_ + "5 empty", true, kHklm, 1, ""},
+                                  {prefix_ + "6 multi", true, kHklm, 1, "one two"}}),
             Ours());
   const auto all = test::Rows(list_);
   EXPECT_NE(all.end(), std::find(all.begin(), all.end(), RowData{"", false, kHklm, 1, defaultData}))
