@@ -374,9 +374,17 @@ void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std
   uint32_t values = 0, longest = 0;
   if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest) != kRegOk) return;
   lst.ReserveRows(lst.Count() + static_cast<int32_t>(values));
+  // The names first, in one quick pass, then the data: the less time between the listing's steps, the less a
+  // program changing the key meanwhile can shift the positions under it.
+  std::vector<std::u16string> names;
+  names.reserve(values);
   ForEachValueName(api_, key.get(), longest + 1, [&](const std::u16string& found) {
+    names.push_back(found);
+    return true;
+  });
+  for (const std::u16string& found : names) {
     ListItem* row = lst.Add(Utf16ToUtf8(found), kRegistryItemIcon);
-    if (!row) return true;
+    if (!row) continue;
     EntryMarks rowMarks = marks;
     rowMarks.offByWindows = off && off->count(FoldCase(found));
     row->Checked(bChecked && !rowMarks.offByWindows);
@@ -385,8 +393,7 @@ void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std
     row->AddSubItem(MarkedText(data.status == kRegOk ? ShownText(data.value.type, data.value.bytes)
                                                      : VariantForMessage(registry_->Default()),
                                rowMarks));
-    return true;
-  });
+  }
 }
 
 MoveResult clsStartUp::DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
