@@ -104,6 +104,41 @@ RawRead ReadValue(RegistryApi& api, RegKey key, const std::u16string& name16) {
   return r;
 }
 
+// Calls `each(name, data)` for every value of an open key in order, names and data in one call a value (one
+// round trip each to the registry, and a listing quick enough that a program changing the key meanwhile shifts
+// little under it). The buffers start at the key's longest name and largest value and grow for one added
+// meanwhile; a value that keeps outgrowing them is read by its name. Returns the status that ended the listing.
+template <typename Each>
+int32_t ForEachValue(RegistryApi& api, RegKey key, size_t chars, size_t bytes, Each each) {
+  std::u16string name(std::max<size_t>(chars, 1), u'\0');
+  std::string data(std::max<size_t>(bytes, 2), '\0');
+  for (uint32_t i = 0, attempts = 0;;) {
+    uint32_t nameChars = static_cast<uint32_t>(name.size()), dataBytes = static_cast<uint32_t>(data.size());
+    RawRead r;
+    r.status = api.EnumValueData(key, i, name.data(), &nameChars, &r.value.type, reinterpret_cast<uint8_t*>(data.data()),
+                                 &dataBytes);
+    if (r.status == kRegMoreData && ++attempts < 8) {
+      if (name.size() < 0x8000) name.assign(std::max<size_t>(name.size() * 2, 256), u'\0');
+      data.assign(std::max<size_t>(dataBytes, data.size()), '\0');
+      continue;
+    }
+    if (r.status == kRegMoreData) {  // still too small: the name alone, then the value by that name
+      nameChars = static_cast<uint32_t>(name.size());
+      r.status = api.EnumValue(key, i, name.data(), &nameChars);
+      if (r.status == kRegOk) {
+        const std::u16string found(name.data(), nameChars);
+        each(found, ReadValue(api, key, found));
+      }
+    } else if (r.status == kRegOk) {
+      r.value.bytes.assign(data.data(), dataBytes);
+      each(std::u16string(name.data(), nameChars), r);
+    }
+    if (r.status != kRegOk) return r.status;
+    ++i;
+    attempts = 0;
+  }
+}
+
 RawRead ReadOnce(RegistryApi& api, const RegPlace& place, const std::string& name) {
   UniqueRegKey key;
   RawRead r;
@@ -371,29 +406,20 @@ void clsStartUp::AddRegistryRows(ListView& lst, const RegPlace& place, const std
                                  const EntryMarks& marks, const std::unordered_set<std::u16string>* off) {
   UniqueRegKey key;
   if (OpenPlace(api_, place, kKeyQueryValue, key) != kRegOk) return;
-  uint32_t values = 0, longest = 0;
-  if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest) != kRegOk) return;
+  uint32_t values = 0, longest = 0, largest = 0;
+  if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest, &largest) != kRegOk) return;
   lst.ReserveRows(lst.Count() + static_cast<int32_t>(values));
-  // The names first, in one quick pass, then the data: the less time between the listing's steps, the less a
-  // program changing the key meanwhile can shift the positions under it.
-  std::vector<std::u16string> names;
-  names.reserve(values);
-  ForEachValueName(api_, key.get(), longest + 1, [&](const std::u16string& found) {
-    names.push_back(found);
-    return true;
-  });
-  for (const std::u16string& found : names) {
+  ForEachValue(api_, key.get(), longest + 1, largest, [&](const std::u16string& found, const RawRead& data) {
     ListItem* row = lst.Add(Utf16ToUtf8(found), kRegistryItemIcon);
-    if (!row) continue;
+    if (!row) return;
     EntryMarks rowMarks = marks;
     rowMarks.offByWindows = off && off->count(FoldCase(found));
     row->Checked(bChecked && !rowMarks.offByWindows);
     row->Tag(MarkedTag(rootTag, rowMarks));
-    const RawRead data = ReadValue(api_, key.get(), found);
     row->AddSubItem(MarkedText(data.status == kRegOk ? ShownText(data.value.type, data.value.bytes)
                                                      : VariantForMessage(registry_->Default()),
                                rowMarks));
-  }
+  });
 }
 
 MoveResult clsStartUp::DisableRegItem(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
@@ -586,7 +612,8 @@ void clsStartUp::AddFileRows(ListView& lst, const std::string& folder, bool bChe
     if (!file) continue;
     const std::string nameAndExtension = file->sNameAndExtension();
     if (!IsStartedName(nameAndExtension)) continue;
-    const auto attributes = static_cast<uint32_t>(file->eAttributes());
+    const auto listed = files_->ListedAttributes(i);  // the listing's, not a second look at every file
+    const auto attributes = listed ? *listed : static_cast<uint32_t>(file->eAttributes());
     if ((attributes & file_attribute::kHidden) && (attributes & file_attribute::kSystem)) continue;
     const bool shortcut = HasShortcutExtension(nameAndExtension);
     ListItem* row = lst.Add(shortcut ? file->sName() : nameAndExtension, kStartUpFileIcon);

@@ -67,6 +67,7 @@ void colFiles_Kebbo::Search(const std::string& sFileSpec, bool bRecursive, Searc
         file->sFileName(folder + TrimAtNull(entry.name));
         files_.push_back(std::move(file));
         keys_.emplace_back();
+        listed_.emplace_back(entry.attributes);
       }
       Advance(pb);
     } while (search->Next(entry));
@@ -76,6 +77,7 @@ void colFiles_Kebbo::Search(const std::string& sFileSpec, bool bRecursive, Searc
 void colFiles_Kebbo::Clear() {
   files_.clear();
   keys_.clear();
+  listed_.clear();
   byKey_.clear();
 }
 
@@ -86,6 +88,7 @@ colFiles_Kebbo::FilePtr colFiles_Kebbo::Add(const std::string& sFileName, const 
   if (!folded.empty() && !byKey_.emplace(folded, file).second) return file;
   files_.push_back(file);
   keys_.push_back(std::move(folded));
+  listed_.emplace_back();
   return file;
 }
 
@@ -116,6 +119,11 @@ void colFiles_Kebbo::RemoveAt(size_t position) {
   if (!keys_[position].empty()) byKey_.erase(keys_[position]);
   files_.erase(files_.begin() + static_cast<std::ptrdiff_t>(position));
   keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(position));
+  listed_.erase(listed_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+std::optional<uint32_t> colFiles_Kebbo::ListedAttributes(int32_t index) const {
+  return index >= 1 && index <= Count() ? listed_[static_cast<size_t>(index - 1)] : std::nullopt;
 }
 
 }  // namespace kqm

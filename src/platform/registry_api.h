@@ -78,11 +78,16 @@ class RegistryApi {
   // RegEnumValueW (name only): *nameChars in = buffer size in characters with terminator,
   // out = name length without terminator; 234 when the buffer is too small, 259 past the end.
   virtual int32_t EnumValue(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars) = 0;
+  // RegEnumValueW with the value: the name as EnumValue, then *type and the data into `data` (*dataBytes in =
+  // its size, out = the value's size). 234 when the name or the data does not fit (the data's size is then in
+  // *dataBytes, the buffers' contents undefined), 259 past the end.
+  virtual int32_t EnumValueData(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars, uint32_t* type,
+                                uint8_t* data, uint32_t* dataBytes) = 0;
   // RegEnumKeyW: a NUL-terminated subkey name into a buffer of nameChars characters; 234 when it does not fit.
   virtual int32_t EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) = 0;
-  // RegQueryInfoKeyW subset: counts and longest names in characters without terminator.
+  // RegQueryInfoKeyW subset: counts, longest names in characters without terminator, largest value in bytes.
   virtual int32_t QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
-                               uint32_t* maxValueNameLen) = 0;
+                               uint32_t* maxValueNameLen, uint32_t* maxValueBytes = nullptr) = 0;
   // RegDeleteKeyW: deletes root\path, refused (5) while the key has subkeys.
   virtual int32_t DeleteKey(RegKey root, const std::u16string& path) = 0;
   // RegDeleteValueW.

@@ -167,6 +167,21 @@ TEST(RegistryApiContract, EnumerationBuffersThatAreTooSmallReportMoreData) {
   EXPECT_EQ(6u, n);
   n = 7;
   EXPECT_EQ(kRegNoMoreItems, Registry().EnumValue(k.key, 1, buf, &n));
+  // With the data: a data buffer too small reports the value's size; one big enough gets name, type and bytes.
+  uint8_t data[8] = {};
+  uint32_t type = 0, bytes = 2, largest = 0;
+  n = 7;
+  EXPECT_EQ(kRegMoreData, Registry().EnumValueData(k.key, 0, buf, &n, &type, data, &bytes));
+  EXPECT_EQ(4u, bytes);
+  ASSERT_EQ(kRegOk, Registry().QueryInfoKey(k.key, nullptr, nullptr, nullptr, nullptr, &largest));
+  EXPECT_EQ(4u, largest);
+  n = 7, bytes = 8;
+  ASSERT_EQ(kRegOk, Registry().EnumValueData(k.key, 0, buf, &n, &type, data, &bytes));
+  EXPECT_EQ(u"abcdef", std::u16string(buf, n));
+  EXPECT_EQ(kRegSz, type);
+  EXPECT_EQ((std::vector<uint8_t>{'x', 0, 0, 0}), std::vector<uint8_t>(data, data + bytes));
+  n = 7, bytes = 8;
+  EXPECT_EQ(kRegNoMoreItems, Registry().EnumValueData(k.key, 1, buf, &n, &type, data, &bytes));
 
   const std::u16string name254(254, u'k'), name255(255, u'm');
   Open a, b;

@@ -209,9 +209,10 @@ TEST_F(FileFaults, NoFailingCallLosesAShortcut) {
         ++t.cases;
         if (!atSource && !atDestination) ++t.lost;
         if (fs.Attributes(from + file) && fs.Attributes(to + file)) ++t.inBoth;
-        if (moved || !moved.inBothPlaces)
+        if (moved || !moved.inBothPlaces) {
           EXPECT_TRUE(moved ? atDestination && !atSource : atSource && !atDestination)
               << (disable ? "disable" : "enable") << ", call " << n << " failed, reported " << moved.Moved();
+        }
         if (!reached) break;
       }
     }

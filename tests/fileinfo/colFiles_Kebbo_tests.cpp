@@ -171,6 +171,9 @@ TEST_F(FileCollection, SearchedItemsCarryNoKey) {
   EXPECT_EQ(files.Item("C:\\K\\a.lnk"), nullptr);
   files.Add("C:\\K\\a.lnk");
   EXPECT_EQ(files.Count(), 2);
+  // The listing's attributes stay with the listed item; an added one has none.
+  EXPECT_EQ(files.ListedAttributes(1), std::optional<uint32_t>(static_cast<uint32_t>(files.Item(1)->eAttributes())));
+  EXPECT_EQ(files.ListedAttributes(2), std::nullopt);
   files.Clear();
   EXPECT_EQ(files.Count(), 0);
 }

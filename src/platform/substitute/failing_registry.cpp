@@ -61,15 +61,21 @@ int32_t FailingRegistry::EnumValue(RegKey key, uint32_t index, char16_t* name, u
   return inner_.EnumValue(key, index, name, nameChars);
 }
 
+int32_t FailingRegistry::EnumValueData(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars,
+                                       uint32_t* type, uint8_t* data, uint32_t* dataBytes) {
+  if (Fails()) return status_;
+  return inner_.EnumValueData(key, index, name, nameChars, type, data, dataBytes);
+}
+
 int32_t FailingRegistry::EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) {
   if (Fails()) return status_;
   return inner_.EnumKey(key, index, name, nameChars);
 }
 
 int32_t FailingRegistry::QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
-                                      uint32_t* maxValueNameLen) {
+                                      uint32_t* maxValueNameLen, uint32_t* maxValueBytes) {
   if (Fails()) return status_;
-  return inner_.QueryInfoKey(key, subKeys, maxSubKeyLen, values, maxValueNameLen);
+  return inner_.QueryInfoKey(key, subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueBytes);
 }
 
 int32_t FailingRegistry::DeleteKey(RegKey root, const std::u16string& path) {

@@ -35,9 +35,12 @@ class FailingRegistry final : public RegistryApi {
   int32_t SetValue(RegKey key, const std::u16string& name, uint32_t type, const uint8_t* data,
                    uint32_t byteCount) override;
   int32_t EnumValue(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars) override;
+  int32_t EnumValueData(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars, uint32_t* type, uint8_t* data,
+                        uint32_t* dataBytes) override;
   int32_t EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) override;
   int32_t QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
-                       uint32_t* maxValueNameLen) override;
+                       uint32_t* maxValueNameLen,
+                       uint32_t* maxValueBytes = nullptr) override;
   int32_t DeleteKey(RegKey root, const std::u16string& path) override;
   int32_t DeleteValue(RegKey key, const std::u16string& name) override;
   uint32_t ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) override;

@@ -187,6 +187,24 @@ int32_t MemoryRegistry::EnumValue(RegKey key, uint32_t index, char16_t* name, ui
   return kRegOk;
 }
 
+int32_t MemoryRegistry::EnumValueData(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars,
+                                      uint32_t* type, uint8_t* data, uint32_t* dataBytes) {
+  std::shared_ptr<Node> node;
+  if (int32_t r = Resolve(key, kKeyQueryValue, node); r != kRegOk) return r;
+  if (index >= node->values.size()) return kRegNoMoreItems;
+  const Value& v = node->values[index];
+  const auto size = static_cast<uint32_t>(v.data.size());
+  const bool fits = v.name.size() + 1 <= *nameChars && size <= *dataBytes;
+  *type = v.type;
+  *dataBytes = size;
+  if (!fits) return kRegMoreData;
+  std::copy(v.name.begin(), v.name.end(), name);
+  name[v.name.size()] = 0;
+  *nameChars = static_cast<uint32_t>(v.name.size());
+  std::memcpy(data, v.data.data(), size);
+  return kRegOk;
+}
+
 int32_t MemoryRegistry::EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) {
   std::shared_ptr<Node> node;
   if (int32_t r = Resolve(key, kKeyEnumerateSubKeys, node); r != kRegOk) return r;
@@ -199,12 +217,16 @@ int32_t MemoryRegistry::EnumKey(RegKey key, uint32_t index, char16_t* name, uint
 }
 
 int32_t MemoryRegistry::QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
-                                     uint32_t* maxValueNameLen) {
+                                     uint32_t* maxValueNameLen, uint32_t* maxValueBytes) {
   std::shared_ptr<Node> node;
   if (int32_t r = Resolve(key, kKeyQueryValue, node); r != kRegOk) return r;
-  uint32_t msk = 0, mv = 0;
+  uint32_t msk = 0, mv = 0, mb = 0;
   for (const auto& [folded, child] : node->subkeys) msk = std::max<uint32_t>(msk, child->name.size());
-  for (const auto& v : node->values) mv = std::max<uint32_t>(mv, v.name.size());
+  for (const auto& v : node->values) {
+    mv = std::max<uint32_t>(mv, v.name.size());
+    mb = std::max<uint32_t>(mb, v.data.size());
+  }
+  if (maxValueBytes) *maxValueBytes = mb;
   if (subKeys) *subKeys = static_cast<uint32_t>(node->subkeys.size());
   if (maxSubKeyLen) *maxSubKeyLen = msk;
   if (values) *values = static_cast<uint32_t>(node->values.size());

@@ -50,15 +50,26 @@ int32_t Win32Registry::EnumValue(RegKey key, uint32_t index, char16_t* name, uin
   return r;
 }
 
+int32_t Win32Registry::EnumValueData(RegKey key, uint32_t index, char16_t* name, uint32_t* nameChars, uint32_t* type,
+                                     uint8_t* data, uint32_t* dataBytes) {
+  DWORD n = *nameChars, t = 0, bytes = *dataBytes;
+  const LONG r = RegEnumValueW(H(key), index, reinterpret_cast<wchar_t*>(name), &n, nullptr, &t, data, &bytes);
+  *nameChars = n;
+  *type = t;
+  *dataBytes = bytes;
+  return r;
+}
+
 int32_t Win32Registry::EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t nameChars) {
   return RegEnumKeyW(H(key), index, reinterpret_cast<wchar_t*>(name), nameChars);
 }
 
 int32_t Win32Registry::QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
-                                    uint32_t* maxValueNameLen) {
-  DWORD sk = 0, msk = 0, v = 0, mv = 0;
-  const LONG r = RegQueryInfoKeyW(H(key), nullptr, nullptr, nullptr, &sk, &msk, nullptr, &v, &mv, nullptr, nullptr,
+                                    uint32_t* maxValueNameLen, uint32_t* maxValueBytes) {
+  DWORD sk = 0, msk = 0, v = 0, mv = 0, mb = 0;
+  const LONG r = RegQueryInfoKeyW(H(key), nullptr, nullptr, nullptr, &sk, &msk, nullptr, &v, &mv, &mb, nullptr,
                                   nullptr);
+  if (maxValueBytes) *maxValueBytes = mb;
   if (subKeys) *subKeys = sk;
   if (maxSubKeyLen) *maxSubKeyLen = msk;
   if (values) *values = v;
