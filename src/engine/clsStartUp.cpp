@@ -843,6 +843,52 @@ std::string clsStartUp::EntryTypeName(int32_t sRoot, const std::string& sKey, co
   return read.value.type == 11 ? "REG_QWORD" : std::to_string(read.value.type);
 }
 
+std::string clsStartUp::EntryKeyPath(int32_t sRoot, const std::string& sKey, const EntryMarks& marks, bool live) {
+  const EntryPlaces places = PlacesFor(sRoot, sKey, marks);
+  return PlaceText(live ? places.live : places.store);
+}
+
+namespace {
+WatchedPlace WatchedKey(const RegPlace& place) {
+  return {WatchedPlace::Kind::kRegistryKey, place.root, place.path, (place.view & kKeyWow64_32) != 0};
+}
+}  // namespace
+
+std::vector<WatchedPlace> clsStartUp::RegistryPlaces(int32_t sRoot, const std::string& sKey) {
+  // The same places a load reads, in the same views.
+  std::vector<WatchedPlace> out;
+  const auto add = [&out](const WatchedPlace& place) {
+    if (std::find(out.begin(), out.end(), place) == out.end()) out.push_back(place);
+  };
+  std::vector<EntryMarks> marks{EntryMarks{}, EntryMarks{RegView::k32}};
+  if (sRoot == kHkeyCurrentUser) marks.push_back({RegView::kNative, false, true});
+  for (const EntryMarks& m : marks) {
+    const EntryPlaces places = PlacesFor(sRoot, sKey, m);
+    if (!m.userStore && (m.view == RegView::kNative || sRoot == kHkeyLocalMachine)) {
+      add(WatchedKey(places.live));
+      if (places.approvals) add(WatchedKey({sRoot, kApprovedBase + std::string(places.approvals)}));
+    }
+    add(WatchedKey(places.store));
+  }
+  return out;
+}
+
+std::vector<WatchedPlace> clsStartUp::StartUpFilePlaces(bool bAll) {
+  // Asked quietly: a load has already told the user of a folder the shell does not give.
+  const ShellText live = shell_.SpecialFolder(bAll ? special_folder::kCommonStartUp : special_folder::kStartUp,
+                                              ownerWindow_);
+  const std::string subfolder = bAll ? std::string("All Users") : CurrentUserName(shell_);
+  const std::string disabled =
+      !sDisabledPath_.empty() && IsPlainName(subfolder) ? EnsureSuffix(sDisabledPath_, "\\") + subfolder : "";
+  std::vector<WatchedPlace> out;
+  for (const std::string& folder : {live.ok() ? live.value : std::string(), disabled})
+    if (!folder.empty()) out.push_back({WatchedPlace::Kind::kFolder, 0, WithoutTrailingSeparator(folder), false});
+  out.push_back(WatchedKey({bAll ? kHkeyLocalMachine : kHkeyCurrentUser, kApprovedBase + std::string(kApprovedFolder)}));
+  return out;
+}
+
+bool IsCommandType(const std::string& typeName) { return typeName == "REG_SZ" || typeName == "REG_EXPAND_SZ"; }
+
 std::optional<int32_t> RootTagValue(const std::string& text) {
   size_t i = 0, end = text.size();
   while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;

@@ -10,6 +10,7 @@
 #include "engine/move_result.h"
 #include "engine/program_resolver.h"
 #include "fileinfo/colFiles_Kebbo.h"
+#include "platform/change_watcher.h"
 #include "platform/file_system.h"
 #include "platform/list_view.h"
 #include "platform/registry_api.h"
@@ -84,6 +85,15 @@ class clsStartUp {
   std::string EntryTypeName(int32_t sRoot, const std::string& sKey, const std::string& sValueName,
                             const EntryMarks& marks, bool live);
 
+  // The key a listed registry entry is in, as the registry editor names it ("HKEY_CURRENT_USER\\Software\\...\\Run",
+  // the 32-bit view's machine keys below WOW6432Node): its launch key (`live`) or its store.
+  std::string EntryKeyPath(int32_t sRoot, const std::string& sKey, const EntryMarks& marks, bool live);
+  // The places a registry location's rows come from (launch keys in every view, stores, Windows' approval
+  // lists), to watch for changes.
+  std::vector<WatchedPlace> RegistryPlaces(int32_t sRoot, const std::string& sKey);
+  // The places a StartUp folder's rows come from (the folder, its Disabled subfolder, Windows' approval list).
+  std::vector<WatchedPlace> StartUpFilePlaces(bool bAll);
+
   // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
   void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
 
@@ -122,6 +132,9 @@ class clsStartUp {
   std::unique_ptr<colFiles_Kebbo> files_;
 };
 
+// True for the registry types the system runs as a command line ("REG_SZ", "REG_EXPAND_SZ", as EntryTypeName
+// names them); data of any other type starts no program.
+bool IsCommandType(const std::string& typeName);
 // A root tag's text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt otherwise.
 std::optional<int32_t> RootTagValue(const std::string& text);
 // Switches the entry of a listed row off (toEnable false) or on, as a tick change asks: by the list's tag a

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kqm {
 
@@ -76,6 +77,27 @@ class ListView {
   // Sets the one handler of the tick-change event (an empty function removes it). It is raised once for every
   // change of a row's tick, whether the user clicked the tick box or the program wrote Checked.
   virtual void OnItemCheck(ItemCheckHandler handler) = 0;
+
+  // Selects row `index` (counted from 1) and gives it the focus mark; 0 selects nothing. Raises no tick change.
+  virtual void Select(int32_t index) = 0;
+  // The row shown at the top (counted from 1; 0 when the list is empty).
+  virtual int32_t TopIndex() const = 0;
+  // Scrolls so that row `index` is shown at the top, as far as the list can scroll.
+  virtual void TopIndex(int32_t index) = 0;
+  // One entry of a row's menu: its caption ("&" marks the access key; "" for a separator), and whether it can be
+  // chosen (else it is shown greyed).
+  struct MenuEntry {
+    std::string caption;
+    bool enabled = true;
+  };
+  // Receives the row a context menu is asked for: the row right-clicked, or with the keyboard's menu key or
+  // Shift+F10 the selected row; nullptr when there is none.
+  using ContextMenuHandler = std::function<void(ListItem* row)>;
+  // Sets the one handler of the context-menu request (an empty function removes it).
+  virtual void OnContextMenu(ContextMenuHandler handler) = 0;
+  // Shows `entries` as a popup menu where the last context menu was asked for (at the pointer, or at the selected
+  // row for the keyboard) and waits for the user: the position (counted from 1) of the entry chosen, 0 for none.
+  virtual int32_t ShowMenu(const std::vector<MenuEntry>& entries) = 0;
 };
 
 }  // namespace kqm

@@ -43,6 +43,19 @@ class Shell {
     static_cast<void>(parameters);
     return 50;
   }
+  // Opens the folder holding the file `path` in the file manager with the file selected. Returns 0 once asked,
+  // else an error code (50 where the shell cannot do it).
+  virtual int32_t ShowInFolder(const std::string& path) {
+    static_cast<void>(path);
+    return 50;
+  }
+  // Starts a program (a path or a name the system finds) with its parameters, shown normally. Returns 0 once it
+  // is started, else an error code (50 where the shell cannot do it).
+  virtual int32_t StartProgram(const std::string& program, const std::string& parameters) {
+    static_cast<void>(program);
+    static_cast<void>(parameters);
+    return 50;
+  }
 };
 
 }  // namespace kqm

@@ -14,6 +14,8 @@
 
 #include "app/basMain.h"
 #include "engine/clsStartUp.h"
+#include "platform/win32/win32_change_watcher.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_main_window_view.h"
 #include "platform/win32/win32_process.h"
@@ -89,6 +91,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   kqm::Win32MainWindowView view;
   kqm::MainWindowControlsWin32 controls;
+  kqm::Win32ChangeWatcher watcher;
+  kqm::Win32Clipboard clipboard;
   kqm::AppFactories factories;
   factories.engine = [&](kqm::basMain& app) {
     return std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
@@ -96,7 +100,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   };
   kqm::frmMain* form = nullptr;
   factories.mainWindow = [&](kqm::basMain& app) {
-    auto window = std::make_unique<kqm::frmMain>(view, controls, app, shell);
+    auto window = std::make_unique<kqm::frmMain>(view, controls, app, shell, &watcher, &clipboard);
     form = window.get();
     return window;
   };
@@ -106,6 +110,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WriteStandard(STD_ERROR_HANDLE, "Kestrum Quorvel Manager could not open its window: " + app.LastError() + "\n");
     return 1;
   }
+  clipboard.Owner(view.Handle());
   // Restarted as administrator: "/show <location key>" opens the list the user was at.
   if (reopened && form) form->ShowLocation(args[1]);
   // Scripts that drive the program read where its controls are from this file.
@@ -116,6 +121,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (kqm::AboutPageWin32::TranslateAccessKey(msg)) continue;
+    // F5 anywhere in the window loads the shown list again.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F5 && form &&
+        (msg.hwnd == view.Handle() || IsChild(view.Handle(), msg.hwnd))) {
+      form->Refresh();
+      continue;
+    }
     if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);

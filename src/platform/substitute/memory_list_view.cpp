@@ -1,5 +1,8 @@
 #include "platform/substitute/memory_list_view.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace kqm {
 
 class MemoryListView::Row final : public ListItem {
@@ -39,6 +42,7 @@ void MemoryListView::Clear() {
   selected_ = nullptr;
   rows_.clear();
   addsSinceClear_ = 0;
+  topIndex_ = 1;
 }
 
 ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon) {
@@ -69,6 +73,25 @@ void MemoryListView::ClickTickBox(int32_t index) {
 }
 
 void MemoryListView::Select(int32_t index) { selected_ = Item(index); }
+
+void MemoryListView::TopIndex(int32_t index) { topIndex_ = std::clamp(index, 1, std::max(Count(), 1)); }
+
+int32_t MemoryListView::ShowMenu(const std::vector<MenuEntry>& entries) {
+  lastMenu_ = entries;
+  const std::string choice = std::exchange(choice_, std::string());
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (!choice.empty() && entries[i].caption == choice) return entries[i].enabled ? static_cast<int32_t>(i + 1) : 0;
+  return 0;
+}
+
+void MemoryListView::RightClick(int32_t index) {
+  if (index > 0) Select(index);
+  if (ContextMenuHandler handler = onContextMenu_) handler(index > 0 ? Item(index) : nullptr);
+}
+
+void MemoryListView::MenuKey() {
+  if (ContextMenuHandler handler = onContextMenu_) handler(selected_);
+}
 
 void MemoryListView::RaiseItemCheck(Row& row) {
   if (onItemCheck_) onItemCheck_(row);

@@ -43,8 +43,6 @@ class MemoryListView final : public ListView {
 
   // The user clicks row `index`'s tick box: the tick flips and the event is raised.
   void ClickTickBox(int32_t index);
-  // The user selects row `index` (0 selects nothing).
-  void Select(int32_t index);
   // The `n`-th Add after the next Clear (counted from 1) gives no row; 0 switches this off.
   void RefuseAddNumber(int32_t n) { refuseAdd_ = n; }
   bool Visible() const { return visible_; }
@@ -52,6 +50,23 @@ class MemoryListView final : public ListView {
   int32_t RefreshCalls() const { return refreshCalls_; }
   // Number of fills begun and not yet ended.
   int32_t FillDepth() const { return fillDepth_; }
+
+  // Selects row `index` (0 selects nothing), as the user or the program does.
+  void Select(int32_t index) override;
+  // The top row; a clear shows row 1 at the top again, and the top never passes the last row.
+  int32_t TopIndex() const override { return rows_.empty() ? 0 : topIndex_; }
+  void TopIndex(int32_t index) override;
+  void OnContextMenu(ContextMenuHandler handler) override { onContextMenu_ = std::move(handler); }
+  // Records the menu and answers with the entry ChooseFromMenu named, when that entry is enabled.
+  int32_t ShowMenu(const std::vector<MenuEntry>& entries) override;
+  // The user asks for a row's menu: a right click on row `index` selects it first; 0 asks on no row.
+  void RightClick(int32_t index);
+  // The user asks for the menu from the keyboard, for the selected row.
+  void MenuKey();
+  // The next menu shown answers with its entry of this caption ("" chooses nothing).
+  void ChooseFromMenu(const std::string& caption) { choice_ = caption; }
+  // The entries of the menu shown last (empty before any).
+  const std::vector<MenuEntry>& LastMenu() const { return lastMenu_; }
 
  private:
   class Row;
@@ -67,6 +82,10 @@ class MemoryListView final : public ListView {
   int32_t addsSinceClear_ = 0, refuseAdd_ = 0;
   int32_t fillDepth_ = 0;
   ItemCheckHandler onItemCheck_;
+  int32_t topIndex_ = 1;
+  ContextMenuHandler onContextMenu_;
+  std::string choice_;
+  std::vector<MenuEntry> lastMenu_;
 };
 
 }  // namespace kqm

@@ -41,6 +41,18 @@ class SubstituteShell final : public Shell {
     return openResult_;
   }
   const std::vector<std::string>& ElevatedRuns() const { return elevated_; }
+  // Records "select <path>" and answers as SetOpenResult says.
+  int32_t ShowInFolder(const std::string& path) override {
+    started_.push_back("select " + path);
+    return openResult_;
+  }
+  // Records "run <program> <parameters>" and answers as SetOpenResult says.
+  int32_t StartProgram(const std::string& program, const std::string& parameters) override {
+    started_.push_back("run " + program + " " + parameters);
+    return openResult_;
+  }
+  // What ShowInFolder and StartProgram were asked, in order.
+  const std::vector<std::string>& Started() const { return started_; }
 
  private:
   FileSystem* fs_;
@@ -49,6 +61,7 @@ class SubstituteShell final : public Shell {
   std::map<std::u16string, std::pair<std::string, std::string>> environment_;  // folded name -> (name, value)
   std::vector<std::string> opened_;
   std::vector<std::string> elevated_;
+  std::vector<std::string> started_;
   int32_t openResult_ = 0;
   uint32_t ansiCodePage_ = 1252;
 };

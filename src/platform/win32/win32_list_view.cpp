@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/win32_wide_text.h"
 
 namespace kqm {
@@ -97,6 +99,10 @@ intptr_t __stdcall Win32ListView::ControlProc(HWND hwnd, unsigned msg, uintptr_t
     // Rows keep nothing in the control that needs freeing: no LVN_DELETEITEM for each row of a clear.
     return code == LVN_DELETEALLITEMS ? TRUE : 0;
   }
+  if (msg == WM_CONTEXTMENU) {
+    self->HandleContextMenu(lParam);
+    return 0;
+  }
   const auto original = self->controlProc_;
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
@@ -177,6 +183,64 @@ void Win32ListView::Select(int32_t index) {
   ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   if (index < 1 || index > Count()) return;
   ListView_SetItemState(hwnd_, rows_[index - 1]->Position(), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+int32_t Win32ListView::TopIndex() const { return Count() == 0 ? 0 : ListView_GetTopIndex(hwnd_) + 1; }
+
+void Win32ListView::TopIndex(int32_t index) {
+  if (Count() == 0 || index < 1) return;
+  RECT row{};
+  if (!ListView_GetItemRect(hwnd_, 0, &row, LVIR_BOUNDS)) return;
+  // A report list scrolls by pixels, rounded to whole rows.
+  const int rows = std::min(index, Count()) - 1 - ListView_GetTopIndex(hwnd_);
+  if (rows != 0) ListView_Scroll(hwnd_, 0, rows * (row.bottom - row.top));
+}
+
+void Win32ListView::HandleContextMenu(intptr_t lParam) {
+  ListItem* row = nullptr;
+  if (lParam == -1) {
+    // From the keyboard: at the selected row (shown first), else at the list's top left corner.
+    POINT at{4, 4};
+    const int pos = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+    if (pos >= 0 && static_cast<size_t>(pos) < rows_.size()) {
+      ListView_EnsureVisible(hwnd_, pos, FALSE);
+      RECT r{};
+      ListView_GetItemRect(hwnd_, pos, &r, LVIR_LABEL);
+      at = {r.left + 8, r.bottom};
+      row = rows_[pos].get();
+    }
+    ClientToScreen(hwnd_, &at);
+    menuX_ = at.x, menuY_ = at.y;
+  } else {
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    menuX_ = at.x, menuY_ = at.y;
+    ScreenToClient(hwnd_, &at);
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    const int pos = ListView_HitTest(hwnd_, &hit);
+    if (pos >= 0 && static_cast<size_t>(pos) < rows_.size() && (hit.flags & LVHT_ONITEM)) row = rows_[pos].get();
+  }
+  if (ContextMenuHandler handler = onContextMenu_) handler(row);
+}
+
+int32_t Win32ListView::ShowMenu(const std::vector<MenuEntry>& entries) {
+  const HMENU menu = CreatePopupMenu();
+  if (!menu) return 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].caption.empty()) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    AppendMenuW(menu, MF_STRING | (entries[i].enabled ? MF_ENABLED : MF_GRAYED), i + 1,
+                Wide(entries[i].caption).c_str());
+  }
+  // The menu closes properly when its owner is the foreground window.
+  SetForegroundWindow(parent_);
+  const int chosen = static_cast<int>(TrackPopupMenuEx(
+      menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, menuX_, menuY_, parent_,
+      nullptr));
+  DestroyMenu(menu);
+  return chosen > 0 && static_cast<size_t>(chosen) <= entries.size() && entries[chosen - 1].enabled ? chosen : 0;
 }
 
 void Win32ListView::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHOW : SW_HIDE); }

@@ -56,13 +56,18 @@ class Win32ListView final : public ListView {
   HWND__* Handle() const { return hwnd_; }
   // True while the control is shown.
   bool IsVisible() const;
-  // Selects row `index` (1-based) and gives it the focus mark; 0 clears the selection.
-  void Select(int32_t index);
+  void Select(int32_t index) override;
+  int32_t TopIndex() const override;
+  void TopIndex(int32_t index) override;
+  void OnContextMenu(ContextMenuHandler handler) override { onContextMenu_ = std::move(handler); }
+  int32_t ShowMenu(const std::vector<MenuEntry>& entries) override;
 
  private:
   class Row;
   static intptr_t __stdcall ControlProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
   void HandleItemChanged(const void* nmListView);
+  // WM_CONTEXTMENU: the row asked about and where its menu goes (lParam -1: the keyboard, at the selected row).
+  void HandleContextMenu(intptr_t lParam);
   struct Rect { int32_t left, top, width, height; };
   Rect PixelRect() const;
   int32_t ToTwips(int pixels, int32_t cachedTwips) const;
@@ -81,6 +86,8 @@ class Win32ListView final : public ListView {
   int32_t left_, top_, width_, height_;
   int32_t columnTwips_[2] = {2000, 0};
   ItemCheckHandler onItemCheck_;
+  ContextMenuHandler onContextMenu_;
+  int32_t menuX_ = 0, menuY_ = 0;  // screen pixels where the next menu opens
 };
 
 }  // namespace kqm

@@ -249,4 +249,17 @@ int32_t Win32Shell::RunElevated(const std::string& program, const std::string& p
   return result > 32 ? 0 : static_cast<int32_t>(result == 0 ? ERROR_OUTOFMEMORY : result);
 }
 
+int32_t Win32Shell::ShowInFolder(const std::string& path) {
+  return StartProgram("explorer.exe", "/select,\"" + path + "\"");
+}
+
+int32_t Win32Shell::StartProgram(const std::string& program, const std::string& parameters) {
+  ComScope com;
+  // Through the shell, so that a program that needs an administrator (the registry editor) asks for one.
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      nullptr, L"open", Wide(program).c_str(), parameters.empty() ? nullptr : Wide(parameters).c_str(), nullptr,
+      SW_SHOWNORMAL));
+  return result > 32 ? 0 : static_cast<int32_t>(result == 0 ? ERROR_OUTOFMEMORY : result);
+}
+
 }  // namespace kqm

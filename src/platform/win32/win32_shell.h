@@ -20,6 +20,8 @@ class Win32Shell final : public Shell {
   ShellText ShortcutTarget(const std::string& shortcutPath) override;
   int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) override;
   int32_t RunElevated(const std::string& program, const std::string& parameters) override;
+  int32_t ShowInFolder(const std::string& path) override;
+  int32_t StartProgram(const std::string& program, const std::string& parameters) override;
 
  private:
   class LinkReader;

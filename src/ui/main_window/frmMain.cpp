@@ -1,31 +1,87 @@
 #include "ui/main_window/frmMain.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
+#include <tuple>
+#include <vector>
 
 #include "app/app_identity.h"
 #include "controls/explorer_bar/explorer_bar.h"
 #include "engine/clsStartUp.h"
 #include "engine/entry_marks.h"
+#include "engine/program_resolver.h"
 #include "fileinfo/basFile_Kebbo.h"
+#include "platform/change_watcher.h"
+#include "platform/clipboard.h"
 #include "platform/list_view.h"
+#include "platform/substitute/memory_list_view.h"
+#include "registry/clsRegistry.h"
 
 namespace kqm {
 
 namespace {
-// The navigation keys that show a location.
-constexpr const char* kLocationKeys[] = {"HKCUR", "HKCURO", "HKLMR", "HKLMRO", "HKLMS", "USER", "ALLUSERS"};
+// The navigation keys that show a location: how each is loaded and where its rows come from.
+struct Location {
+  const char* key;
+  void (*load)(clsStartUp&, ListView&);
+  std::vector<WatchedPlace> (*places)(clsStartUp&);
+};
+const Location kLocations[] = {
+    {"HKCUR", [](clsStartUp& e, ListView& l) { e.LoadHKCURItems(l); },
+     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyCurrentUser, "R"); }},
+    {"HKCURO", [](clsStartUp& e, ListView& l) { e.LoadHKCUROItems(l); },
+     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyCurrentUser, "RO"); }},
+    {"HKLMR", [](clsStartUp& e, ListView& l) { e.LoadHKLMRItems(l); },
+     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyLocalMachine, "R"); }},
+    {"HKLMRO", [](clsStartUp& e, ListView& l) { e.LoadHKLMROItems(l); },
+     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyLocalMachine, "RO"); }},
+    {"HKLMS", [](clsStartUp& e, ListView& l) { e.LoadHKLMRSItems(l); },
+     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyLocalMachine, "RS"); }},
+    {"USER", [](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, false); },
+     [](clsStartUp& e) { return e.StartUpFilePlaces(false); }},
+    {"ALLUSERS", [](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, true); },
+     [](clsStartUp& e) { return e.StartUpFilePlaces(true); }},
+};
+const Location* FindLocation(const std::string& key) {
+  for (const Location& l : kLocations)
+    if (key == l.key) return &l;
+  return nullptr;
+}
 constexpr const char* kElevateQuestion =
     "Restart the program as administrator to change it? It opens again at this list.";
 }  // namespace
 
-frmMain::frmMain(MainWindowView& view, MainWindowControls& controls, basMain& app, Shell& shell)
-    : view_(view), controls_(controls), app_(app), shell_(shell), about_(shell, app.sAppPath()) {}
+class frmMain::BusyScope {
+ public:
+  explicit BusyScope(frmMain& form) : form_(form) { ++form_.busy_; }
+  ~BusyScope() {
+    if (--form_.busy_ != 0 || !form_.changedWhileBusy_) return;
+    form_.changedWhileBusy_ = false;
+    form_.view_.RunSoon([&form = form_] { form.ReloadShown(true); });
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  frmMain& form_;
+};
+
+frmMain::frmMain(MainWindowView& view, MainWindowControls& controls, basMain& app, Shell& shell,
+                 ChangeWatcher* watcher, Clipboard* clipboard)
+    : view_(view),
+      controls_(controls),
+      app_(app),
+      shell_(shell),
+      about_(shell, app.sAppPath()),
+      watcher_(watcher),
+      clipboard_(clipboard) {}
 
 void frmMain::Load() {
   view_.Create(kClientWidthTwips, kClientHeightTwips, [this] { Form_Unload(); });
   controls_.Create(view_, about_);
   controls_.lstItems().OnItemCheck([this](ListItem& row) { lstItems_ItemCheck(row); });
+  controls_.lstItems().OnContextMenu([this](ListItem* row) { lstItems_ContextMenu(row); });
   controls_.exBar().OnItemClick([this](ExplorerBarItem& item) { exBar_ItemClick(item.Key()); });
   view_.OnResize([this] { Form_Resize(); });
   view_.SetCaption(AppCaption());
@@ -45,7 +101,10 @@ void frmMain::Show() {
 
 void frmMain::Hide() { view_.Hide(); }
 
-void frmMain::Unload() { view_.Destroy(); }
+void frmMain::Unload() {
+  if (watcher_) watcher_->Stop();
+  view_.Destroy();
+}
 
 void frmMain::Form_Unload() { app_.EndApp(true); }
 
@@ -130,28 +189,16 @@ void frmMain::LoadLocation(const std::function<void(clsStartUp&, ListView&)>& lo
 
 void frmMain::exBar_ItemClick(const std::string& key) {
   ListView& lst = controls_.lstItems();
-  for (const char* location : kLocationKeys)
-    if (key == location) location_ = key;
-  if (key == "HKCUR") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKCURItems(l); });
-  } else if (key == "HKCURO") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKCUROItems(l); });
-  } else if (key == "HKLMR") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKLMRItems(l); });
-  } else if (key == "HKLMRO") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKLMROItems(l); });
-  } else if (key == "HKLMS") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadHKLMRSItems(l); });
+  if (const Location* location = FindLocation(key)) {
+    location_ = key;
+    LoadLocation(location->load);
+    WatchShownLocation();
   } else if (key == "DISABLE") {
     ListItem* row = aboutMode_ ? nullptr : lst.SelectedItem();
     if (row && row->Checked()) row->Checked(false);
   } else if (key == "ENABLE") {
     ListItem* row = aboutMode_ ? nullptr : lst.SelectedItem();
     if (row && !row->Checked()) row->Checked(true);
-  } else if (key == "USER") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, false); });
-  } else if (key == "ALLUSERS") {
-    LoadLocation([](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, true); });
   } else if (key == "HELP") {
     ShowAboutMode();
   } else if (key == "WININI") {
@@ -240,6 +287,7 @@ MoveResult frmMain::MoveEntry(ListItem& row, bool toEnable) {
 void frmMain::lstItems_ItemCheck(ListItem& row) {
   // A row without a tag names no entry yet (the engine ticks a row before it tags it).
   if (ignoreTicks_ || !app_.oStartUp() || row.Tag().empty()) return;
+  const BusyScope busy(*this);
   const bool toEnable = row.Checked();
   const MoveResult result = MoveEntry(row, toEnable);
   if (result) {
@@ -281,16 +329,160 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
 }
 
 void frmMain::ShowLocation(const std::string& key) {
-  for (const char* location : kLocationKeys)
-    if (key == location) exBar_ItemClick(key);
+  if (FindLocation(key)) exBar_ItemClick(key);
 }
 
 void frmMain::ReloadSoon() {
   // The list shows what is there now; the rows go only after the list has finished reporting this change.
   if (location_.empty()) return;
   view_.RunSoon([this, location = location_] {
-    if (location == location_ && !aboutMode_) exBar_ItemClick(location);
+    if (location == location_) ReloadShown(true);
   });
+}
+
+void frmMain::Refresh() { ReloadShown(false); }
+
+namespace {
+
+// What a row shows, to compare two loads of a location.
+using RowFacts = std::tuple<std::string, std::string, std::string, bool>;
+
+std::vector<RowFacts> Facts(ListView& lst) {
+  std::vector<RowFacts> facts;
+  for (int32_t i = 1; i <= lst.Count(); ++i) {
+    const ListItem& row = *lst.Item(i);
+    facts.emplace_back(row.Text(), row.Tag(), row.SubItem(1), row.Checked());
+  }
+  std::sort(facts.begin(), facts.end());
+  return facts;
+}
+
+// The row of a reloaded list that is the entry `before` was: the same name, tag and tick, else the same name
+// and root (or file), else the same name; 0 when there is none.
+int32_t SameEntry(ListView& lst, const RowFacts& before) {
+  const auto& [text, tag, shown, checked] = before;
+  for (int pass = 0; pass < 3; ++pass)
+    for (int32_t i = 1; i <= lst.Count(); ++i) {
+      const ListItem& row = *lst.Item(i);
+      if (row.Text() != text) continue;
+      if (pass == 0 && (row.Tag() != tag || row.Checked() != checked)) continue;
+      if (pass == 1 && TagBase(row.Tag()) != TagBase(tag)) continue;
+      return i;
+    }
+  return 0;
+}
+
+}  // namespace
+
+void frmMain::ReloadShown(bool onlyIfChanged) {
+  const Location* location = FindLocation(location_);
+  clsStartUp* engine = app_.oStartUp();
+  if (!location || !engine || aboutMode_) return;
+  if (busy_) {
+    changedWhileBusy_ = true;
+    return;
+  }
+  ListView& lst = controls_.lstItems();
+  if (onlyIfChanged) {
+    MemoryListView fresh;
+    location->load(*engine, fresh);
+    if (fresh.Tag() == lst.Tag() && Facts(fresh) == Facts(lst)) {
+      WatchShownLocation();
+      return;
+    }
+  }
+  std::optional<RowFacts> selected;
+  if (const ListItem* row = lst.SelectedItem())
+    selected = RowFacts{row->Text(), row->Tag(), row->SubItem(1), row->Checked()};
+  const int32_t top = lst.TopIndex();
+  lst.BeginFill();
+  LoadLocation(location->load);
+  if (selected) lst.Select(SameEntry(lst, *selected));
+  lst.EndFill();
+  if (top > 1) lst.TopIndex(top);
+  WatchShownLocation();
+}
+
+void frmMain::WatchShownLocation() {
+  const Location* location = FindLocation(location_);
+  clsStartUp* engine = app_.oStartUp();
+  if (!watcher_ || !location || !engine) return;
+  watcher_->Watch(location->places(*engine), [this] { WatchedPlacesChanged(); });
+}
+
+void frmMain::WatchedPlacesChanged() { ReloadShown(true); }
+
+namespace {
+constexpr const char* kRegeditKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+}  // namespace
+
+void frmMain::lstItems_ContextMenu(ListItem* row) {
+  clsStartUp* engine = app_.oStartUp();
+  if (aboutMode_ || !engine) return;
+  const BusyScope busy(*this);
+  ListView& lst = controls_.lstItems();
+  const std::string listTag = lst.Tag();
+  const bool files = listTag == "USER" || listTag == "ALL";
+  std::string command, keyPath;
+  ResolvedProgram program;
+  if (row && !row->Tag().empty()) {
+    const EntryMarks marks = TagMarks(row->Tag());
+    command = UnmarkedText(row->SubItem(1), marks);
+    const std::optional<int32_t> root = files ? std::nullopt : ToInt32(TagBase(row->Tag()));
+    const bool live = row->Checked() || marks.offByWindows;
+    // Data of a type the system does not run as a command starts no program.
+    if (files || (root && IsCommandType(engine->EntryTypeName(*root, listTag, row->Text(), marks, live))))
+      program = ResolveProgram(command, engine->Lookup());
+    if (root) keyPath = engine->EntryKeyPath(*root, listTag, marks, live);
+  }
+  const bool entry = row && !row->Tag().empty();
+  const std::vector<ListView::MenuEntry> entries{
+      {entry && row->Checked() ? "&Disable" : "&Enable", entry},
+      {"Open file &location", program.exists},
+      {"Open in &Registry Editor", !keyPath.empty()},
+      {"&Copy command line", entry && clipboard_ && !command.empty()},
+      {"", false},
+      {"Re&fresh", true},
+  };
+  switch (lst.ShowMenu(entries)) {
+    case 1:
+      row->Checked(!row->Checked());  // exactly what a click on the tick box does
+      break;
+    case 2:
+      if (const int32_t status = shell_.ShowInFolder(program.path); status != 0)
+        view_.MessageBoxOk(kAppTitle, "The folder of \"" + program.path + "\" could not be opened (error " +
+                                          std::to_string(status) + ").");
+      break;
+    case 3: OpenInRegistryEditor(keyPath); break;
+    case 4:
+      if (const int32_t status = clipboard_->SetText(command); status != 0)
+        view_.MessageBoxOk(kAppTitle, "The command line could not be put on the clipboard (error " +
+                                          std::to_string(status) + ").");
+      break;
+    case 6:
+      // The rows may be in use until the menu's handler has ended.
+      view_.RunSoon([this] { Refresh(); });
+      break;
+    default: break;
+  }
+}
+
+void frmMain::OpenInRegistryEditor(const std::string& keyPath) {
+  // The registry editor opens at the key it was left at, which it keeps in the user's settings.
+  clsRegistry& reg = app_.oStartUp()->Registry();
+  try {
+    reg.ClassKey(kHkeyCurrentUser);
+    reg.SectionKey(kRegeditKey);
+    reg.ValueKey("LastKey");
+    reg.ValueType(kRegSz);
+    reg.Value(Variant(std::string("Computer\\") + keyPath));
+  } catch (const AppError& e) {
+    view_.MessageBoxOk(kAppTitle, "The Registry Editor could not be told to open at " + keyPath + ": " +
+                                      e.Description());
+    return;
+  }
+  if (const int32_t status = shell_.StartProgram("regedit.exe", ""); status != 0)
+    view_.MessageBoxOk(kAppTitle, "The Registry Editor could not be started (error " + std::to_string(status) + ").");
 }
 
 }  // namespace kqm

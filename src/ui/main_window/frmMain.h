@@ -13,6 +13,8 @@
 
 namespace kqm {
 
+class ChangeWatcher;
+class Clipboard;
 class clsStartUp;
 class ListItem;
 class ListView;
@@ -28,8 +30,10 @@ class frmMain : public MainWindow {
   static constexpr int32_t kHeaderHeightTwips = 255;
   static constexpr int32_t kListTopTwips = 270;
 
-  // The view, the controls and the shell must outlive the window.
-  frmMain(MainWindowView& view, MainWindowControls& controls, basMain& app, Shell& shell);
+  // The view, the controls, the shell, the watcher and the clipboard must outlive the window. Without a watcher
+  // the list reloads only when asked; without a clipboard nothing can be copied.
+  frmMain(MainWindowView& view, MainWindowControls& controls, basMain& app, Shell& shell,
+          ChangeWatcher* watcher = nullptr, Clipboard* clipboard = nullptr);
 
   void Load() override;
   void Show() override;
@@ -48,6 +52,11 @@ class frmMain : public MainWindow {
   // The tick of `row` has changed; its Checked holds the new state.
   void lstItems_ItemCheck(ListItem& row);
 
+  // Loads the shown location again (F5, the menu's Refresh), keeping the selected row and the top row.
+  void Refresh();
+  // The user asked for the menu of `row` (nullptr: of no row): shows it and does what is chosen.
+  void lstItems_ContextMenu(ListItem* row);
+
   // True while the About page is shown instead of the list.
   bool AboutMode() const { return aboutMode_; }
   // The text of the box shown when a tick change could not move the entry named `name`: what was tried, what
@@ -65,6 +74,16 @@ class frmMain : public MainWindow {
   MoveResult MoveEntry(ListItem& row, bool toEnable);
   // Loads the location shown last again once the event being handled has ended.
   void ReloadSoon();
+  // Loads the shown location again keeping the selected row and the top row; with `onlyIfChanged` the visible
+  // list is left alone when a fresh load gives the same rows. Deferred while the window is busy.
+  void ReloadShown(bool onlyIfChanged);
+  // Watches the places the shown location's rows come from.
+  void WatchShownLocation();
+  // One of the watched places has changed.
+  void WatchedPlacesChanged();
+  void OpenInRegistryEditor(const std::string& keyPath);
+  // Counts the handlers running (a move, a question, a menu): a reload then would take the rows from under them.
+  class BusyScope;
 
   MainWindowView& view_;
   MainWindowControls& controls_;
@@ -74,6 +93,10 @@ class frmMain : public MainWindow {
   bool aboutMode_ = false;
   bool ignoreTicks_ = false;
   std::string location_;  // the navigation key of the location shown last
+  ChangeWatcher* watcher_ = nullptr;
+  Clipboard* clipboard_ = nullptr;
+  int busy_ = 0;
+  bool changedWhileBusy_ = false;
 };
 
 }  // namespace kqm

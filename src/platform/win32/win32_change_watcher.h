@@ -1,0 +1,40 @@
+#pragma once
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "platform/change_watcher.h"
+
+struct HWND__;
+
+namespace kqm {
+
+// Watches registry keys (RegNotifyChangeKeyValue: names and values of the key itself) and folders
+// (FindFirstChangeNotificationW: names, sizes, times and attributes of its entries) on a thread of its own. A
+// place that does not exist yet is watched through its nearest existing parent until it appears. A burst of
+// changes is reported once, a short quiet time after its last change (at most about a second after its first),
+// as a message to a window of the thread that made the watcher, which runs the handler from its message loop.
+class Win32ChangeWatcher final : public ChangeWatcher {
+ public:
+  // Makes the watcher's message window on the calling thread (whose message loop runs the handlers).
+  Win32ChangeWatcher();
+  ~Win32ChangeWatcher() override;
+  Win32ChangeWatcher(const Win32ChangeWatcher&) = delete;
+  Win32ChangeWatcher& operator=(const Win32ChangeWatcher&) = delete;
+
+  void Watch(const std::vector<WatchedPlace>& places, std::function<void()> onChange) override;
+  void Stop() override;
+
+ private:
+  struct Shared;
+  static intptr_t __stdcall WindowProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
+  void Run();
+
+  std::shared_ptr<Shared> shared_;
+  HWND__* window_ = nullptr;
+  std::function<void()> onChange_;
+  std::vector<WatchedPlace> places_;
+  std::thread thread_;
+};
+
+}  // namespace kqm
