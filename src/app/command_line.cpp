@@ -73,7 +73,6 @@ void List(clsStartUp& engine, const Location& location, bool json, std::string& 
     const ListItem& row = *list.Item(i);
     const EntryMarks marks = TagMarks(row.Tag());
     const std::string command = UnmarkedText(row.SubItem(1), marks);
-    const ResolvedProgram program = ResolveProgram(command, lookup);
     const std::string state = row.Checked() ? "on" : marks.offByWindows ? "off by Windows" : "off";
     const std::string name = files ? TagBase(row.Tag()) : row.Text();
     if (!json) {
@@ -86,11 +85,15 @@ void List(clsStartUp& engine, const Location& location, bool json, std::string& 
       type = root ? engine.EntryTypeName(*root, list.Tag(), row.Text(), marks, row.Checked() || marks.offByWindows)
                   : std::string();
     }
+    // Data of another type than text starts no program: what it shows is no command line to look up.
+    std::optional<ResolvedProgram> program;
+    if (files || IsCommandType(type)) program = ResolveProgram(command, lookup);
     out += "{\"location\":" + Json(location.key) + ",\"name\":" + Json(name) + ",\"command\":" + Json(command) +
            ",\"on\":" + (row.Checked() ? "true" : "false") +
            ",\"offByWindows\":" + (marks.offByWindows ? "true" : "false") +
            ",\"view\":" + Json(marks.view == RegView::k32 ? "32-bit" : "native") + ",\"type\":" + Json(type) +
-           ",\"program\":" + Json(program.path) + ",\"exists\":" + (program.exists ? "true" : "false") + "}\n";
+           ",\"program\":" + (program ? Json(program->path) : std::string("null")) +
+           ",\"exists\":" + (program && program->exists ? "true" : "false") + "}\n";
   }
 }
 

@@ -56,6 +56,9 @@ class Shell {
     static_cast<void>(parameters);
     return 50;
   }
+  // The text the registry editor keeps as the key it was left at ("LastKey") for a key path written
+  // "HKEY_CURRENT_USER\Software\...": below the tree's "Computer" item, as Windows' editor reads it.
+  virtual std::string RegistryEditorKeyText(const std::string& keyPath) { return "Computer\\" + keyPath; }
 };
 
 }  // namespace kqm

@@ -62,5 +62,23 @@ TEST(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   reg.CloseKey(run);
 }
 
+TEST(CommandLine, AnEntryOfAnotherTypeThanTextNamesNoProgram) {
+  MemoryRegistry reg;
+  PosixFileSystem files;
+  SubstituteShell shell(files);
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\");
+  RegKey run = 0;
+  ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                  kKeyAll63, run));
+  const uint8_t bytes[] = {0x01, 0x00, 0xff, 0x80};
+  ASSERT_EQ(kRegOk, reg.SetValue(run, u"Bytes", kRegBinary, bytes, sizeof bytes));
+  const auto listed = RunCommandLine({"/list", "HKCUR", "/json"}, engine);
+  ASSERT_TRUE(listed);
+  EXPECT_NE(std::string::npos, listed->out.find("\"type\":\"REG_BINARY\",\"program\":null,\"exists\":false}"))
+      << listed->out;
+  reg.CloseKey(run);
+}
+
 }  // namespace
 }  // namespace kqm

@@ -262,4 +262,11 @@ int32_t Win32Shell::StartProgram(const std::string& program, const std::string& 
   return result > 32 ? 0 : static_cast<int32_t>(result == 0 ? ERROR_OUTOFMEMORY : result);
 }
 
+std::string Win32Shell::RegistryEditorKeyText(const std::string& keyPath) {
+  // Wine's registry editor finds the key only from the root key's name on: it takes no computer item first.
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return keyPath;
+  return Shell::RegistryEditorKeyText(keyPath);
+}
+
 }  // namespace kqm

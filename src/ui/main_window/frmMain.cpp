@@ -475,7 +475,7 @@ void frmMain::OpenInRegistryEditor(const std::string& keyPath) {
     reg.SectionKey(kRegeditKey);
     reg.ValueKey("LastKey");
     reg.ValueType(kRegSz);
-    reg.Value(Variant(std::string("Computer\\") + keyPath));
+    reg.Value(Variant(shell_.RegistryEditorKeyText(keyPath)));
   } catch (const AppError& e) {
     view_.MessageBoxOk(kAppTitle, "The Registry Editor could not be told to open at " + keyPath + ": " +
                                       e.Description());
