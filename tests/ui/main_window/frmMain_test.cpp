@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
 #include "app/app_identity.h"
 #include "controls/explorer_bar/explorer_bar.h"
 #include "engine/clsStartUp.h"
@@ -8,6 +13,7 @@
 #include "platform/substitute/memory_registry.h"
 #include "platform/substitute/posix_file_system.h"
 #include "platform/substitute/recording_process.h"
+#include "platform/substitute/recording_watcher.h"
 #include "platform/substitute/substitute_shell.h"
 #include "reg_helpers.h"
 #include "ui/main_window/frmMain.h"
@@ -33,6 +39,7 @@ struct FakeView : MainWindowView {
   void MessageBoxOk(const std::string& title, const std::string& text) override { boxes.push_back({title, text}); }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     questions.push_back({title, text});
+    if (duringQuestion) duringQuestion();
     return answerYes;
   }
   void RunSoon(std::function<void()> work) override { soon.push_back(std::move(work)); }
@@ -56,6 +63,7 @@ struct FakeView : MainWindowView {
   std::function<void()> unload, resize;
   std::vector<RecordingProcess::Box> boxes, questions;
   bool answerYes = false;
+  std::function<void()> duringQuestion;  // runs while a question waits for its answer
   std::vector<std::function<void()>> soon;
 };
 
@@ -124,7 +132,7 @@ struct Harness {
       return std::make_unique<clsStartUp>(registry, files, shell, app, app.AppBaseName(), app.sDisabledPath());
     };
     f.mainWindow = [this](basMain& app) {
-      auto window = std::make_unique<frmMain>(view, controls, app, shell);
+      auto window = std::make_unique<frmMain>(view, controls, app, shell, &watcher, &clipboard);
       form = window.get();
       return window;
     };
@@ -140,6 +148,7 @@ struct Harness {
       if (controls.list.Item(i)->Text() == text) return controls.list.Item(i);
     return nullptr;
   }
+  ListItem* Item(int32_t index) { return controls.list.Item(index); }
   int32_t RowIndex(const std::string& text) {
     for (int32_t i = 1; i <= controls.list.Count(); ++i)
       if (controls.list.Item(i)->Text() == text) return i;
@@ -151,6 +160,8 @@ struct Harness {
   PosixFileSystem files;
   SubstituteShell shell{files};
   RecordingProcess process;
+  RecordingWatcher watcher;
+  MemoryClipboard clipboard;
   FakeView view;
   FakeControls controls;
   frmMain* form = nullptr;
@@ -426,6 +437,130 @@ TEST(MainWindow, IniItemsOpenTheWindowsFolderFilesAndLeaveTheDisplayAlone) {
   EXPECT_TRUE(h.form->AboutMode());
   h.form->exBar_ItemClick("hkcur");  // keys compare with case
   EXPECT_TRUE(h.form->AboutMode());
+}
+
+TEST(MainWindow, AnOutsideChangeReloadsTheShownListKeepingTheSelectedAndTopRows) {
+  Harness h;
+  for (const char* name : {"kqm-a", "kqm-b", "kqm-c", "kqm-d"}) h.PutRun(name, std::string("C:\\") + name + ".exe");
+  h.controls.Click("HKCUR");
+  const std::vector<WatchedPlace>& places = h.watcher.Places();
+  EXPECT_NE(places.end(), std::find(places.begin(), places.end(),
+                                    WatchedPlace{WatchedPlace::Kind::kRegistryKey, kHkeyCurrentUser, kRunKey}));
+  EXPECT_NE(places.end(), std::find(places.begin(), places.end(),
+                                    WatchedPlace{WatchedPlace::Kind::kRegistryKey, kHkeyLocalMachine,
+                                                 std::string(kStore) + "HKCU\\R"}))
+      << "the store's rows are part of the list";
+  h.controls.list.Select(h.RowIndex("kqm-c"));
+  h.controls.list.TopIndex(2);
+
+  // Another program removes the first entry and adds one: the rows shift under the selection.
+  test::Remove(h.memory, kHkeyCurrentUser, kRunKey, "kqm-a");
+  h.PutRun("kqm-e", "C:\\e.exe");
+  h.watcher.Change();
+  ASSERT_NE(nullptr, h.Row("kqm-e"));
+  EXPECT_EQ(nullptr, h.Row("kqm-a"));
+  ASSERT_NE(nullptr, h.controls.list.SelectedItem());
+  EXPECT_EQ("kqm-c", h.controls.list.SelectedItem()->Text());
+  EXPECT_EQ(2, h.controls.list.TopIndex());
+
+  h.controls.Click("HELP");
+  h.PutRun("kqm-f", "C:\\f.exe");
+  h.watcher.Change();
+  EXPECT_TRUE(h.form->AboutMode()) << "a change does not bring the list back over the About page";
+}
+
+TEST(MainWindow, TheProgramsOwnMoveCausesNoSecondVisibleReload) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.PutRun("kqm-two", "C:\\two.exe");
+  h.controls.Click("HKCUR");
+  ListItem* first = h.Item(1);
+  const std::string firstName = first->Text();
+  h.controls.list.ClickTickBox(1);
+  // The watcher reports the Run key and the store changing: the rows already show that.
+  h.watcher.Change();
+  h.view.EndOfEvent();
+  EXPECT_EQ(first, h.Item(1)) << "the list was not loaded again";
+  EXPECT_EQ(firstName, h.Item(1)->Text());
+  EXPECT_FALSE(h.Item(1)->Checked());
+}
+
+TEST(MainWindow, AChangeWhileAQuestionWaitsReloadsOnlyAfterTheMove) {
+  Harness h;
+  h.PutRun("kqm-one", "C:\\one.exe");
+  ASSERT_TRUE(test::PutText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one", "C:\\old.exe"));
+  h.controls.Click("HKCUR");
+  int32_t rowsDuringQuestion = -1;
+  h.view.duringQuestion = [&] {
+    h.PutRun("kqm-new", "C:\\new.exe");
+    h.watcher.Change();  // the rows must stay: the move still works on one of them
+    rowsDuringQuestion = h.controls.list.Count();
+  };
+  h.view.answerYes = true;
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
+  ASSERT_EQ(1u, h.view.questions.size());
+  EXPECT_EQ(2, rowsDuringQuestion);
+  EXPECT_EQ(nullptr, h.Row("kqm-new"));
+  h.view.EndOfEvent();
+  EXPECT_NE(nullptr, h.Row("kqm-new")) << "the change is shown once the move has ended";
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+}
+
+TEST(MainWindow, TheRowMenuDisablesLikeUntickingAndCopiesTheWholeCommandLine) {
+  Harness h;
+  const std::string run32 = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+  ASSERT_TRUE(test::PutText(h.memory, kHkeyLocalMachine, run32, "kqm-32", "\"C:\\Program Files\\a b.exe\" /x \"y z\""));
+  h.controls.Click("HKLMR");
+  MemoryListView& lst = h.controls.list;
+  const int32_t row = h.RowIndex("kqm-32");
+  ASSERT_NE(0, row);
+
+  lst.ChooseFromMenu("&Copy command line");
+  lst.RightClick(row);
+  EXPECT_EQ("\"C:\\Program Files\\a b.exe\" /x \"y z\"", h.clipboard.Text()) << "without the list's view mark";
+
+  lst.ChooseFromMenu("&Disable");
+  lst.RightClick(row);
+  EXPECT_FALSE(test::ReadText(h.memory, kHkeyLocalMachine, run32, "kqm-32"));
+  EXPECT_TRUE(test::ReadText(h.memory, kHkeyLocalMachine, "Software\\WOW6432Node\\Kestrum\\QuorvelManager\\Disabled\\HKLM\\R",
+                             "kqm-32"))
+      << "the 32-bit entry went to the 32-bit store, as unticking moves it";
+  EXPECT_FALSE(lst.Item(row)->Checked());
+  lst.MenuKey();
+  ASSERT_FALSE(lst.LastMenu().empty());
+  EXPECT_EQ("&Enable", lst.LastMenu()[0].caption) << "the menu offers what a tick change would do";
+  EXPECT_TRUE(h.view.boxes.empty());
+
+  lst.RightClick(0);
+  for (const ListView::MenuEntry& entry : lst.LastMenu())
+    EXPECT_EQ(entry.caption == "Re&fresh", entry.enabled) << entry.caption << ": only Refresh applies to no row";
+}
+
+TEST(MainWindow, TheRowMenuOpensTheProgramsFolderAndTheEntrysKeyInTheRegistryEditor) {
+  Harness h;
+  const std::filesystem::path host = std::filesystem::temp_directory_path() / ("kqm-menu-" + std::to_string(getpid()));
+  std::filesystem::create_directories(host / "Tools");
+  std::ofstream(host / "Tools" / "app.exe") << "x";
+  std::filesystem::create_directories(host / "windows");
+  std::ofstream(host / "windows" / "7.exe") << "x";  // what a number's text would name, were it a command
+  h.files.MapDrive('C', host);
+  h.PutRun("kqm-app", "C:\\Tools\\app.exe /min");
+  ASSERT_TRUE(test::PutDword(h.memory, kHkeyCurrentUser, kRunKey, "kqm-number", 7));
+  h.controls.Click("HKCUR");
+  MemoryListView& lst = h.controls.list;
+
+  lst.ChooseFromMenu("Open file &location");
+  lst.RightClick(h.RowIndex("kqm-app"));
+  lst.ChooseFromMenu("Open in &Registry Editor");
+  lst.RightClick(h.RowIndex("kqm-app"));
+  EXPECT_EQ((std::vector<std::string>{"select C:\\Tools\\app.exe", "run regedit.exe "}), h.shell.Started());
+  EXPECT_EQ("Computer\\HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+            test::ReadText(h.memory, kHkeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit",
+                           "LastKey"));
+
+  lst.RightClick(h.RowIndex("kqm-number"));
+  EXPECT_FALSE(lst.LastMenu()[1].enabled) << "a number names no program";
+  std::filesystem::remove_all(host);
 }
 
 TEST(MainWindow, ClosingTheWindowEndsTheProgram) {
