@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 #include "platform/registry_api.h"
@@ -96,6 +98,8 @@ struct Win32ChangeWatcher::Shared {
   std::mutex mutex;
   std::vector<WatchedPlace> places;
   unsigned generation = 0;  // counts the place sets handed over; a report names the set it is about
+  unsigned armed = 0;       // the generation whose places are armed
+  std::condition_variable armedChanged;
   bool stop = false;
   HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   HWND window = nullptr;
@@ -147,12 +151,14 @@ void Win32ChangeWatcher::Watch(const std::vector<WatchedPlace>& places, std::fun
   // The same places stay armed: a change meanwhile is still reported.
   if (places == places_ && !places_.empty()) return;
   places_ = places;
-  {
-    const std::lock_guard<std::mutex> lock(shared_->mutex);
-    shared_->places = places;
-    shared_->current = ++shared_->generation;
-  }
-  if (shared_->wake) SetEvent(shared_->wake);
+  std::unique_lock<std::mutex> lock(shared_->mutex);
+  shared_->places = places;
+  const unsigned generation = shared_->current = ++shared_->generation;
+  if (!shared_->wake || !thread_.joinable()) return;
+  SetEvent(shared_->wake);
+  // A change made once Watch has returned is reported: wait (briefly) for the places to be armed.
+  shared_->armedChanged.wait_for(lock, std::chrono::seconds(2),
+                                 [&] { return shared_->armed - generation < 0x80000000u; });
 }
 
 void Win32ChangeWatcher::Stop() {
@@ -174,7 +180,7 @@ void Win32ChangeWatcher::Run() {
   DWORD firstChange = 0, lastChange = 0;
   for (;;) {
     {
-      const std::lock_guard<std::mutex> lock(shared.mutex);
+      std::unique_lock<std::mutex> lock(shared.mutex);
       if (shared.stop) break;
       if (shared.generation != generation) {
         for (Armed& a : armed) a.Close();
@@ -185,6 +191,9 @@ void Win32ChangeWatcher::Run() {
           armed.push_back(Armed{place});
           armed.back().Arm();
         }
+        shared.armed = generation;
+        lock.unlock();
+        shared.armedChanged.notify_all();
       }
     }
     std::vector<HANDLE> handles{shared.wake};

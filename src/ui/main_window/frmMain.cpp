@@ -191,8 +191,9 @@ void frmMain::exBar_ItemClick(const std::string& key) {
   ListView& lst = controls_.lstItems();
   if (const Location* location = FindLocation(key)) {
     location_ = key;
-    LoadLocation(location->load);
+    // Watched before the load, so that a change made while it reads is reported (and loaded) afterwards.
     WatchShownLocation();
+    LoadLocation(location->load);
   } else if (key == "DISABLE") {
     ListItem* row = aboutMode_ ? nullptr : lst.SelectedItem();
     if (row && row->Checked()) row->Checked(false);
@@ -383,13 +384,11 @@ void frmMain::ReloadShown(bool onlyIfChanged) {
     return;
   }
   ListView& lst = controls_.lstItems();
+  WatchShownLocation();
   if (onlyIfChanged) {
     MemoryListView fresh;
     location->load(*engine, fresh);
-    if (fresh.Tag() == lst.Tag() && Facts(fresh) == Facts(lst)) {
-      WatchShownLocation();
-      return;
-    }
+    if (fresh.Tag() == lst.Tag() && Facts(fresh) == Facts(lst)) return;
   }
   std::optional<RowFacts> selected;
   if (const ListItem* row = lst.SelectedItem())
@@ -400,7 +399,6 @@ void frmMain::ReloadShown(bool onlyIfChanged) {
   if (selected) lst.Select(SameEntry(lst, *selected));
   lst.EndFill();
   if (top > 1) lst.TopIndex(top);
-  WatchShownLocation();
 }
 
 void frmMain::WatchShownLocation() {
