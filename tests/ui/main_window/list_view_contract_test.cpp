@@ -152,6 +152,28 @@ TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMo
   EXPECT_FALSE(test::ReadText(reg, kHkeyLocalMachine, store, "stored 499"));
 }
 
+TEST_P(ListViewContract, TheTopRowComesBackAsSetAndSelectingRaisesNoTickChange) {
+  EXPECT_EQ(0, list().TopIndex()) << "an empty list";
+  for (int i = 1; i <= 200; ++i) list().Add("row " + std::to_string(i), 1);
+  EXPECT_EQ(1, list().TopIndex());
+  list().TopIndex(50);
+  EXPECT_EQ(50, list().TopIndex());
+  list().TopIndex(7);
+  EXPECT_EQ(7, list().TopIndex()) << "back up";
+  list().Select(120);
+  ASSERT_NE(nullptr, list().SelectedItem());
+  EXPECT_EQ("row 120", list().SelectedItem()->Text());
+  list().TopIndex(7);  // a selection may scroll itself into view (the real control does): a reload sets the top after
+  EXPECT_EQ(7, list().TopIndex());
+  EXPECT_EQ("row 120", list().SelectedItem()->Text()) << "scrolling keeps the selection";
+  list().Select(0);
+  EXPECT_EQ(nullptr, list().SelectedItem());
+  EXPECT_TRUE(events_.empty());
+  list().Clear();
+  list().Add("again", 1);
+  EXPECT_EQ(1, list().TopIndex()) << "a clear starts at the top";
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ListViewContract, ::testing::ValuesIn(ListBackends()),
                          [](const ::testing::TestParamInfo<ListBackendMaker>& info) { return info.param.name; });
 
