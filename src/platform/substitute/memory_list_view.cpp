@@ -22,6 +22,12 @@ class MemoryListView::Row final : public ListItem {
     if (index < 1 || index > static_cast<int32_t>(subItems_.size())) return {};
     return subItems_[static_cast<size_t>(index - 1)];
   }
+  void Program(const std::string& path, bool exists) override {
+    programPath_ = path;
+    missing_ = !exists;
+  }
+  std::string ProgramPath() const override { return programPath_; }
+  bool ProgramMissing() const override { return missing_; }
 
  private:
   MemoryListView& list_;
@@ -30,15 +36,19 @@ class MemoryListView::Row final : public ListItem {
   bool checked_ = false;
   std::string tag_;
   std::vector<std::string> subItems_;
+  std::string programPath_;
+  bool missing_ = false;
 };
 
 MemoryListView::MemoryListView() = default;
 MemoryListView::~MemoryListView() = default;
 
 void MemoryListView::Clear() {
+  const bool deselected = selected_ != nullptr;
   selected_ = nullptr;
   rows_.clear();
   addsSinceClear_ = 0;
+  if (deselected && onSelectionChange_) onSelectionChange_();
 }
 
 ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon) {
@@ -68,7 +78,12 @@ void MemoryListView::ClickTickBox(int32_t index) {
   if (ListItem* row = Item(index)) row->Checked(!row->Checked());
 }
 
-void MemoryListView::Select(int32_t index) { selected_ = Item(index); }
+void MemoryListView::Select(int32_t index) {
+  ListItem* row = Item(index);
+  if (row == selected_) return;
+  selected_ = row;
+  if (onSelectionChange_) onSelectionChange_();
+}
 
 void MemoryListView::RaiseItemCheck(Row& row) {
   if (onItemCheck_) onItemCheck_(row);

@@ -40,10 +40,11 @@ class MemoryListView final : public ListView {
   int32_t ColumnWidth(int32_t index) const override;
   void ColumnWidth(int32_t index, int32_t twips) override;
   void OnItemCheck(ItemCheckHandler handler) override { onItemCheck_ = std::move(handler); }
+  void OnSelectionChange(std::function<void()> handler) override { onSelectionChange_ = std::move(handler); }
 
   // The user clicks row `index`'s tick box: the tick flips and the event is raised.
   void ClickTickBox(int32_t index);
-  // The user selects row `index` (0 selects nothing).
+  // The user selects row `index` (0 selects nothing); a change raises the selection event.
   void Select(int32_t index);
   // The `n`-th Add after the next Clear (counted from 1) gives no row; 0 switches this off.
   void RefuseAddNumber(int32_t n) { refuseAdd_ = n; }
@@ -67,6 +68,7 @@ class MemoryListView final : public ListView {
   int32_t addsSinceClear_ = 0, refuseAdd_ = 0;
   int32_t fillDepth_ = 0;
   ItemCheckHandler onItemCheck_;
+  std::function<void()> onSelectionChange_;
 };
 
 }  // namespace kqm

@@ -41,6 +41,9 @@ class SubstituteShell final : public Shell {
     return openResult_;
   }
   const std::vector<std::string>& ElevatedRuns() const { return elevated_; }
+  // Gives the file at `path` (compared without regard to case) a version resource saying `facts`.
+  void SetFileVersion(const std::string& path, const FileVersionFacts& facts);
+  std::optional<FileVersionFacts> FileVersion(const std::string& path) override;
 
  private:
   FileSystem* fs_;
@@ -51,6 +54,7 @@ class SubstituteShell final : public Shell {
   std::vector<std::string> elevated_;
   int32_t openResult_ = 0;
   uint32_t ansiCodePage_ = 1252;
+  std::map<std::u16string, FileVersionFacts> versions_;  // folded path -> facts
 };
 
 }  // namespace kqm

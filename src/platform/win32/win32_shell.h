@@ -20,6 +20,7 @@ class Win32Shell final : public Shell {
   ShellText ShortcutTarget(const std::string& shortcutPath) override;
   int32_t OpenWithAssociatedProgram(const std::string& pathOrAddress) override;
   int32_t RunElevated(const std::string& program, const std::string& parameters) override;
+  std::optional<FileVersionFacts> FileVersion(const std::string& path) override;
 
  private:
   class LinkReader;

@@ -7,6 +7,7 @@
 #include "app/basMain.h"
 #include "app/main_window.h"
 #include "engine/move_result.h"
+#include "engine/program_resolver.h"
 #include "platform/main_window_view.h"
 #include "ui/main_window/about_page.h"
 #include "ui/main_window/main_window_controls.h"
@@ -48,6 +49,11 @@ class frmMain : public MainWindow {
   // The tick of `row` has changed; its Checked holds the new state.
   void lstItems_ItemCheck(ListItem& row);
 
+  // The selected row has changed: the details strip shows its entry's details (nothing without a row).
+  void lstItems_SelectionChange();
+  // Rows marked or given their program's icon per idle step after a load.
+  static constexpr int32_t kProgramBatchRows = 128;
+
   // True while the About page is shown instead of the list.
   bool AboutMode() const { return aboutMode_; }
   // The text of the box shown when a tick change could not move the entry named `name`: what was tried, what
@@ -65,6 +71,9 @@ class frmMain : public MainWindow {
   MoveResult MoveEntry(ListItem& row, bool toEnable);
   // Loads the location shown last again once the event being handled has ended.
   void ReloadSoon();
+  // Finds the programs of rows `next`... of the load numbered `load`, a batch at a time while the window is idle.
+  void FindProgramsWhenIdle(uint64_t load, int32_t next);
+  const ProgramLookup& Lookup();
 
   MainWindowView& view_;
   MainWindowControls& controls_;
@@ -74,6 +83,8 @@ class frmMain : public MainWindow {
   bool aboutMode_ = false;
   bool ignoreTicks_ = false;
   std::string location_;  // the navigation key of the location shown last
+  uint64_t loads_ = 0;    // lists loaded so far; a program search of an earlier one stops
+  std::optional<ProgramLookup> lookup_;
 };
 
 }  // namespace kqm
