@@ -16,6 +16,13 @@ BSTR Text(const std::string& utf8) {
   return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), static_cast<UINT>(wide.size()));
 }
 
+// An entry point of oleacc.dll, loaded on first use; null when it cannot be had.
+template <typename Function>
+Function OleaccEntry(const char* name) {
+  static const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+  return oleacc ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(oleacc, name))) : nullptr;
+}
+
 void SetLong(VARIANT* v, long value) {
   VariantInit(v);
   v->vt = VT_I4;
@@ -25,9 +32,16 @@ void SetLong(VARIANT* v, long value) {
 }  // namespace
 
 Win32ListAccessible::Win32ListAccessible(Win32ListView& list) : list_(&list), hwnd_(list.Handle()) {
+  using Create = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
   void* standard = nullptr;
-  if (SUCCEEDED(CreateStdAccessibleObject(hwnd_, OBJID_CLIENT, Win32ListAccessible::kIid, &standard)))
-    standard_ = static_cast<IAccessible*>(standard);
+  if (const auto create = OleaccEntry<Create>("CreateStdAccessibleObject"))
+    if (SUCCEEDED(create(hwnd_, OBJID_CLIENT, kIid, &standard))) standard_ = static_cast<IAccessible*>(standard);
+}
+
+LRESULT Win32ListAccessible::Answer(Win32ListAccessible* object, WPARAM wParam) {
+  using Lresult = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+  const auto lresult = OleaccEntry<Lresult>("LresultFromObject");
+  return lresult ? lresult(kIid, wParam, static_cast<IAccessible*>(object)) : 0;
 }
 
 Win32ListAccessible::~Win32ListAccessible() {

@@ -22,6 +22,9 @@ class Win32ListAccessible final : public IAccessible {
   explicit Win32ListAccessible(Win32ListView& list);
   // The list is going: no call reaches it any more.
   void Disconnect() { list_ = nullptr; }
+  // The answer to WM_GETOBJECT (its wParam) that hands `object` to the asking client; 0 when it cannot be given.
+  // The accessibility library is loaded only now: loading it at start-up would cost every start of the program.
+  static LRESULT Answer(Win32ListAccessible* object, WPARAM wParam);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;

@@ -79,10 +79,37 @@ class Win32ListView::Row final : public ListItem {
 
 namespace {
 
+// Entry points of a library the process has loaded or loads now, found by name: the list's own module does not
+// import the common controls' or the shell's functions, whose start-up would touch the display as soon as the
+// process starts (before a test has chosen its desktop).
+template <typename Function>
+Function Entry(const wchar_t* library, const char* name) {
+  HMODULE module = GetModuleHandleW(library);
+  if (!module) module = LoadLibraryW(library);
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+HIMAGELIST DuplicateImages(HIMAGELIST images) {
+  static const auto duplicate = Entry<HIMAGELIST(WINAPI*)(HIMAGELIST)>(L"comctl32.dll", "ImageList_Duplicate");
+  return images && duplicate ? duplicate(images) : nullptr;
+}
+
+int AddIcon(HIMAGELIST images, HICON icon) {
+  static const auto replace = Entry<int(WINAPI*)(HIMAGELIST, int, HICON)>(L"comctl32.dll", "ImageList_ReplaceIcon");
+  return replace ? replace(images, -1, icon) : -1;
+}
+
+void DestroyImages(HIMAGELIST images) {
+  static const auto destroy = Entry<BOOL(WINAPI*)(HIMAGELIST)>(L"comctl32.dll", "ImageList_Destroy");
+  if (destroy) destroy(images);
+}
+
 HICON ShellSmallIcon(const std::wstring& path) {
-  SHFILEINFOW info{};
-  if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) return nullptr;
-  return info.hIcon;
+  static const auto info = Entry<DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT)>(L"shell32.dll",
+                                                                                              "SHGetFileInfoW");
+  SHFILEINFOW found{};
+  if (!info || !info(path.c_str(), 0, &found, sizeof found, SHGFI_ICON | SHGFI_SMALLICON)) return nullptr;
+  return found.hIcon;
 }
 
 }  // namespace
@@ -101,7 +128,7 @@ Win32ListView::Win32ListView(HWND parent, int id, int32_t leftTwips, int32_t top
                           GetModuleHandleW(nullptr), nullptr);
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   // A copy of its own, to which the programs' icons are added; the control does not delete it (shared style).
-  images_ = smallIcons ? ImageList_Duplicate(smallIcons) : nullptr;
+  images_ = DuplicateImages(smallIcons);
   if (images_) ListView_SetImageList(hwnd_, images_, LVSIL_SMALL);
   readIcon_ = &ShellSmallIcon;
   // The columns' names, which the (hidden) column header holds for assistive technology, are those painted
@@ -133,7 +160,7 @@ Win32ListView::~Win32ListView() {
     accessible_->Disconnect();
     accessible_->Release();
   }
-  if (images_) ImageList_Destroy(images_);
+  if (images_) DestroyImages(images_);
 }
 
 intptr_t Win32ListView::ReflectNotify(uintptr_t wParam, intptr_t lParam) {
@@ -155,7 +182,7 @@ intptr_t __stdcall Win32ListView::ControlProc(HWND hwnd, unsigned msg, uintptr_t
   if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
     // Screen readers ask for the list's own object, which reads each row as the user sees it.
     if (!self->accessible_) self->accessible_ = new Win32ListAccessible(*self);
-    return LresultFromObject(Win32ListAccessible::kIid, wParam, static_cast<IAccessible*>(self->accessible_));
+    return Win32ListAccessible::Answer(self->accessible_, wParam);
   }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
@@ -198,7 +225,7 @@ int Win32ListView::ProgramIcon(const std::string& path) {
   int image = -1;
   if (images_ && readIcon_)
     if (const HICON icon = readIcon_(Wide(path))) {
-      image = ImageList_ReplaceIcon(images_, -1, icon);
+      image = AddIcon(images_, icon);
       DestroyIcon(icon);
     }
   icons_.emplace(key, image);

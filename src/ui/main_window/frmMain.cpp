@@ -162,6 +162,17 @@ void frmMain::FindProgramsWhenIdle(uint64_t load, int32_t next) {
 }
 
 void frmMain::lstItems_SelectionChange() {
+  // A move of the selection is reported as two changes (one row off, the next on): the details are read once,
+  // when the list is done with them.
+  if (detailsPending_) return;
+  detailsPending_ = true;
+  view_.RunSoon([this] {
+    detailsPending_ = false;
+    ShowDetails();
+  });
+}
+
+void frmMain::ShowDetails() {
   ListView& lst = controls_.lstItems();
   const ListItem* row = lst.SelectedItem();
   clsStartUp* engine = app_.oStartUp();
@@ -292,7 +303,7 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
       marks.userStore = result.perUserStore;  // the row names the store that holds the entry now
       row.Tag(MarkedTag(TagBase(row.Tag()), marks));
     }
-    if (&row == controls_.lstItems().SelectedItem()) lstItems_SelectionChange();  // it is stored elsewhere now
+    if (&row == controls_.lstItems().SelectedItem()) ShowDetails();  // it is stored elsewhere now
     return;
   }
   const std::string name = row.Text();

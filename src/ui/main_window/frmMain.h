@@ -49,7 +49,8 @@ class frmMain : public MainWindow {
   // The tick of `row` has changed; its Checked holds the new state.
   void lstItems_ItemCheck(ListItem& row);
 
-  // The selected row has changed: the details strip shows its entry's details (nothing without a row).
+  // The selected row has changed: once the list has reported it, the details strip shows its entry's details
+  // (nothing without a row).
   void lstItems_SelectionChange();
   // Rows marked or given their program's icon per idle step after a load.
   static constexpr int32_t kProgramBatchRows = 128;
@@ -74,6 +75,8 @@ class frmMain : public MainWindow {
   // Finds the programs of rows `next`... of the load numbered `load`, a batch at a time while the window is idle.
   void FindProgramsWhenIdle(uint64_t load, int32_t next);
   const ProgramLookup& Lookup();
+  // Shows the selected row's details in the strip under the list.
+  void ShowDetails();
 
   MainWindowView& view_;
   MainWindowControls& controls_;
@@ -85,6 +88,7 @@ class frmMain : public MainWindow {
   std::string location_;  // the navigation key of the location shown last
   uint64_t loads_ = 0;    // lists loaded so far; a program search of an earlier one stops
   std::optional<ProgramLookup> lookup_;
+  bool detailsPending_ = false;
 };
 
 }  // namespace kqm

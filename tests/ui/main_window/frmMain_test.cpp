@@ -468,12 +468,14 @@ TEST(MainWindow, ProgramsAreLookedForAfterTheFillAndTheSelectedRowShowsItsDetail
   EXPECT_EQ("C:\\apps\\tool.exe", h.Row("kqm-here")->ProgramPath());
 
   h.controls.list.Select(h.RowIndex("kqm-here"));
+  h.view.EndOfEvent();
   const std::string here = h.controls.details.text;
   EXPECT_EQ(0u, here.find("Command: \"C:\\apps\\tool.exe\" /quiet\n"
                           "Stored in: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, REG_SZ\n"
                           "Program: C:\\apps\\tool.exe\n  Tool, Example Co, version 1.2.3.4\n  1,234 bytes, created "))
       << here;
   h.controls.list.Select(h.RowIndex("kqm-gone"));
+  h.view.EndOfEvent();
   EXPECT_NE(std::string::npos, h.controls.details.text.find("Program: C:\\gone\\app.exe - file not found"));
 
   h.controls.list.ClickTickBox(h.RowIndex("kqm-gone"));  // switched off: kept in the program's store now
@@ -482,6 +484,7 @@ TEST(MainWindow, ProgramsAreLookedForAfterTheFillAndTheSelectedRowShowsItsDetail
                                          "HKCU\\R (64-bit view), REG_SZ"))
       << h.controls.details.text;
   h.controls.Click("HKCURO");
+  h.view.EndOfEvent();
   EXPECT_EQ("", h.controls.details.text) << "a new list has no row selected";
 }
 

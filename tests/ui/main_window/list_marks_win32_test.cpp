@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/text.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_list_accessible.h"
 #include "platform/win32/win32_list_view.h"
 #include "platform/win32/win32_main_window_view.h"
@@ -17,10 +18,18 @@ namespace {
 
 constexpr char kNotepad[] = "C:\\windows\\system32\\notepad.exe";
 
+// An image list function, found once the common controls are loaded (after the test's desktop is chosen).
+template <typename Function>
+Function ImageListEntry(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"comctl32.dll"), name)));
+}
+
 // Two 16 by 16 images standing for the program's own row icons.
 HIMAGELIST TwoIcons() {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
-  for (int i = 0; i < 2; ++i) ImageList_ReplaceIcon(list, -1, LoadIconW(nullptr, IDI_APPLICATION));
+  const auto create = ImageListEntry<HIMAGELIST(WINAPI*)(int, int, UINT, int, int)>("ImageList_Create");
+  const auto replace = ImageListEntry<int(WINAPI*)(HIMAGELIST, int, HICON)>("ImageList_ReplaceIcon");
+  HIMAGELIST list = create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+  for (int i = 0; i < 2; ++i) replace(list, -1, LoadIconW(nullptr, IDI_APPLICATION));
   return list;
 }
 
@@ -62,9 +71,10 @@ TEST(Win32ListMarks, AMissingProgramGreysItsRowAndAnExistingOneShowsItsOwnIcon) 
     EXPECT_EQ(CLR_DEFAULT, RowTextColour(view.Handle(), list, 1));
     list.Add("also here", 1)->Program("C:\\WINDOWS\\system32\\NOTEPAD.EXE", true);
     EXPECT_EQ(list.RowImage(1), list.RowImage(3)) << "one image per program, whatever the letter case";
-    EXPECT_EQ(2, ImageList_GetImageCount(icons)) << "the given list is copied, not changed";
+    EXPECT_EQ(2, ImageListEntry<int(WINAPI*)(HIMAGELIST)>("ImageList_GetImageCount")(icons))
+        << "the given list is copied, not changed";
   }
-  ImageList_Destroy(icons);
+  ImageListEntry<BOOL(WINAPI*)(HIMAGELIST)>("ImageList_Destroy")(icons);
 }
 
 std::string Read(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), IAccessible* acc, long child) {
@@ -101,9 +111,14 @@ TEST(Win32ListMarks, AScreenReaderReadsTheColumnsAndEachRowAsNamePathAndState) {
   list.Item(2)->Program("C:\\gone.exe", false);
   list.Select(2);
 
+  // As a screen reader asks, through the system's accessibility library (loaded now, on the test's desktop).
+  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  const auto fromWindow = reinterpret_cast<FromWindow>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+  ASSERT_NE(nullptr, fromWindow);
   IAccessible* acc = nullptr;
-  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(list.Handle(), static_cast<DWORD>(OBJID_CLIENT), Win32ListAccessible::kIid,
-                                             reinterpret_cast<void**>(&acc)));
+  ASSERT_EQ(S_OK, fromWindow(list.Handle(), static_cast<DWORD>(OBJID_CLIENT), Win32ListAccessible::kIid,
+                             reinterpret_cast<void**>(&acc)));
   ASSERT_NE(nullptr, acc);
   long count = 0;
   EXPECT_EQ(S_OK, acc->get_accChildCount(&count));
@@ -139,6 +154,18 @@ TEST(Win32ListMarks, AScreenReaderReadsTheColumnsAndEachRowAsNamePathAndState) {
   ASSERT_TRUE(SendMessageW(ListView_GetHeader(list.Handle()), HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&header)));
   EXPECT_STREQ(L"Application", caption);
   acc->Release();
+}
+
+TEST(Win32ListMarks, TheShellReadsAProgramsVersionResource) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  Win32Shell shell;
+  const std::optional<FileVersionFacts> facts = shell.FileVersion(Utf16ToUtf8(reinterpret_cast<const char16_t*>(self)));
+  ASSERT_TRUE(facts);
+  EXPECT_EQ("List tests (Zürich)", facts->description);
+  EXPECT_EQ("Kestrum Test Works", facts->company);
+  EXPECT_EQ("3.1.4.15", facts->version) << "without a FileVersion string, the fixed part's numbers";
+  EXPECT_FALSE(shell.FileVersion("C:\\kqm-never\\there.exe"));
 }
 
 }  // namespace
