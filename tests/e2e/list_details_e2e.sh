@@ -7,24 +7,31 @@
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 tag="kqm-details$$"
-names=("$tag Editor" "$tag Gone" "$tag Registry" "$tag Settings")
+names=("$tag-Gone" "$tag-Helper" "$tag-Manager" "$tag-Plugin" "$tag-Query")
+store='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
 cleanup() {
-  for n in "${names[@]}"; do wine reg delete "$run_key" /v "$n" /f >>"$out/reg-cleanup.log" 2>&1; done
+  for n in "${names[@]}"; do
+    wine reg delete "$run_key" /v "$n" /f >>"$out/reg-cleanup.log" 2>&1
+    wine reg delete "$store" /v "$n" /f >>"$out/reg-cleanup.log" 2>&1
+  done
   e2e_teardown
 }
 trap cleanup EXIT
+# Programs that do nothing visible should Wine ever start them: rundll32 without a DLL, this program's "/?",
+# reg.exe's query, and files that are not there.
 {
-  wine reg add "$run_key" /v "${names[0]}" /d 'C:\windows\system32\notepad.exe /s' /f
-  wine reg add "$run_key" /v "${names[1]}" /d '"C:\Program Files\Gone Away\updater.exe" /background' /f
-  wine reg add "$run_key" /v "${names[2]}" /t REG_EXPAND_SZ /d '%SystemRoot%\regedit.exe /s' /f
-  wine reg add "$run_key" /v "${names[3]}" /d 'rundll32.exe shell32.dll,Control_RunDLL' /f
+  wine reg add "$run_key" /v "${names[0]}" /d '"C:\Program Files\Gone Away\updater.exe" /background' /f
+  wine reg add "$run_key" /v "${names[1]}" /d 'C:\windows\system32\rundll32.exe' /f
+  wine reg add "$run_key" /v "${names[2]}" /d "\"$(winepath -w "$exe" 2>/dev/null)\" /?" /f
+  wine reg add "$run_key" /v "${names[3]}" /d 'rundll32.exe kqm-never-there.dll,Start' /f
+  wine reg add "$run_key" /v "${names[4]}" /t REG_EXPAND_SZ /d '%SystemRoot%\system32\reg.exe query HKCU\Kestrum' /f
 } >"$out/details-add.log" 2>&1
 field() { awk -v k="$1" -v n="$2" '{ sub(/\r$/, "") } $1 == k {print $(n + 1)}' "$layout"; }
 launch_with_layout "$out/wine-details.log"
 check "window appears" test -n "$wid"
 if [ -n "$wid" ] && [ -s "$layout" ]; then
   bar_right=$(( $(field bar 1) + $(field bar 3) ))
-  client_bottom=$(( $(field client 2) + $(field clientsize 2) ))
+  client_bottom=$(( $(field bar 2) + $(field clientsize 2) ))  # the bar starts at the client area's top
   check "the details strip starts where the bar ends" test "$(field details 1)" -eq "$bar_right"
   check "the details strip lies under the list" \
     test "$(field details 2)" -ge $(( $(field list 2) + $(field list 4) ))
@@ -34,7 +41,7 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
   click_item HKCUR
   sleep 1.5
-  select_row "$tag G"
+  select_row "$tag-G"
   sleep 1
   import -window root "$out/list-details.png"
   check "screenshot saved" test -s "$out/list-details.png"

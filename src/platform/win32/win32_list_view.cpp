@@ -105,6 +105,11 @@ void DestroyImages(HIMAGELIST images) {
 }
 
 HICON ShellSmallIcon(const std::wstring& path) {
+  // The file's own first icon where it has one (a program's icon resource); else the icon the shell shows for it.
+  static const auto extract =
+      Entry<UINT(WINAPI*)(LPCWSTR, int, HICON*, HICON*, UINT)>(L"shell32.dll", "ExtractIconExW");
+  HICON small = nullptr;
+  if (extract && extract(path.c_str(), 0, nullptr, &small, 1) > 0 && small) return small;
   static const auto info = Entry<DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT)>(L"shell32.dll",
                                                                                               "SHGetFileInfoW");
   SHFILEINFOW found{};
