@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fileinfo/basFile_Kebbo.h"
+#include "fileinfo/clsFile_Kebbo.h"
 #include "platform/text.h"
 
 namespace kqm {
@@ -888,6 +889,25 @@ std::vector<WatchedPlace> clsStartUp::StartUpFilePlaces(bool bAll) {
 }
 
 bool IsCommandType(const std::string& typeName) { return typeName == "REG_SZ" || typeName == "REG_EXPAND_SZ"; }
+
+std::string clsStartUp::EntryPlace(int32_t sRoot, const std::string& sKey, const EntryMarks& marks, bool live) {
+  const EntryPlaces places = PlacesFor(sRoot, sKey, marks);
+  const RegPlace& place = live ? places.live : places.store;
+  std::string text = PlaceText(place);
+  if (place.root == kHkeyLocalMachine) text += place.view & kKeyWow64_32 ? " (32-bit view)" : " (64-bit view)";
+  return text;
+}
+
+std::string clsStartUp::FileEntryFolder(bool bAll, bool live) {
+  const FolderPair folders = Folders(bAll);
+  return live ? folders.live : folders.disabled;
+}
+
+ProgramFileFacts clsStartUp::FileFacts(const std::string& path) {
+  clsFile_Kebbo file(fs_);
+  file.sFileName(path);
+  return {file.lSize(), file.dCreated(), file.dLastModified(), shell_.FileVersion(path)};
+}
 
 std::optional<int32_t> RootTagValue(const std::string& text) {
   size_t i = 0, end = text.size();

@@ -21,6 +21,14 @@ namespace kqm {
 
 struct RegPlace;
 
+// The facts a program file's row details show (dates are automation dates, UTC; the zero date when unknown).
+struct ProgramFileFacts {
+  int64_t size = 0;
+  double created = 0;
+  double modified = 0;
+  std::optional<FileVersionFacts> version;
+};
+
 // The program's own registry area below HKEY_LOCAL_MACHINE (and, left empty by enabling, below an item's root).
 inline constexpr const char* kProgramRegistryArea = "Software\\Kestrum\\QuorvelManager\\";
 // Small-icon numbers of the rows.
@@ -101,6 +109,14 @@ class clsStartUp {
   void OwnerWindow(std::intptr_t hWnd) { ownerWindow_ = hWnd; }
   const std::string& sDisabledPath() const { return sDisabledPath_; }
   clsRegistry& Registry() { return *registry_; }
+
+  // Where a listed registry entry is kept, as the registry editor names the key, with the view of a machine key
+  // ("... (32-bit view)"): its launch key (`live`) or its store.
+  std::string EntryPlace(int32_t sRoot, const std::string& sKey, const EntryMarks& marks, bool live);
+  // The folder a listed file is in (ending in "\"): the StartUp folder (`live`) or its Disabled subfolder.
+  std::string FileEntryFolder(bool bAll, bool live);
+  // Size, dates and version resource of an existing file.
+  ProgramFileFacts FileFacts(const std::string& path);
 
  private:
   struct RegLocation;

@@ -25,6 +25,14 @@ class ListItem {
   virtual void AddSubItem(const std::string& sText) = 0;
   // Sub-item `index` (1 = the "Path" column); "" when the row has none at that position.
   virtual std::string SubItem(int32_t index) const = 0;
+  // The program file the row's entry starts, learnt after the row was added: its path and whether it exists. A
+  // row whose program is missing is marked; one whose program exists shows that program's icon where the list
+  // can read it (else the icon it was added with).
+  virtual void Program(const std::string& path, bool exists) = 0;
+  // The path given to Program ("" before).
+  virtual std::string ProgramPath() const = 0;
+  // True once Program has said that the row's program file does not exist.
+  virtual bool ProgramMissing() const = 0;
 };
 
 // The list of startup entries: report view, a tick box per row, the columns "App" and "Path", small icons.
@@ -98,6 +106,9 @@ class ListView {
   // Shows `entries` as a popup menu where the last context menu was asked for (at the pointer, or at the selected
   // row for the keyboard) and waits for the user: the position (counted from 1) of the entry chosen, 0 for none.
   virtual int32_t ShowMenu(const std::vector<MenuEntry>& entries) = 0;
+  // Sets the one handler raised after the selected row changed (to another row or to none), by the user or the
+  // program; SelectedItem tells which row it is now.
+  virtual void OnSelectionChange(std::function<void()> handler) = 0;
 };
 
 }  // namespace kqm

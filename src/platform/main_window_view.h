@@ -29,6 +29,8 @@ class MainWindowView {
   virtual void RunSoon(std::function<void()> work) = 0;
   // The platform's handle of the window (0 before Create), as an owner for dialogs.
   virtual std::intptr_t NativeHandle() const = 0;
+  // Runs `work` once the window has nothing else to do (after input and painting); by default as RunSoon does.
+  virtual void RunWhenIdle(std::function<void()> work) { RunSoon(std::move(work)); }
 };
 
 }  // namespace kqm

@@ -18,6 +18,13 @@ struct ShellText {
   bool ok() const { return status == 0; }
 };
 
+// What a file's version resource says about it (its first language's strings); fields it lacks are "".
+struct FileVersionFacts {
+  std::string description;  // FileDescription
+  std::string company;      // CompanyName
+  std::string version;      // FileVersion as written, else the fixed part's four numbers
+};
+
 // The shell and environment services the program uses. All text is UTF-8.
 class Shell {
  public:
@@ -59,6 +66,11 @@ class Shell {
   // The text the registry editor keeps as the key it was left at ("LastKey") for a key path written
   // "HKEY_CURRENT_USER\Software\...": below the tree's "Computer" item, as Windows' editor reads it.
   virtual std::string RegistryEditorKeyText(const std::string& keyPath) { return "Computer\\" + keyPath; }
+  // The version resource of a file; nullopt when it has none or cannot be read.
+  virtual std::optional<FileVersionFacts> FileVersion(const std::string& path) {
+    static_cast<void>(path);
+    return std::nullopt;
+  }
 };
 
 }  // namespace kqm

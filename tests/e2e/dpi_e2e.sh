@@ -20,6 +20,8 @@ for dpi in 96 144 192; do
   client_right=$(( $(field client 1) + $(field clientsize 1) ))
   check "$dpi dpi: the list starts where the bar ends" test "$(field list 1)" -eq "$bar_right"
   check "$dpi dpi: the header starts where the bar ends" test "$(field header 1)" -eq "$bar_right"
+  check "$dpi dpi: the details strip starts where the bar ends, under the list" \
+    test "$(field details 1)" -eq "$bar_right" -a "$(field details 2)" -ge $(( $(field list 2) + $(field list 4) ))
   check "$dpi dpi: the list reaches the window's right edge" \
     test $(( $(field list 1) + $(field list 3) )) -ge $(( client_right - 1 ))
   import -window root "$out/dpi-$dpi.png"

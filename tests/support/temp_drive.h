@@ -26,6 +26,8 @@ class TempDrive {
   TempDrive(const TempDrive&) = delete;
   TempDrive& operator=(const TempDrive&) = delete;
 
+  // The host folder drive C: stands for.
+  const std::filesystem::path& Host() const { return host_; }
   // Creates the folders of a Windows path on drive C:, one level at a time.
   void Folder(const std::string& path) {
     for (size_t cut = path.find('\\', 3); ; cut = path.find('\\', cut + 1)) {

@@ -25,6 +25,12 @@ class MemoryListView::Row final : public ListItem {
     if (index < 1 || index > static_cast<int32_t>(subItems_.size())) return {};
     return subItems_[static_cast<size_t>(index - 1)];
   }
+  void Program(const std::string& path, bool exists) override {
+    programPath_ = path;
+    missing_ = !exists;
+  }
+  std::string ProgramPath() const override { return programPath_; }
+  bool ProgramMissing() const override { return missing_; }
 
  private:
   MemoryListView& list_;
@@ -33,16 +39,20 @@ class MemoryListView::Row final : public ListItem {
   bool checked_ = false;
   std::string tag_;
   std::vector<std::string> subItems_;
+  std::string programPath_;
+  bool missing_ = false;
 };
 
 MemoryListView::MemoryListView() = default;
 MemoryListView::~MemoryListView() = default;
 
 void MemoryListView::Clear() {
+  const bool deselected = selected_ != nullptr;
   selected_ = nullptr;
   rows_.clear();
   addsSinceClear_ = 0;
   topIndex_ = 1;
+  if (deselected && onSelectionChange_) onSelectionChange_();
 }
 
 ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon) {
@@ -72,7 +82,12 @@ void MemoryListView::ClickTickBox(int32_t index) {
   if (ListItem* row = Item(index)) row->Checked(!row->Checked());
 }
 
-void MemoryListView::Select(int32_t index) { selected_ = Item(index); }
+void MemoryListView::Select(int32_t index) {
+  ListItem* row = Item(index);
+  if (row == selected_) return;
+  selected_ = row;
+  if (onSelectionChange_) onSelectionChange_();
+}
 
 void MemoryListView::TopIndex(int32_t index) { topIndex_ = std::clamp(index, 1, std::max(Count(), 1)); }
 

@@ -40,6 +40,7 @@ class MemoryListView final : public ListView {
   int32_t ColumnWidth(int32_t index) const override;
   void ColumnWidth(int32_t index, int32_t twips) override;
   void OnItemCheck(ItemCheckHandler handler) override { onItemCheck_ = std::move(handler); }
+  void OnSelectionChange(std::function<void()> handler) override { onSelectionChange_ = std::move(handler); }
 
   // The user clicks row `index`'s tick box: the tick flips and the event is raised.
   void ClickTickBox(int32_t index);
@@ -51,7 +52,7 @@ class MemoryListView final : public ListView {
   // Number of fills begun and not yet ended.
   int32_t FillDepth() const { return fillDepth_; }
 
-  // Selects row `index` (0 selects nothing), as the user or the program does.
+  // Selects row `index` (0 selects nothing), as the user or the program does; a change raises the selection event.
   void Select(int32_t index) override;
   // The top row; a clear shows row 1 at the top again, and the top never passes the last row.
   int32_t TopIndex() const override { return rows_.empty() ? 0 : topIndex_; }
@@ -86,6 +87,7 @@ class MemoryListView final : public ListView {
   ContextMenuHandler onContextMenu_;
   std::string choice_;
   std::vector<MenuEntry> lastMenu_;
+  std::function<void()> onSelectionChange_;
 };
 
 }  // namespace kqm

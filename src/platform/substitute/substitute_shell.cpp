@@ -83,4 +83,14 @@ int32_t SubstituteShell::OpenWithAssociatedProgram(const std::string& pathOrAddr
   return openResult_;
 }
 
+void SubstituteShell::SetFileVersion(const std::string& path, const FileVersionFacts& facts) {
+  versions_[Fold(path)] = facts;
+}
+
+std::optional<FileVersionFacts> SubstituteShell::FileVersion(const std::string& path) {
+  const auto found = versions_.find(Fold(path));
+  if (found == versions_.end()) return std::nullopt;
+  return found->second;
+}
+
 }  // namespace kqm

@@ -53,6 +53,9 @@ class SubstituteShell final : public Shell {
   }
   // What ShowInFolder and StartProgram were asked, in order.
   const std::vector<std::string>& Started() const { return started_; }
+  // Gives the file at `path` (compared without regard to case) a version resource saying `facts`.
+  void SetFileVersion(const std::string& path, const FileVersionFacts& facts);
+  std::optional<FileVersionFacts> FileVersion(const std::string& path) override;
 
  private:
   FileSystem* fs_;
@@ -64,6 +67,7 @@ class SubstituteShell final : public Shell {
   std::vector<std::string> started_;
   int32_t openResult_ = 0;
   uint32_t ansiCodePage_ = 1252;
+  std::map<std::u16string, FileVersionFacts> versions_;  // folded path -> facts
 };
 
 }  // namespace kqm

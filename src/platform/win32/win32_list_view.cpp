@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
+#include "platform/text.h"
+#include "platform/win32/win32_list_accessible.h"
 #include "platform/win32/win32_wide_text.h"
 
 namespace kqm {
@@ -35,7 +38,34 @@ class Win32ListView::Row final : public ListItem {
   std::string SubItem(int32_t index) const override {
     return index >= 1 && static_cast<size_t>(index) <= subItems_.size() ? subItems_[index - 1] : std::string();
   }
+  void Program(const std::string& path, bool exists) override {
+    programPath_ = path;
+    if (!exists != missing_) {
+      missing_ = !exists;
+      list_.missingRows_ += missing_ ? 1 : -1;
+      ListView_RedrawItems(list_.hwnd_, position_, position_);
+    }
+    const int image = exists ? list_.ProgramIcon(path) : -1;
+    if (image >= 0 && image != image_) {
+      image_ = image;
+      LVITEMW item{};
+      item.mask = LVIF_IMAGE;
+      item.iItem = position_;
+      item.iImage = image;
+      ListView_SetItem(list_.hwnd_, &item);
+    } else if (image < 0 && image_ != smallIcon_ - 1) {
+      image_ = smallIcon_ - 1;  // back to the icon the row was added with
+      LVITEMW item{};
+      item.mask = LVIF_IMAGE;
+      item.iItem = position_;
+      item.iImage = image_;
+      ListView_SetItem(list_.hwnd_, &item);
+    }
+  }
+  std::string ProgramPath() const override { return programPath_; }
+  bool ProgramMissing() const override { return missing_; }
   int Position() const { return position_; }
+  int Image() const { return image_; }
 
  private:
   Win32ListView& list_;
@@ -43,8 +73,53 @@ class Win32ListView::Row final : public ListItem {
   std::string text_;
   std::string tag_;
   int32_t smallIcon_;
+  int image_ = smallIcon_ - 1;
   std::vector<std::string> subItems_;
+  std::string programPath_;
+  bool missing_ = false;
 };
+
+namespace {
+
+// Entry points of a library the process has loaded or loads now, found by name: the list's own module does not
+// import the common controls' or the shell's functions, whose start-up would touch the display as soon as the
+// process starts (before a test has chosen its desktop).
+template <typename Function>
+Function Entry(const wchar_t* library, const char* name) {
+  HMODULE module = GetModuleHandleW(library);
+  if (!module) module = LoadLibraryW(library);
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+HIMAGELIST DuplicateImages(HIMAGELIST images) {
+  static const auto duplicate = Entry<HIMAGELIST(WINAPI*)(HIMAGELIST)>(L"comctl32.dll", "ImageList_Duplicate");
+  return images && duplicate ? duplicate(images) : nullptr;
+}
+
+int AddIcon(HIMAGELIST images, HICON icon) {
+  static const auto replace = Entry<int(WINAPI*)(HIMAGELIST, int, HICON)>(L"comctl32.dll", "ImageList_ReplaceIcon");
+  return replace ? replace(images, -1, icon) : -1;
+}
+
+void DestroyImages(HIMAGELIST images) {
+  static const auto destroy = Entry<BOOL(WINAPI*)(HIMAGELIST)>(L"comctl32.dll", "ImageList_Destroy");
+  if (destroy) destroy(images);
+}
+
+HICON ShellSmallIcon(const std::wstring& path) {
+  // The file's own first icon where it has one (a program's icon resource); else the icon the shell shows for it.
+  static const auto extract =
+      Entry<UINT(WINAPI*)(LPCWSTR, int, HICON*, HICON*, UINT)>(L"shell32.dll", "ExtractIconExW");
+  HICON small = nullptr;
+  if (extract && extract(path.c_str(), 0, nullptr, &small, 1) > 0 && small) return small;
+  static const auto info = Entry<DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT)>(L"shell32.dll",
+                                                                                              "SHGetFileInfoW");
+  SHFILEINFOW found{};
+  if (!info || !info(path.c_str(), 0, &found, sizeof found, SHGFI_ICON | SHGFI_SMALLICON)) return nullptr;
+  return found.hIcon;
+}
+
+}  // namespace
 
 Win32ListView::Win32ListView(HWND parent, int id, int32_t leftTwips, int32_t topTwips, int32_t widthTwips,
                              int32_t heightTwips, _IMAGELIST* smallIcons)
@@ -55,12 +130,17 @@ Win32ListView::Win32ListView(HWND parent, int id, int32_t leftTwips, int32_t top
   const Rect px = PixelRect();
   hwnd_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
-                              LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_NOCOLUMNHEADER,
+                              LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_NOCOLUMNHEADER | LVS_SHAREIMAGELISTS,
                           px.left, px.top, px.width, px.height, parent, reinterpret_cast<HMENU>(intptr_t{id}),
                           GetModuleHandleW(nullptr), nullptr);
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  if (smallIcons) ListView_SetImageList(hwnd_, smallIcons, LVSIL_SMALL);
-  const wchar_t* captions[2] = {L"App", L"Path"};
+  // A copy of its own, to which the programs' icons are added; the control does not delete it (shared style).
+  images_ = DuplicateImages(smallIcons);
+  if (images_) ListView_SetImageList(hwnd_, images_, LVSIL_SMALL);
+  readIcon_ = &ShellSmallIcon;
+  // The columns' names, which the (hidden) column header holds for assistive technology, are those painted
+  // above the list.
+  const wchar_t* captions[2] = {L"Application", L"Path"};
   for (int c = 0; c < 2; ++c) {
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -83,6 +163,11 @@ Win32ListView::~Win32ListView() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
+  if (accessible_) {
+    accessible_->Disconnect();
+    accessible_->Release();
+  }
+  if (images_) DestroyImages(images_);
 }
 
 intptr_t Win32ListView::ReflectNotify(uintptr_t wParam, intptr_t lParam) {
@@ -96,6 +181,7 @@ intptr_t __stdcall Win32ListView::ControlProc(HWND hwnd, unsigned msg, uintptr_t
   if (msg == kReflectedNotify) {
     const auto code = reinterpret_cast<const NMHDR*>(lParam)->code;
     if (code == LVN_ITEMCHANGED) self->HandleItemChanged(reinterpret_cast<const NMHDR*>(lParam));
+    if (code == NM_CUSTOMDRAW) return self->HandleCustomDraw(reinterpret_cast<void*>(lParam));
     // Rows keep nothing in the control that needs freeing: no LVN_DELETEITEM for each row of a clear.
     return code == LVN_DELETEALLITEMS ? TRUE : 0;
   }
@@ -104,10 +190,16 @@ intptr_t __stdcall Win32ListView::ControlProc(HWND hwnd, unsigned msg, uintptr_t
     return 0;
   }
   const auto original = self->controlProc_;
+  if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+    // Screen readers ask for the list's own object, which reads each row as the user sees it.
+    if (!self->accessible_) self->accessible_ = new Win32ListAccessible(*self);
+    return Win32ListAccessible::Answer(self->accessible_, wParam);
+  }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
+    if (self->accessible_) self->accessible_->Disconnect();
   }
   return CallWindowProcW(reinterpret_cast<WNDPROC>(original), hwnd, msg, wParam, lParam);
 }
@@ -115,6 +207,8 @@ intptr_t __stdcall Win32ListView::ControlProc(HWND hwnd, unsigned msg, uintptr_t
 void Win32ListView::HandleItemChanged(const void* nmListView) {
   const auto* nm = static_cast<const NMLISTVIEW*>(nmListView);
   if (quiet_ || !(nm->uChanged & LVIF_STATE)) return;
+  if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)
+    if (std::function<void()> handler = onSelectionChange_) handler();
   const unsigned before = (nm->uOldState & LVIS_STATEIMAGEMASK) >> 12;
   const unsigned after = (nm->uNewState & LVIS_STATEIMAGEMASK) >> 12;
   // A new row first receives its unticked image from "no image" (0); that is no change of a tick.
@@ -125,12 +219,54 @@ void Win32ListView::HandleItemChanged(const void* nmListView) {
   if (ItemCheckHandler handler = onItemCheck_) handler(*rows_[id - firstId_]);
 }
 
+intptr_t Win32ListView::HandleCustomDraw(void* nmCustomDraw) {
+  auto* cd = static_cast<NMLVCUSTOMDRAW*>(nmCustomDraw);
+  // Rows are drawn one by one only while some row is marked.
+  if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return missingRows_ > 0 ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+  if (cd->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+  const auto id = static_cast<uintptr_t>(cd->nmcd.lItemlParam);
+  if (id >= firstId_ && id - firstId_ < rows_.size() && rows_[id - firstId_]->ProgramMissing())
+    cd->clrText = GetSysColor(COLOR_GRAYTEXT);
+  return CDRF_DODEFAULT;
+}
+
+int Win32ListView::ProgramIcon(const std::string& path) {
+  const std::u16string key = FoldCase(Utf8ToUtf16(path));
+  if (const auto found = icons_.find(key); found != icons_.end()) return found->second;
+  int image = -1;
+  if (images_ && readIcon_)
+    if (const HICON icon = readIcon_(Wide(path))) {
+      image = AddIcon(images_, icon);
+      DestroyIcon(icon);
+    }
+  icons_.emplace(key, image);
+  return image;
+}
+
+int Win32ListView::RowImage(int32_t index) const {
+  if (index < 1 || index > Count()) return -1;
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = rows_[index - 1]->Position();
+  return ListView_GetItem(hwnd_, &item) ? item.iImage : -1;
+}
+
+std::string Win32ListView::AccessibleRowName(int32_t index) {
+  const ListItem* row = Item(index);
+  if (!row) return {};
+  return row->Text() + ", " + row->SubItem(1) + ", " + (row->Checked() ? "on" : "off");
+}
+
 void Win32ListView::Clear() {
+  const bool deselected = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED) >= 0;
   quiet_ = true;
   ListView_DeleteAllItems(hwnd_);
   quiet_ = false;
   rows_.clear();
   firstId_ = nextId_;
+  missingRows_ = 0;
+  if (deselected)
+    if (std::function<void()> handler = onSelectionChange_) handler();
 }
 
 void Win32ListView::BeginFill() {

@@ -1,17 +1,24 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/list_view.h"
 
 struct HWND__;
+struct HICON__;
 struct _IMAGELIST;
 
 namespace kqm {
 
-// The list view as a real common-controls report list with tick boxes, the columns "App" and "Path" and small
-// icons. Rows keep their texts and tags here; the control holds the tick and each row's id. The parent window
+class Win32ListAccessible;
+
+// The list view as a real common-controls report list with tick boxes, the columns "Application" and "Path" and
+// small icons (its own image list: the given icons, then each program's icon once, by path). A row whose program
+// is missing draws its text grey. Rows keep their texts and tags here; the control holds the tick and each row's id. The parent window
 // passes every WM_NOTIFY on to the control that sent it as kReflectedNotify (see ReflectNotify), which is how
 // the list learns of tick changes.
 class Win32ListView final : public ListView {
@@ -45,6 +52,7 @@ class Win32ListView final : public ListView {
   int32_t ColumnWidth(int32_t index) const override;
   void ColumnWidth(int32_t index, int32_t twips) override;
   void OnItemCheck(ItemCheckHandler handler) override { onItemCheck_ = std::move(handler); }
+  void OnSelectionChange(std::function<void()> handler) override { onSelectionChange_ = std::move(handler); }
 
   // The message a parent sends back to a control with a WM_NOTIFY's wParam and lParam.
   static constexpr unsigned kReflectedNotify = 0x204E;
@@ -62,12 +70,23 @@ class Win32ListView final : public ListView {
   void OnContextMenu(ContextMenuHandler handler) override { onContextMenu_ = std::move(handler); }
   int32_t ShowMenu(const std::vector<MenuEntry>& entries) override;
 
+  // Reads a program's small icon (an icon the caller destroys, or null); by default the shell's icon of the file.
+  using IconReader = std::function<HICON__*(const std::wstring& path)>;
+  void ReadIconsWith(IconReader reader) { readIcon_ = std::move(reader); }
+  // The image list index row `index` (1-based) shows; -1 for no row.
+  int RowImage(int32_t index) const;
+  // Row `index`'s name for screen readers: "<name>, <path>, on|off".
+  std::string AccessibleRowName(int32_t index);
+
  private:
   class Row;
   static intptr_t __stdcall ControlProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
   void HandleItemChanged(const void* nmListView);
   // WM_CONTEXTMENU: the row asked about and where its menu goes (lParam -1: the keyboard, at the selected row).
   void HandleContextMenu(intptr_t lParam);
+  intptr_t HandleCustomDraw(void* nmCustomDraw);
+  // The image list index of the program's icon, read once per path; -1 when it has none.
+  int ProgramIcon(const std::string& path);
   struct Rect { int32_t left, top, width, height; };
   Rect PixelRect() const;
   int32_t ToTwips(int pixels, int32_t cachedTwips) const;
@@ -88,6 +107,12 @@ class Win32ListView final : public ListView {
   ItemCheckHandler onItemCheck_;
   ContextMenuHandler onContextMenu_;
   int32_t menuX_ = 0, menuY_ = 0;  // screen pixels where the next menu opens
+  std::function<void()> onSelectionChange_;
+  _IMAGELIST* images_ = nullptr;                 // owned: the given icons, then the programs'
+  std::unordered_map<std::u16string, int> icons_;  // folded program path -> image index (-1: none)
+  IconReader readIcon_;
+  int32_t missingRows_ = 0;                       // rows marked missing since the last clear
+  Win32ListAccessible* accessible_ = nullptr;     // the screen readers' object, once asked for
 };
 
 }  // namespace kqm

@@ -15,6 +15,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"KestrumQuorvelManagerMain";
 // Posted to itself: run the work queued by RunSoon.
 constexpr UINT kRunSoon = WM_APP + 1;
+// The timer that runs the work queued by RunWhenIdle.
+constexpr UINT_PTR kIdleTimer = 0x4B51;
 }
 
 Win32MainWindowView::~Win32MainWindowView() { Destroy(); }
@@ -56,6 +58,18 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
     std::vector<std::function<void()>> work;
     work.swap(self->soon_);
     for (auto& w : work) w();
+    return 0;
+  }
+  if (msg == WM_TIMER && wParam == kIdleTimer && self) {
+    // One piece of work per tick, so input and painting come between pieces.
+    if (self->idle_.empty()) {
+      KillTimer(hwnd, kIdleTimer);
+      return 0;
+    }
+    std::function<void()> work = std::move(self->idle_.front());
+    self->idle_.erase(self->idle_.begin());
+    if (self->idle_.empty()) KillTimer(hwnd, kIdleTimer);
+    work();
     return 0;
   }
   if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) {
@@ -156,6 +170,11 @@ bool Win32MainWindowView::AskYesNo(const std::string& title, const std::string& 
 void Win32MainWindowView::RunSoon(std::function<void()> work) {
   soon_.push_back(std::move(work));
   if (soon_.size() == 1 && hwnd_) PostMessageW(hwnd_, kRunSoon, 0, 0);
+}
+
+void Win32MainWindowView::RunWhenIdle(std::function<void()> work) {
+  idle_.push_back(std::move(work));
+  if (idle_.size() == 1 && hwnd_) SetTimer(hwnd_, kIdleTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 }  // namespace kqm

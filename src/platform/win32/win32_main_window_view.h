@@ -25,6 +25,8 @@ class Win32MainWindowView final : public MainWindowView {
   void RunSoon(std::function<void()> work) override;
   std::intptr_t NativeHandle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
   HWND__* Handle() const { return hwnd_; }
+  // Queued work runs on a timer, which the window's queue gives out only when no input or painting waits.
+  void RunWhenIdle(std::function<void()> work) override;
 
  private:
   static intptr_t __stdcall WndProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
@@ -35,6 +37,7 @@ class Win32MainWindowView final : public MainWindowView {
   std::function<void()> onUnload_;
   std::function<void()> onResize_;
   std::vector<std::function<void()>> soon_;
+  std::vector<std::function<void()>> idle_;
 };
 
 }  // namespace kqm

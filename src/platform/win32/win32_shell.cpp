@@ -1,7 +1,9 @@
 #include "platform/win32/win32_shell.h"
 
+#include <cstdio>
 #include <vector>
 #include <windows.h>
+#include <winver.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -267,6 +269,43 @@ std::string Win32Shell::RegistryEditorKeyText(const std::string& keyPath) {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return keyPath;
   return Shell::RegistryEditorKeyText(keyPath);
+std::optional<FileVersionFacts> Win32Shell::FileVersion(const std::string& path) {
+  const std::wstring file = Wide(path);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<unsigned char> block(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return std::nullopt;
+  // The strings live under the first language and code page the resource lists (US English, Unicode without one).
+  struct Translation {
+    WORD language, codePage;
+  };
+  Translation* translations = nullptr;
+  UINT bytes = 0;
+  Translation first{0x0409, 1200};
+  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes) &&
+      bytes >= sizeof(Translation))
+    first = translations[0];
+  const auto text = [&](const wchar_t* name) {
+    wchar_t query[64];
+    std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", first.language, first.codePage, name);
+    wchar_t* value = nullptr;
+    UINT chars = 0;
+    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &chars) || !value || chars == 0)
+      return std::string();
+    return Narrow(std::wstring(value, wcsnlen(value, chars)));
+  };
+  FileVersionFacts facts{text(L"FileDescription"), text(L"CompanyName"), text(L"FileVersion")};
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  if (facts.version.empty() && VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &bytes) &&
+      fixed && bytes >= sizeof *fixed) {
+    char numbers[48];
+    std::snprintf(numbers, sizeof numbers, "%lu.%lu.%lu.%lu", HIWORD(fixed->dwFileVersionMS) + 0ul,
+                  LOWORD(fixed->dwFileVersionMS) + 0ul, HIWORD(fixed->dwFileVersionLS) + 0ul,
+                  LOWORD(fixed->dwFileVersionLS) + 0ul);
+    facts.version = numbers;
+  }
+  return facts;
 }
 
 }  // namespace kqm

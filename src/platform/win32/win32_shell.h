@@ -23,6 +23,7 @@ class Win32Shell final : public Shell {
   int32_t ShowInFolder(const std::string& path) override;
   int32_t StartProgram(const std::string& program, const std::string& parameters) override;
   std::string RegistryEditorKeyText(const std::string& keyPath) override;
+  std::optional<FileVersionFacts> FileVersion(const std::string& path) override;
 
  private:
   class LinkReader;

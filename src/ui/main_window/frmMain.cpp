@@ -9,6 +9,7 @@
 #include "app/app_identity.h"
 #include "controls/explorer_bar/explorer_bar.h"
 #include "engine/clsStartUp.h"
+#include "engine/entry_details.h"
 #include "engine/entry_marks.h"
 #include "engine/program_resolver.h"
 #include "fileinfo/basFile_Kebbo.h"
@@ -82,6 +83,7 @@ void frmMain::Load() {
   controls_.Create(view_, about_);
   controls_.lstItems().OnItemCheck([this](ListItem& row) { lstItems_ItemCheck(row); });
   controls_.lstItems().OnContextMenu([this](ListItem* row) { lstItems_ContextMenu(row); });
+  controls_.lstItems().OnSelectionChange([this] { lstItems_SelectionChange(); });
   controls_.exBar().OnItemClick([this](ExplorerBarItem& item) { exBar_ItemClick(item.Key()); });
   view_.OnResize([this] { Form_Resize(); });
   view_.SetCaption(AppCaption());
@@ -146,15 +148,19 @@ void frmMain::Form_Resize() {
   PanelView& header = controls_.picHeader();
   const int32_t w = view_.ClientWidth(), h = view_.ClientHeight();
   controls_.DockBar(h);
+  TextPanelView& details = controls_.picDetails();
   const int32_t b = controls_.exBar().Width();
   // Each step that would give a negative size is skipped; the others still run.
   if (w - b >= 0) lst.Width(w - b);
-  if (h - header.Height() >= 0) lst.Height(h - header.Height());
+  // The list runs from under the header down to the details strip, which ends at the window's bottom.
+  if (h - kListTopTwips - details.Height() >= 0) lst.Height(h - kListTopTwips - details.Height());
   lst.Refresh();
   if (lst.Width() - lst.ColumnWidth(1) >= 0) lst.ColumnWidth(2, lst.Width() - lst.ColumnWidth(1));
   if (w - b >= 0) header.Width(w - b);
   header.Left(b);
   lst.Left(b);
+  // The details strip lies right under the list, as wide.
+  details.Move(b, kListTopTwips + lst.Height(), lst.Width(), details.Height());
   controls_.picTabAbout().Move(lst.Left(), 0, lst.Width(), h);
   about_.Resize(lst.Width(), h);
 }
@@ -164,6 +170,7 @@ void frmMain::ShowListMode() {
   lst.ZOrder();
   lst.Visible(true);
   controls_.picHeader().Visible(true);
+  controls_.picDetails().Visible(true);
   controls_.picTabAbout().Visible(false);
   aboutMode_ = false;
 }
@@ -173,6 +180,7 @@ void frmMain::ShowAboutMode() {
   page.ZOrder();
   controls_.lstItems().Visible(false);
   controls_.picHeader().Visible(false);
+  controls_.picDetails().Visible(false);
   page.Visible(true);
   aboutMode_ = true;
 }
@@ -183,8 +191,52 @@ void frmMain::LoadLocation(const std::function<void(clsStartUp&, ListView&)>& lo
     ignoreTicks_ = true;
     load(*engine, controls_.lstItems());
     ignoreTicks_ = false;
+    // The programs' files are looked for once the rows are shown, so a long list shows as fast as before.
+    FindProgramsWhenIdle(++loads_, 1);
   }
   ShowListMode();
+}
+
+const ProgramLookup& frmMain::Lookup() {
+  if (!lookup_) lookup_ = app_.oStartUp()->Lookup();
+  return *lookup_;
+}
+
+void frmMain::FindProgramsWhenIdle(uint64_t load, int32_t next) {
+  view_.RunWhenIdle([this, load, next] {
+    ListView& lst = controls_.lstItems();
+    if (load != loads_ || !app_.oStartUp()) return;
+    const int32_t last = std::min(lst.Count(), next + kProgramBatchRows - 1);
+    for (int32_t i = next; i <= last; ++i) {
+      ListItem* row = lst.Item(i);
+      const std::string command = row ? ListedCommand(*row) : std::string();
+      // A text shown in place of a path (an installer's shortcut, "(installer shortcut: ...)") names no file.
+      if (command.empty() || command.front() == '(') continue;
+      const ResolvedProgram program = ResolveProgram(command, Lookup());
+      if (!program.path.empty()) row->Program(program.path, program.exists);
+    }
+    if (last < lst.Count()) FindProgramsWhenIdle(load, last + 1);
+  });
+}
+
+void frmMain::lstItems_SelectionChange() {
+  // A move of the selection is reported as two changes (one row off, the next on): the details are read once,
+  // when the list is done with them.
+  if (detailsPending_) return;
+  detailsPending_ = true;
+  view_.RunSoon([this] {
+    detailsPending_ = false;
+    ShowDetails();
+  });
+}
+
+void frmMain::ShowDetails() {
+  ListView& lst = controls_.lstItems();
+  const ListItem* row = lst.SelectedItem();
+  clsStartUp* engine = app_.oStartUp();
+  controls_.picDetails().Text(row && engine && !row->Tag().empty()
+                                  ? EntryDetailsText(DescribeListedEntry(*engine, lst.Tag(), *row, Lookup()))
+                                  : std::string());
 }
 
 void frmMain::exBar_ItemClick(const std::string& key) {
@@ -299,6 +351,7 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
       marks.userStore = result.perUserStore;  // the row names the store that holds the entry now
       row.Tag(MarkedTag(TagBase(row.Tag()), marks));
     }
+    if (&row == controls_.lstItems().SelectedItem()) ShowDetails();  // it is stored elsewhere now
     return;
   }
   const std::string name = row.Text();

@@ -7,6 +7,7 @@
 #include "app/basMain.h"
 #include "app/main_window.h"
 #include "engine/move_result.h"
+#include "engine/program_resolver.h"
 #include "platform/main_window_view.h"
 #include "ui/main_window/about_page.h"
 #include "ui/main_window/main_window_controls.h"
@@ -56,6 +57,11 @@ class frmMain : public MainWindow {
   void Refresh();
   // The user asked for the menu of `row` (nullptr: of no row): shows it and does what is chosen.
   void lstItems_ContextMenu(ListItem* row);
+  // The selected row has changed: once the list has reported it, the details strip shows its entry's details
+  // (nothing without a row).
+  void lstItems_SelectionChange();
+  // Rows marked or given their program's icon per idle step after a load.
+  static constexpr int32_t kProgramBatchRows = 128;
 
   // True while the About page is shown instead of the list.
   bool AboutMode() const { return aboutMode_; }
@@ -84,6 +90,11 @@ class frmMain : public MainWindow {
   void OpenInRegistryEditor(const std::string& keyPath);
   // Counts the handlers running (a move, a question, a menu): a reload then would take the rows from under them.
   class BusyScope;
+  // Finds the programs of rows `next`... of the load numbered `load`, a batch at a time while the window is idle.
+  void FindProgramsWhenIdle(uint64_t load, int32_t next);
+  const ProgramLookup& Lookup();
+  // Shows the selected row's details in the strip under the list.
+  void ShowDetails();
 
   MainWindowView& view_;
   MainWindowControls& controls_;
@@ -97,6 +108,9 @@ class frmMain : public MainWindow {
   Clipboard* clipboard_ = nullptr;
   int busy_ = 0;
   bool changedWhileBusy_ = false;
+  uint64_t loads_ = 0;    // lists loaded so far; a program search of an earlier one stops
+  std::optional<ProgramLookup> lookup_;
+  bool detailsPending_ = false;
 };
 
 }  // namespace kqm

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace kqm {
 
@@ -24,6 +25,13 @@ class PanelView {
   virtual void Move(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
 };
 
+// A panel that shows lines of text ("\n" between lines) the user can read and copy but not change.
+class TextPanelView : public PanelView {
+ public:
+  virtual void Text(const std::string& text) = 0;
+  virtual std::string Text() const = 0;
+};
+
 // The controls of the main window, as its logic reaches them.
 class MainWindowControls {
  public:
@@ -40,6 +48,8 @@ class MainWindowControls {
   virtual std::intptr_t imgCat() const = 0;
   // Keeps the bar docked on the left over the full client height (twips).
   virtual void DockBar(int32_t clientHeightTwips) = 0;
+  // The strip under the list that shows the selected row's details.
+  virtual TextPanelView& picDetails() = 0;
 };
 
 }  // namespace kqm

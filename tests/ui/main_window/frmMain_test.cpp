@@ -16,6 +16,7 @@
 #include "platform/substitute/recording_watcher.h"
 #include "platform/substitute/substitute_shell.h"
 #include "reg_helpers.h"
+#include "temp_drive.h"
 #include "ui/main_window/frmMain.h"
 
 namespace kqm {
@@ -93,6 +94,22 @@ struct FakePanel : PanelView {
   int32_t left, top, width, height;
 };
 
+struct FakeTextPanel : TextPanelView {
+  FakeTextPanel(std::vector<std::string>& log, int32_t h) : panel("details", log, 0, 0, 0, h) {}
+  void Text(const std::string& t) override { text = t; }
+  std::string Text() const override { return text; }
+  void Visible(bool b) override { panel.Visible(b); }
+  void ZOrder() override { panel.ZOrder(); }
+  int32_t Left() const override { return panel.Left(); }
+  void Left(int32_t t) override { panel.Left(t); }
+  int32_t Width() const override { return panel.Width(); }
+  void Width(int32_t t) override { panel.Width(t); }
+  int32_t Height() const override { return panel.Height(); }
+  void Move(int32_t l, int32_t t, int32_t w, int32_t h) override { panel.Move(l, t, w, h); }
+  FakePanel panel;
+  std::string text;
+};
+
 struct FakeControls : MainWindowControls {
   void Create(MainWindowView&, AboutPage& p) override { page = &p; }
   ExplorerBar& exBar() override { return bar; }
@@ -102,6 +119,7 @@ struct FakeControls : MainWindowControls {
   std::intptr_t imgActions() const override { return 71; }
   std::intptr_t imgCat() const override { return 72; }
   void DockBar(int32_t h) override { dockedHeight = h; }
+  TextPanelView& picDetails() override { return details; }
 
   // Clicks the bar item with this key, as the user would.
   void Click(const std::string& key) {
@@ -121,6 +139,7 @@ struct FakeControls : MainWindowControls {
   MemoryListView list;
   FakePanel header{"header", log, 2970, 0, 4335, 255};
   FakePanel about{"about", log, 2970, 0, 5385, 5805};
+  FakeTextPanel details{log, 900};
   AboutPage* page = nullptr;
   int32_t dockedHeight = -1;
 };
@@ -214,7 +233,11 @@ TEST(MainWindow, ResizeLaysOutTheRightHandSideAndSkipsNegativeSizes) {
   EXPECT_EQ(6000, h.controls.dockedHeight);
   EXPECT_EQ(bar, lst.Left());
   EXPECT_EQ(9000 - bar, lst.Width());
-  EXPECT_EQ(6000 - 255, lst.Height());
+  EXPECT_EQ(6000 - 270 - 900, lst.Height()) << "the details strip takes its height from the list";
+  EXPECT_EQ((std::vector<int32_t>{bar, 6000 - 900, 9000 - bar, 900}),
+            (std::vector<int32_t>{h.controls.details.panel.left, h.controls.details.panel.top,
+                                  h.controls.details.panel.width, h.controls.details.panel.height}))
+      << "right under the list, as wide";
   EXPECT_EQ(2000, lst.ColumnWidth(1)) << "the first column keeps its width";
   EXPECT_EQ(9000 - bar - 2000, lst.ColumnWidth(2));
   EXPECT_EQ(bar, h.controls.header.left);
@@ -235,13 +258,13 @@ TEST(MainWindow, ResizeLaysOutTheRightHandSideAndSkipsNegativeSizes) {
 
   h.view.SizeTo(0, 0);  // minimised
   EXPECT_EQ(9600 - bar, lst.Width()) << "a negative width is skipped";
-  EXPECT_EQ(6000 - 255, lst.Height()) << "a negative height is skipped";
+  EXPECT_EQ(6000 - 270 - 900, lst.Height()) << "a negative height is skipped";
   EXPECT_EQ(9600 - bar, h.controls.header.width);
   EXPECT_EQ(bar, lst.Left()) << "the steps after the failing ones still run";
 
   h.view.SizeTo(8625, 6270);  // restored
   EXPECT_EQ(8625 - bar, lst.Width());
-  EXPECT_EQ(6270 - 255, lst.Height());
+  EXPECT_EQ(6270 - 270 - 900, lst.Height());
   EXPECT_EQ(8625 - bar - 2000, lst.ColumnWidth(2));
   EXPECT_EQ(6270, h.controls.about.height);
 }
@@ -251,14 +274,14 @@ TEST(MainWindow, LocationClicksLoadTheListAndSwitchToListMode) {
   h.PutRun("kqm-one", "C:\\one.exe");
   h.controls.Click("HELP");
   EXPECT_TRUE(h.form->AboutMode());
-  EXPECT_EQ((std::vector<std::string>{"about to front", "header hidden", "about shown"}),
-            std::vector<std::string>(h.controls.log.end() - 3, h.controls.log.end()));
+  EXPECT_EQ((std::vector<std::string>{"about to front", "header hidden", "details hidden", "about shown"}),
+            std::vector<std::string>(h.controls.log.end() - 4, h.controls.log.end()));
   EXPECT_FALSE(h.controls.list.Visible());
 
   h.controls.log.clear();
   h.controls.Click("HKCUR");
   EXPECT_FALSE(h.form->AboutMode());
-  EXPECT_EQ((std::vector<std::string>{"header shown", "about hidden"}), h.controls.log);
+  EXPECT_EQ((std::vector<std::string>{"header shown", "details shown", "about hidden"}), h.controls.log);
   EXPECT_TRUE(h.controls.list.Visible());
   EXPECT_EQ("R", h.controls.list.Tag());
   ASSERT_NE(nullptr, h.Row("kqm-one"));
@@ -561,6 +584,43 @@ TEST(MainWindow, TheRowMenuOpensTheProgramsFolderAndTheEntrysKeyInTheRegistryEdi
   lst.RightClick(h.RowIndex("kqm-number"));
   EXPECT_FALSE(lst.LastMenu()[1].enabled) << "a number names no program";
   std::filesystem::remove_all(host);
+}
+
+TEST(MainWindow, ProgramsAreLookedForAfterTheFillAndTheSelectedRowShowsItsDetails) {
+  test::TempDrive drive;
+  Harness h;
+  h.files.MapDrive('C', drive.Host());
+  drive.File("C:\\apps\\tool.exe", std::string(1234, 'x'));
+  h.shell.SetFileVersion("C:\\APPS\\TOOL.EXE", {"Tool", "Example Co", "1.2.3.4"});
+  h.PutRun("kqm-here", "\"C:\\apps\\tool.exe\" /quiet");
+  h.PutRun("kqm-gone", "C:\\gone\\app.exe -x");
+  h.controls.Click("HKCUR");
+  EXPECT_EQ("", h.Row("kqm-gone")->ProgramPath()) << "not while the list fills";
+  h.view.EndOfEvent();
+  EXPECT_TRUE(h.Row("kqm-gone")->ProgramMissing());
+  EXPECT_EQ("C:\\gone\\app.exe", h.Row("kqm-gone")->ProgramPath());
+  EXPECT_FALSE(h.Row("kqm-here")->ProgramMissing());
+  EXPECT_EQ("C:\\apps\\tool.exe", h.Row("kqm-here")->ProgramPath());
+
+  h.controls.list.Select(h.RowIndex("kqm-here"));
+  h.view.EndOfEvent();
+  const std::string here = h.controls.details.text;
+  EXPECT_EQ(0u, here.find("Command: \"C:\\apps\\tool.exe\" /quiet\n"
+                          "Stored in: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, REG_SZ\n"
+                          "Program: C:\\apps\\tool.exe\n  Tool, Example Co, version 1.2.3.4\n  1,234 bytes, created "))
+      << here;
+  h.controls.list.Select(h.RowIndex("kqm-gone"));
+  h.view.EndOfEvent();
+  EXPECT_NE(std::string::npos, h.controls.details.text.find("Program: C:\\gone\\app.exe - file not found"));
+
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-gone"));  // switched off: kept in the program's store now
+  EXPECT_NE(std::string::npos,
+            h.controls.details.text.find("Stored in: HKEY_LOCAL_MACHINE\\Software\\Kestrum\\QuorvelManager\\Disabled\\"
+                                         "HKCU\\R (64-bit view), REG_SZ"))
+      << h.controls.details.text;
+  h.controls.Click("HKCURO");
+  h.view.EndOfEvent();
+  EXPECT_EQ("", h.controls.details.text) << "a new list has no row selected";
 }
 
 TEST(MainWindow, ClosingTheWindowEndsTheProgram) {

@@ -14,7 +14,7 @@ namespace {
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 constexpr COLORREF kHeaderColour = RGB(97, 167, 231);
 constexpr wchar_t kPanelClassName[] = L"KestrumQuorvelManager.Panel";
-enum ControlId { kBarId = 100, kListId = 101, kHeaderId = 102, kAboutId = 105 };
+enum ControlId { kBarId = 100, kListId = 101, kHeaderId = 102, kAboutId = 105, kDetailsId = 106 };
 
 // Draws `count` square icons of `size` pixels with `draw(dc, index, size)` on the mask colour.
 UniqueImageList MakeIcons(int size, int count, const std::function<void(HDC, int, int)>& draw) {
@@ -203,6 +203,61 @@ void Win32Panel::Move(int32_t left, int32_t top, int32_t width, int32_t height) 
   Place();
 }
 
+Win32DetailsStrip::Win32DetailsStrip(HWND parent, int id, int dpi) : dpi_(dpi) {
+  hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY |
+                              ES_AUTOHSCROLL,
+                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(intptr_t{id}), GetModuleHandleW(nullptr),
+                          nullptr);
+  const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  // Four lines of the font, the edit's frame and margins included.
+  TEXTMETRICW tm{};
+  const HDC dc = GetDC(hwnd_);
+  const HGDIOBJ old = SelectObject(dc, font);
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  const int pixels = 4 * tm.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 4;
+  height_ = MulDiv(pixels, 1440, dpi_);
+}
+
+Win32DetailsStrip::~Win32DetailsStrip() {
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void Win32DetailsStrip::Text(const std::string& text) {
+  // The edit control breaks lines at "\r\n" only.
+  std::string lines;
+  for (const char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  SetWindowTextW(hwnd_, Wide(lines).c_str());
+}
+
+std::string Win32DetailsStrip::Text() const {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+  std::string lines;
+  for (const char c : Narrow(text))
+    if (c != '\r') lines += c;
+  return lines;
+}
+
+void Win32DetailsStrip::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHOWNA : SW_HIDE); }
+
+void Win32DetailsStrip::ZOrder() {
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32DetailsStrip::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
+  if (width < 0 || height < 0) return;
+  left_ = left, top_ = top, width_ = width, height_ = height;
+  SetWindowPos(hwnd_, nullptr, MulDiv(left, dpi_, 1440), MulDiv(top, dpi_, 1440), MulDiv(width, dpi_, 1440),
+               MulDiv(height, dpi_, 1440), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The About page's window as a panel of the main window.
 class MainWindowControlsWin32::AboutPanel final : public PanelView {
  public:
@@ -241,7 +296,7 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   const auto px = [this](int32_t twips) { return MulDiv(twips, dpi_, 1440); };
   actions_ = MakeActionIcons();
   categories_ = MakeCategoryIcons();
-  // Created in tab order: the bar, the list, the header strip, the About page.
+  // Created in tab order: the bar, the list, the details strip, the header strip, the About page.
   RegisterExplorerBarClass();
   bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270));
   list_ = std::make_unique<Win32ListView>(parent_, kListId, 2940, 270, 4335, 4395, actions_.get());
@@ -254,6 +309,7 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
     // The control owns a bitmap it accepted and deletes it with itself.
     if (SendMessageW(list_->Handle(), LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image))) picture.release();
   }
+  details_ = std::make_unique<Win32DetailsStrip>(parent_, kDetailsId, dpi_);
   header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, kHeaderColour);
   header_->AddLabel(L"Application", 60, 30);
   header_->AddLabel(L"Path", 2100, 30);
@@ -294,6 +350,7 @@ bool MainWindowControlsWin32::WriteScreenLayout(const std::wstring& path) const 
   window("list", list_->Handle());
   window("bar", bar_->Window());
   window("header", header_->Window());
+  window("details", details_->Window());
   window("client", parent_);
   RECT client;
   GetClientRect(parent_, &client);

@@ -57,6 +57,32 @@ class Win32Panel final : public PanelView {
   std::vector<Label> labels_;
 };
 
+// The details strip: a read-only edit control (text can be selected and copied) four lines high, in the dialog
+// font; geometry in twips of the parent's client area.
+class Win32DetailsStrip final : public TextPanelView {
+ public:
+  Win32DetailsStrip(HWND parent, int id, int dpi);
+  ~Win32DetailsStrip() override;
+  Win32DetailsStrip(const Win32DetailsStrip&) = delete;
+  Win32DetailsStrip& operator=(const Win32DetailsStrip&) = delete;
+  void Text(const std::string& text) override;
+  std::string Text() const override;
+  void Visible(bool bVisible) override;
+  void ZOrder() override;
+  int32_t Left() const override { return left_; }
+  void Left(int32_t twips) override { Move(twips, top_, width_, height_); }
+  int32_t Width() const override { return width_; }
+  void Width(int32_t twips) override { Move(left_, top_, twips, height_); }
+  int32_t Height() const override { return height_; }
+  void Move(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  HWND Window() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+  int dpi_;
+  int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
 // The main window's controls as real windows: the navigation bar docked left, the report list with tick boxes,
 // the blue header strip with its two labels and the About page panel.
 class MainWindowControlsWin32 final : public MainWindowControls {
@@ -71,11 +97,13 @@ class MainWindowControlsWin32 final : public MainWindowControls {
   std::intptr_t imgActions() const override { return reinterpret_cast<std::intptr_t>(actions_.get()); }
   std::intptr_t imgCat() const override { return reinterpret_cast<std::intptr_t>(categories_.get()); }
   void DockBar(int32_t clientHeightTwips) override;
+  TextPanelView& picDetails() override { return *details_; }
 
   Win32ListView& List() { return *list_; }
   ExplorerBarHost& BarHost() { return *bar_; }
   // Writes where each navigation item's centre and the list are on the screen, one per line
-  // ("item <key> <x> <y>", "list <x> <y> <width> <height>"), for scripts that drive the program.
+  // ("item <key> <x> <y>", "list <x> <y> <width> <height>", the same for the bar, header, details strip and
+  // client area), for scripts that drive the program.
   bool WriteScreenLayout(const std::wstring& path) const;
 
  private:
@@ -89,6 +117,7 @@ class MainWindowControlsWin32 final : public MainWindowControls {
   std::unique_ptr<Win32Panel> header_;
   std::unique_ptr<AboutPageWin32> about_;
   std::unique_ptr<PanelView> aboutPanel_;
+  std::unique_ptr<Win32DetailsStrip> details_;
 };
 
 }  // namespace kqm
