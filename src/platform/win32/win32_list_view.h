@@ -58,6 +58,8 @@ class Win32ListView final : public ListView {
   bool IsVisible() const;
   // Selects row `index` (1-based) and gives it the focus mark; 0 clears the selection.
   void Select(int32_t index);
+  // The resolution (dots per inch) the list is shown at changes: its place, size and columns keep their twips.
+  void SetDpi(int dpi);
 
  private:
   class Row;

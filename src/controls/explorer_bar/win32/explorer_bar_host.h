@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "controls/explorer_bar/explorer_bar.h"
+#include "platform/win32/win32_system_colors.h"
 
 namespace kqm {
 
@@ -35,6 +36,10 @@ class ExplorerBarHost final {
   HWND Window() const { return hwnd_; }
   ExplorerBar& Bar() { return bar_; }
 
+  // The resolution the bar is shown at changes (its window moved to another monitor): sizes, fonts and the
+  // scroll range follow; the container gives the bar its new width and image lists.
+  void SetDpi(int dpi);
+
   // The host of a navigation bar window, or null for any other window.
   static ExplorerBarHost* FromWindow(HWND hwnd);
 
@@ -48,6 +53,7 @@ class ExplorerBarHost final {
 
   HWND hwnd_ = nullptr;
   ExplorerBar bar_;
+  Win32SystemColors colors_;
   bool tracking_ = false;
   bool syncing_ = false;
   bool releasing_ = false;

@@ -17,6 +17,7 @@
 namespace kqm {
 
 class PropertyBag;
+class SkinButtonAccessible;
 
 struct IconCloser {
   void operator()(HICON h) const { DestroyIcon(h); }
@@ -65,6 +66,9 @@ class SkinButtonHost final : public ButtonSite {
   // The container makes this its default (Enter) or cancel (Escape) button; the button redraws its look.
   void SetDefault(bool isDefault);
   void SetCancel(bool isCancel) { options_.isCancel = isCancel; }
+  // The resolution the caption and picture are laid out for changes (the window moved to another monitor; its
+  // container tells it so); the face is drawn again.
+  void SetPixelsPerInch(std::int32_t dpi);
   // The access keys now in force (UTF-16, folded to upper case as the platform folds them).
   const std::wstring& AccessKeys() const { return accessKeys_; }
 
@@ -121,6 +125,9 @@ class SkinButtonHost final : public ButtonSite {
   void MouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
   void SetFontFromHandle(HFONT font);
   void ResolutionChanged();
+  void DisconnectAccessible();
+  // Tells assistive technology that something it reads of the button changed (EVENT_OBJECT_...).
+  void NotifyAccessible(DWORD event) const;
 
   Options options_;
   Win32SystemColors colors_;
@@ -144,6 +151,7 @@ class SkinButtonHost final : public ButtonSite {
   bool timerOn_ = false;
   bool focusCues_ = true;
   bool ownedByWindow_ = false;  // made by CreateWindowEx or a dialog: the window frees the host
+  SkinButtonAccessible* accessible_ = nullptr;  // made on the first request, one reference held here
 };
 
 }  // namespace kqm
