@@ -3,6 +3,8 @@
 # where the bar ends and fill the rest of the window. Then the window opened at 96 is told its monitor changed
 # to 192 and back (WM_DPICHANGED, sent by tests/e2e/ui_probe.exe): it grows to twice its size and lays out
 # again without a child over the bar. Keeps a screenshot of each. Prints "N passed, M failed".
+# A screen large enough for the window at twice its size (the system keeps a window within the screen).
+export XVFB_SCREEN=2400x1800x24
 . "$(dirname "$0")/e2e_lib.sh"
 
 desktop='HKCU\Control Panel\Desktop'
@@ -25,7 +27,7 @@ for dpi in 96 144 192; do
   check "$dpi dpi: the header starts where the bar ends" test "$(field header 1)" -eq "$bar_right"
   check "$dpi dpi: the list reaches the window's right edge" \
     test $(( $(field list 1) + $(field list 3) )) -ge $(( client_right - 1 ))
-  import -window root "$out/dpi-$dpi.png"
+  import -window "$wid" "$out/dpi-$dpi.png"
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
   xdotool key alt+F4
   expect_exit
@@ -54,7 +56,7 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
     check "moved to $dpi dpi: the header starts where the bar ends" test "$(field header 1)" -eq "$bar_right"
     check "moved to $dpi dpi: the list reaches the window's right edge" \
       test $(( $(field list 1) + $(field list 3) )) -ge $(( client_right - 1 ))
-    import -window root "$out/dpi-changed-$dpi.png"
+    import -window "$wid" "$out/dpi-changed-$dpi.png"
   done
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
   xdotool key alt+F4

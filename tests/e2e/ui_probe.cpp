@@ -88,6 +88,8 @@ void Describe(FILE* out, HWND hwnd, int depth) {
           sub->Release();
           continue;
         }
+        const std::wstring role = Role(acc, Id(i));
+        if (role == L"(no role)") continue;  // a child window the system counts, described under its window
         std::wstring item(static_cast<size_t>(depth) * 2 + 4, L' ');
         item += Role(acc, Id(i)) + L" " + Name(acc, Id(i)) + L" (" + State(acc, Id(i)) + L")" + Action(acc, Id(i));
         std::fputs((Utf8(item) + "\n").c_str(), out);

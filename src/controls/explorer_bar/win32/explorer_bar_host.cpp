@@ -88,9 +88,11 @@ bool RegisterExplorerBarClass() {
   return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, int x, int y, int width, int height) {
+std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, int x, int y, int width, int height,
+                                                         const SystemColors* colors) {
   if (!RegisterExplorerBarClass()) return nullptr;
   auto host = std::make_unique<ExplorerBarHost>(Key{});
+  if (colors) host->colors_ = colors;
   ExplorerBarHost* self = host.get();
   host->bar_.OnInvalidate([self] {
     if (!self->hwnd_) return;
@@ -306,7 +308,7 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
   const UniqueFont plainFont = MakeFont(bar_.Dpi(), false, false);
   const UniqueFont hotFont = MakeFont(bar_.Dpi(), false, true);
   const UniqueFont boldFont = MakeFont(bar_.Dpi(), true, false);
-  const ExplorerBarPalette colours = ExplorerBarColors(bar_, colors_);
+  const ExplorerBarPalette colours = ExplorerBarColors(bar_, *colors_);
   const Selected fontIn(dc.get(), plainFont.get());
   SetBkMode(dc.get(), TRANSPARENT);
 
@@ -336,11 +338,13 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
     }
     // The expand/collapse chevron at the right of the header.
     const ColorRef arrowColor = group.Special() ? colours.specialHeaderText : colours.headerText;
-    const int cx = entry.header.right - 11;
+    // Drawn in units of one pixel at 96 dots per inch, each `u` pixels square at the bar's resolution.
+    const int u = std::max(1, (bar_.Dpi() + 48) / 96);
+    const int cx = entry.header.right - 11 * u;
     const int cy = (entry.header.top + entry.header.bottom) / 2;
     for (int i = 0; i < 4; ++i) {
-      const int row = group.Expanded() ? cy + 1 - i : cy - 2 + i;
-      const PixelRect line{cx - 3 + i, row, cx + 4 - i, row + 1};
+      const int row = group.Expanded() ? cy + (1 - i) * u : cy + (i - 2) * u;
+      const PixelRect line{cx + (i - 3) * u, row, cx + (4 - i) * u, row + u};
       Fill(dc.get(), line, arrowColor);
     }
     for (std::size_t i = 0; i < entry.items.size(); ++i) {

@@ -27,8 +27,10 @@ class ExplorerBarHost final {
   explicit ExplorerBarHost(Key) {}
 
   // Creates the visible child window at (x, y) with the size in pixels and the control id (it takes part in
-  // tab order: WS_TABSTOP). Null when the window cannot be created.
-  static std::unique_ptr<ExplorerBarHost> Create(HWND parent, int id, int x, int y, int width, int height);
+  // tab order: WS_TABSTOP). It draws in the colours `colors` gives (the session's own when null; it must outlive
+  // the bar). Null when the window cannot be created.
+  static std::unique_ptr<ExplorerBarHost> Create(HWND parent, int id, int x, int y, int width, int height,
+                                                 const SystemColors* colors = nullptr);
   ~ExplorerBarHost();
   ExplorerBarHost(const ExplorerBarHost&) = delete;
   ExplorerBarHost& operator=(const ExplorerBarHost&) = delete;
@@ -53,7 +55,8 @@ class ExplorerBarHost final {
 
   HWND hwnd_ = nullptr;
   ExplorerBar bar_;
-  Win32SystemColors colors_;
+  Win32SystemColors sessionColors_;
+  const SystemColors* colors_ = &sessionColors_;
   bool tracking_ = false;
   bool syncing_ = false;
   bool releasing_ = false;

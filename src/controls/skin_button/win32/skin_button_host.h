@@ -42,6 +42,8 @@ class SkinButtonHost final : public ButtonSite {
     // The container's surface colours; unset: the parent window's class background and the button text colour.
     std::optional<ColorRef> containerBackColor;
     std::optional<ColorRef> containerForeColor;
+    // The system colours (and high contrast) the button draws in; null: the session's own. Must outlive it.
+    const SystemColors* colors = nullptr;
   };
 
   // Use Create; the key keeps construction inside it.
@@ -100,7 +102,7 @@ class SkinButtonHost final : public ButtonSite {
   void UpdateNow() override;
   Raster& Surface() override;
   TextRenderer& Text() override { return *text_; }
-  const SystemColors& Colors() const override { return colors_; }
+  const SystemColors& Colors() const override { return options_.colors ? *options_.colors : colors_; }
   ColorRef ContainerBackColor() const override;
   ColorRef ContainerForeColor() const override;
   std::int32_t PixelsPerInch() const override { return pixelsPerInch_; }

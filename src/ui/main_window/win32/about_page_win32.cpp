@@ -99,6 +99,7 @@ std::unique_ptr<AboutPageWin32> AboutPageWin32::Create(HWND parent, int id, Abou
   auto makeButton = [&](int buttonId, const TwipRect& r, const char* name, const char* caption) {
     SkinButtonHost::Options options;
     options.displayName = name;
+    options.colors = colors;
     TextPropertyBag bag;
     AboutPage::WriteButtonSettings(bag, caption);
     return SkinButtonHost::Create(hwnd, buttonId, panel->ToPixels(r.left), panel->ToPixels(r.top),

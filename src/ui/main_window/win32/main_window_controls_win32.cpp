@@ -250,7 +250,8 @@ class MainWindowControlsWin32::AboutPanel final : public PanelView {
   int32_t left_ = 2970, top_ = 0, width_ = 5385, height_ = 5805;
 };
 
-MainWindowControlsWin32::MainWindowControlsWin32() = default;
+MainWindowControlsWin32::MainWindowControlsWin32(const SystemColors* colors)
+    : colors_(colors ? *colors : sessionColors_) {}
 
 MainWindowControlsWin32::~MainWindowControlsWin32() = default;
 
@@ -262,23 +263,29 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   categories_ = MakeCategoryIcons(dpi_);
   // Created in tab order: the bar, the list, the header strip, the About page.
   RegisterExplorerBarClass();
-  bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270));
+  bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270), &colors_);
   list_ = std::make_unique<Win32ListView>(parent_, kListId, 2940, 270, 4335, 4395, actions_.get());
   list_->SetDpi(dpi_);
   ShowListPicture();
   header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, colors_);
   header_->AddLabel(L"Application", 60, 30);
   header_->AddLabel(L"Path", 2100, 30);
-  about_ = AboutPageWin32::Create(parent_, kAboutId, page);
+  about_ = AboutPageWin32::Create(parent_, kAboutId, page, &colors_);
   // The names assistive technology reads for the controls (their windows draw no text of their own).
   if (bar_) SetWindowTextW(bar_->Window(), L"Navigation");
   SetWindowTextW(list_->Handle(), L"Startup entries");
   SetWindowTextW(header_->Window(), L"Application, Path");
+  if (about_) SetWindowTextW(about_->Window(), L"About");
   aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_);
 }
 
 void MainWindowControlsWin32::ShowListPicture() {
-  // In high contrast the list is the plain window colour the user chose: no picture behind the rows.
+  // The list in the window colours as they are now (the control keeps the ones it was made with), and in high
+  // contrast plain: no picture behind the rows.
+  const HWND list = list_->Handle();
+  ListView_SetBkColor(list, colors_.SysColor(kColorWindow));
+  ListView_SetTextColor(list, colors_.SysColor(kColorWindowText));
+  if (colors_.HighContrast()) ListView_SetTextBkColor(list, colors_.SysColor(kColorWindow));
   UniqueBitmap picture = colors_.HighContrast() ? UniqueBitmap() : MakeListPicture(dpi_);
   LVBKIMAGEW image{};
   image.ulFlags = (picture ? LVBKIF_SOURCE_HBITMAP : LVBKIF_SOURCE_NONE) | LVBKIF_STYLE_NORMAL;
@@ -286,7 +293,8 @@ void MainWindowControlsWin32::ShowListPicture() {
   image.xOffsetPercent = 100;
   image.yOffsetPercent = 100;
   // The control owns a bitmap it accepted and deletes it with itself (and the one it showed before).
-  if (SendMessageW(list_->Handle(), LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image))) picture.release();
+  if (SendMessageW(list, LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image))) picture.release();
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 void MainWindowControlsWin32::DisplayChanged(int dpi) {

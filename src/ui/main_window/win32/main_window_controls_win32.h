@@ -68,7 +68,8 @@ class Win32Panel final : public PanelView {
 // the blue header strip with its two labels and the About page panel.
 class MainWindowControlsWin32 final : public MainWindowControls {
  public:
-  MainWindowControlsWin32();
+  // The controls draw in the colours `colors` gives (the session's own when null; it must outlive them).
+  explicit MainWindowControlsWin32(const SystemColors* colors = nullptr);
   ~MainWindowControlsWin32() override;
   void Create(MainWindowView& view, AboutPage& page) override;
   ExplorerBar& exBar() override { return bar_->Bar(); }
@@ -94,7 +95,8 @@ class MainWindowControlsWin32 final : public MainWindowControls {
   void ShowListPicture();
   HWND parent_ = nullptr;
   int dpi_ = 96;
-  Win32SystemColors colors_;
+  Win32SystemColors sessionColors_;
+  const SystemColors& colors_;
   UniqueFont listFont_;
   UniqueImageList actions_;
   UniqueImageList categories_;
