@@ -117,4 +117,14 @@ std::u16string FoldCase(std::u16string_view s) {
   return out;
 }
 
+std::string CaptionShown(std::string_view caption) {
+  std::string text;
+  text.reserve(caption.size());
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    text.push_back(caption[i]);
+  }
+  return text;
+}
+
 }  // namespace kqm

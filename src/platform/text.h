@@ -14,5 +14,7 @@ std::string Utf16ToBytes(std::u16string_view utf16, bool withTerminator);
 std::u16string BytesToUtf16(const void* data, size_t byteCount);
 // Upper-case folding of ASCII, Latin-1, Greek and Cyrillic letters: how Windows compares registry and file names.
 std::u16string FoldCase(std::u16string_view s);
+// The text a control caption shows: "&&" becomes "&", and a lone "&" marking an access key is dropped.
+std::string CaptionShown(std::string_view caption);
 
 }  // namespace kqm

@@ -113,9 +113,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   clipboard.Owner(view.Handle());
   // Restarted as administrator: "/show <location key>" opens the list the user was at.
   if (reopened && form) form->ShowLocation(args[1]);
-  // Scripts that drive the program read where its controls are from this file.
-  if (const wchar_t* layoutLog = _wgetenv(L"KQM_UI_LAYOUT_LOG"); layoutLog && *layoutLog)
-    controls.WriteScreenLayout(layoutLog);
+  // Scripts that drive the program read where its controls are from this file (again after every change of
+  // resolution, once the window has laid its controls out anew).
+  const wchar_t* layoutLog = _wgetenv(L"KQM_UI_LAYOUT_LOG");
+  if (layoutLog && *layoutLog) controls.WriteScreenLayout(layoutLog);
+  view.OnDisplayChange([&](int dpi) {
+    controls.DisplayChanged(dpi);
+    if (layoutLog && *layoutLog) view.RunSoon([&] { controls.WriteScreenLayout(layoutLog); });
+  });
 
   // The program ends in EndApp, when the main window is closed.
   MSG msg;

@@ -3,16 +3,31 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace kqm {
 
-std::string ExplorerBarDisplayText(std::string_view caption) {
-  std::string text;
-  text.reserve(caption.size());
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
-    text.push_back(caption[i]);
+std::string ExplorerBarDisplayText(std::string_view caption) { return CaptionShown(caption); }
+
+ExplorerBarMetrics ExplorerBarMetrics::ForDpi(int dpi) {
+  const ExplorerBarMetrics at96;
+  if (dpi <= 0) return at96;
+  const auto scale = [dpi](int v) { return (v * dpi + 48) / 96; };
+  return {scale(at96.margin), scale(at96.headerHeight), scale(at96.groupIconSize), scale(at96.itemIconSize),
+          scale(at96.itemHeight), scale(at96.bodyPadding)};
+}
+
+ExplorerBarPalette ExplorerBarColors(const ExplorerBar& bar, const SystemColors& system) {
+  if (system.HighContrast()) {
+    const auto sys = [&](std::int32_t index) { return system.SysColor(index) & 0xFFFFFFu; };
+    return {sys(kColorWindow),      sys(kColorWindow),        sys(kColorButtonFace), sys(kColorButtonText),
+            sys(kColorHighlight),   sys(kColorHighlightText), sys(kColorWindow),     sys(kColorWindow),
+            sys(kColorWindowText),  sys(kColorHotLight),      sys(kColorHighlight),  sys(kColorHighlightText)};
   }
-  return text;
+  constexpr ColorRef kBlue = Rgb(22, 80, 150);
+  constexpr ColorRef kPale = Rgb(239, 245, 252);
+  return {bar.BackColorStart(), bar.BackColorEnd(), kPale, kBlue, kBlue, Rgb(255, 255, 255), Rgb(214, 228, 245),
+          kPale, kBlue, Rgb(51, 136, 255), Rgb(255, 255, 255), Rgb(51, 136, 255)};
 }
 
 ExplorerBarItem::ExplorerBarItem(ExplorerBarGroup& group, std::string key, std::string caption, int iconIndex)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/raster.h"
+#include "platform/system_colors.h"
 
 namespace kqm {
 
@@ -137,7 +138,23 @@ struct ExplorerBarMetrics {
   int itemIconSize = 16;    // item icons are square
   int itemHeight = 20;      // one item row
   int bodyPadding = 6;      // inside the panel, above, below and left of the items
+
+  // The metrics above (given at 96 dots per inch) at another resolution, each rounded to the nearest pixel.
+  static ExplorerBarMetrics ForDpi(int dpi);
 };
+
+class ExplorerBar;
+
+// The colours a bar is drawn in: its own blues and white, or in high contrast the user's system colours.
+struct ExplorerBarPalette {
+  ColorRef backStart, backEnd;                    // the gradient behind the groups
+  ColorRef headerBack, headerText;                // a group's header band, its caption and chevron
+  ColorRef specialHeaderBack, specialHeaderText;  // the same for a special group
+  ColorRef bodyBack, specialBodyBack;             // behind a group's items
+  ColorRef itemText, itemHotText;                 // an item's caption, and under the pointer
+  ColorRef itemPressedBack, itemPressedText;      // an item held down
+};
+ExplorerBarPalette ExplorerBarColors(const ExplorerBar& bar, const SystemColors& system);
 
 // The navigation bar: groups of items over a vertical gradient. Portable: the window host feeds it the
 // client size, mouse and keys, and draws what Layout() and the state say; the bar raises the click event.

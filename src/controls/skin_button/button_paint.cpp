@@ -572,7 +572,8 @@ ButtonColors ComputeColors(const ButtonLook& look, const SystemColors& system) {
   ButtonColors c;
   auto S = [&](ColorRef x, int n) { return ShiftColor(x, n, false, look.softBevel); };
   auto sys = [&](int index) { return system.SysColor(index) & 0xFFFFFFu; };
-  switch (look.colorScheme) {
+  // In high contrast every scheme gives way to the system colours the user chose.
+  switch (system.HighContrast() ? sknColorScheme::csSystem : look.colorScheme) {
     case sknColorScheme::csCustom:
       c.cFace = TranslateColor(look.backColor, system);
       c.cText = TranslateColor(look.foreColor, system);

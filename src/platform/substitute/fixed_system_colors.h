@@ -13,9 +13,12 @@ class FixedSystemColors : public SystemColors {
   ColorRef SysColor(std::int32_t index) const override;
   // Replaces one entry (index 0..30); other indices are ignored.
   void Set(std::int32_t index, ColorRef colour);
+  bool HighContrast() const override { return highContrast_; }
+  void HighContrast(bool on) { highContrast_ = on; }
 
  private:
   std::array<ColorRef, 31> table_{};
+  bool highContrast_ = false;
 };
 
 }  // namespace kqm

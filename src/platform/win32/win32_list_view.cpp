@@ -449,4 +449,11 @@ void Win32ListView::ColumnWidth(int32_t index, int32_t twips) {
   ListView_SetColumnWidth(hwnd_, index - 1, MulDiv(twips, dpi_, 1440));
 }
 
+void Win32ListView::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  Place();
+  for (int32_t c = 1; c <= 2; ++c) ListView_SetColumnWidth(hwnd_, c - 1, MulDiv(columnTwips_[c - 1], dpi_, 1440));
+}
+
 }  // namespace kqm

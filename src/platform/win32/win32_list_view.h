@@ -77,6 +77,8 @@ class Win32ListView final : public ListView {
   int RowImage(int32_t index) const;
   // Row `index`'s name for screen readers: "<name>, <path>, on|off".
   std::string AccessibleRowName(int32_t index);
+  // The resolution (dots per inch) the list is shown at changes: its place, size and columns keep their twips.
+  void SetDpi(int dpi);
 
  private:
   class Row;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/text.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_list_view.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -17,6 +18,8 @@ constexpr wchar_t kClassName[] = L"KestrumQuorvelManagerMain";
 constexpr UINT kRunSoon = WM_APP + 1;
 // The timer that runs the work queued by RunWhenIdle.
 constexpr UINT_PTR kIdleTimer = 0x4B51;
+// WM_DPICHANGED, declared by the headers only for newer Windows versions than the build targets.
+constexpr UINT kDpiChanged = 0x02E0;
 }
 
 Win32MainWindowView::~Win32MainWindowView() { Destroy(); }
@@ -72,6 +75,31 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
     work();
     return 0;
   }
+  if (msg == kDpiChanged && self) {
+    // The window went to a monitor of another resolution: everything is measured again for it, the window takes
+    // the place the system suggests (its size at the new resolution), and the controls are laid out again.
+    const int old = self->dpi_;
+    self->dpi_ = LOWORD(wParam) > 0 ? LOWORD(wParam) : 96;
+    self->dpiY_ = HIWORD(wParam) > 0 ? HIWORD(wParam) : self->dpi_;
+    if (std::function<void(int)> handler = self->onDisplayChange_) handler(self->dpi_);
+    // Without a suggestion the window keeps its corner and scales its client area.
+    RECT r{};
+    if (lParam) {
+      r = *reinterpret_cast<const RECT*>(lParam);
+    } else {
+      RECT window{}, client{};
+      GetWindowRect(hwnd, &window);
+      GetClientRect(hwnd, &client);
+      r = {0, 0, MulDiv(client.right, self->dpi_, old), MulDiv(client.bottom, self->dpi_, old)};
+      AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+      OffsetRect(&r, window.left - r.left, window.top - r.top);
+    }
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (std::function<void()> handler = self->onResize_) handler();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+  }
   if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) {
     // Only top-level windows hear of these; every control inside (all levels) is told as well.
     MSG m{hwnd, msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), 0, {}};
@@ -80,6 +108,9 @@ intptr_t __stdcall Win32MainWindowView::WndProc(HWND hwnd, unsigned msg, uintptr
       SendMessageW(child, f->message, f->wParam, f->lParam);
       return TRUE;
     }, reinterpret_cast<LPARAM>(&m));
+    if (self && self->onDisplayChange_) {
+      if (std::function<void(int)> handler = self->onDisplayChange_) handler(self->dpi_);
+    }
   }
   if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -104,11 +135,9 @@ void Win32MainWindowView::Create(int clientWidthTwips, int clientHeightTwips, st
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);  // a second registration fails harmlessly
 
-  const HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-  const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  RECT r{0, 0, MulDiv(clientWidthTwips, dpi_, 1440), MulDiv(clientHeightTwips, dpiY, 1440)};
+  // Before the window exists, the resolution of the screen it opens on.
+  dpi_ = dpiY_ = WindowDpi(nullptr);
+  RECT r{0, 0, MulDiv(clientWidthTwips, dpi_, 1440), MulDiv(clientHeightTwips, dpiY_, 1440)};
   // WS_EX_CONTROLPARENT lets the dialog manager in the message loop move the focus with Tab among the controls.
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -119,6 +148,7 @@ void Win32MainWindowView::Create(int clientWidthTwips, int clientHeightTwips, st
   if (!hwnd_)
     throw std::runtime_error("The main window could not be created (error " + std::to_string(GetLastError()) +
                              "); is there a display?");
+  dpi_ = dpiY_ = WindowDpi(hwnd_);
 }
 
 void Win32MainWindowView::SetCaption(const std::string& caption) {

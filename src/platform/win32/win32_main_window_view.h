@@ -27,6 +27,12 @@ class Win32MainWindowView final : public MainWindowView {
   HWND__* Handle() const { return hwnd_; }
   // Queued work runs on a timer, which the window's queue gives out only when no input or painting waits.
   void RunWhenIdle(std::function<void()> work) override;
+  // Sets the one handler run with the window's resolution (dots per inch) when it may have changed: the window
+  // moved to a monitor of another resolution (WM_DPICHANGED; the handler runs before the window takes the size
+  // the system suggests, and the resize handler runs after it), or the system's colours or settings changed.
+  void OnDisplayChange(std::function<void(int dpi)> handler) { onDisplayChange_ = std::move(handler); }
+  // The resolution the window is laid out for now.
+  int Dpi() const { return dpi_; }
 
  private:
   static intptr_t __stdcall WndProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
@@ -34,8 +40,10 @@ class Win32MainWindowView final : public MainWindowView {
   HWND__* hwnd_ = nullptr;
   HWND__* lastFocus_ = nullptr;  // the control that had the focus when the window was last deactivated
   int dpi_ = 96;
+  int dpiY_ = 96;
   std::function<void()> onUnload_;
   std::function<void()> onResize_;
+  std::function<void(int)> onDisplayChange_;
   std::vector<std::function<void()>> soon_;
   std::vector<std::function<void()>> idle_;
 };

@@ -269,6 +269,8 @@ std::string Win32Shell::RegistryEditorKeyText(const std::string& keyPath) {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return keyPath;
   return Shell::RegistryEditorKeyText(keyPath);
+}
+
 std::optional<FileVersionFacts> Win32Shell::FileVersion(const std::string& path) {
   const std::wstring file = Wide(path);
   DWORD ignored = 0;

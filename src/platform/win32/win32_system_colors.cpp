@@ -9,4 +9,11 @@ ColorRef Win32SystemColors::SysColor(std::int32_t index) const {
   return GetSysColor(index) & 0xFFFFFFu;
 }
 
+bool Win32SystemColors::HighContrast() const {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace kqm

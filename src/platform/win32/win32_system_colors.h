@@ -7,6 +7,8 @@ namespace kqm {
 class Win32SystemColors : public SystemColors {
  public:
   ColorRef SysColor(std::int32_t index) const override;
+  // SystemParametersInfo(SPI_GETHIGHCONTRAST) reports HCF_HIGHCONTRASTON.
+  bool HighContrast() const override;
 };
 
 }  // namespace kqm

@@ -81,9 +81,16 @@ void AboutPage::WriteButtonSettings(PropertyBag& bag, std::string_view caption) 
   bag.WriteBool("VALUE", false);
 }
 
-std::vector<std::uint32_t> AboutPage::PictureBackground() {
-  constexpr int w = kPictureWidthPx;
-  constexpr int h = kPictureHeightPx;
+std::int32_t AboutPage::PictureWidth(std::int32_t dpi) { return (kPictureWidthPx * dpi + 48) / 96; }
+
+std::int32_t AboutPage::PictureHeight(std::int32_t dpi) { return (kPictureHeightPx * dpi + 48) / 96; }
+
+std::vector<std::uint32_t> AboutPage::PictureBackground(std::int32_t dpi) {
+  if (dpi <= 0) dpi = 96;
+  // Every length is given at 96 dots per inch and drawn at the resolution asked for.
+  const auto s = [dpi](int v) { return (v * dpi + 48) / 96; };
+  const int w = PictureWidth(dpi);
+  const int h = PictureHeight(dpi);
   constexpr ColorRef kLight = Rgb(97, 167, 231);
   constexpr ColorRef kDark = Rgb(14, 54, 90);
   constexpr ColorRef kBand = Rgb(190, 220, 247);
@@ -95,24 +102,24 @@ std::vector<std::uint32_t> AboutPage::PictureBackground() {
     }
   }
   // A light band across the lower part, and a ticked box as the emblem on the left.
-  for (int y = 66; y < 68; ++y) {
-    for (int x = 10; x < w - 10; ++x) pixels[static_cast<size_t>(y) * w + x] = ToPixel(kBand);
+  for (int y = s(66); y < s(68); ++y) {
+    for (int x = s(10); x < w - s(10); ++x) pixels[static_cast<size_t>(y) * w + x] = ToPixel(kBand);
   }
-  constexpr int bx = 12, by = 16, bs = 34;
+  const int bx = s(12), by = s(16), bs = s(34), edge = s(3);
   for (int y = by; y < by + bs; ++y) {
     for (int x = bx; x < bx + bs; ++x) {
-      const bool edge = x < bx + 3 || x >= bx + bs - 3 || y < by + 3 || y >= by + bs - 3;
-      if (edge) pixels[static_cast<size_t>(y) * w + x] = ToPixel(Rgb(255, 255, 255));
+      const bool onEdge = x < bx + edge || x >= bx + bs - edge || y < by + edge || y >= by + bs - edge;
+      if (onEdge) pixels[static_cast<size_t>(y) * w + x] = ToPixel(Rgb(255, 255, 255));
     }
   }
-  // The tick: a short stroke down to the right, then a long one up to the right, three pixels thick.
+  // The tick: a short stroke down to the right, then a long one up to the right, three points thick.
   auto plot = [&](int x, int y) {
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 0; t < edge; ++t) {
       if (y + t >= 0 && y + t < h && x >= 0 && x < w) pixels[static_cast<size_t>(y + t) * w + x] = ToPixel(kBand);
     }
   };
-  for (int i = 0; i < 8; ++i) plot(bx + 8 + i, by + 16 + i);
-  for (int i = 0; i < 13; ++i) plot(bx + 16 + i, by + 23 - i);
+  for (int i = 0; i < s(8); ++i) plot(bx + s(8) + i, by + s(16) + i);
+  for (int i = 0; i < s(13); ++i) plot(bx + s(16) + i, by + s(23) - i);
   return pixels;
 }
 

@@ -50,7 +50,6 @@ class AboutPage {
   static constexpr std::int32_t kReadmeTabOrder = 9;
   static constexpr std::int32_t kWebTabOrder = 8;
   static constexpr std::int32_t kMargin = 240;  // twips kept to the page's right and bottom edges
-  static constexpr std::uint32_t kRuleColor = 97u + 256u * 167u + 65536u * 231u;  // red + 256 green + 65536 blue
   static constexpr std::int32_t kPictureWidthPx = 184;
   static constexpr std::int32_t kPictureHeightPx = 87;
 
@@ -73,9 +72,13 @@ class AboutPage {
   // Writes the persisted settings both buttons share, with the given caption, into a bag.
   static void WriteButtonSettings(PropertyBag& bag, std::string_view caption);
 
-  // The page's 184 x 87 picture background: top-down rows of 0x00RRGGBB pixels (a blue gradient with a
-  // lighter band); the program name is lettered onto it by whoever shows it.
-  static std::vector<std::uint32_t> PictureBackground();
+  // The size in pixels of the page's picture at `dpi` dots per inch (184 x 87 at 96).
+  static std::int32_t PictureWidth(std::int32_t dpi);
+  static std::int32_t PictureHeight(std::int32_t dpi);
+  // The page's picture background drawn at `dpi` (PictureWidth x PictureHeight), so that it is as sharp at any
+  // resolution: top-down rows of 0x00RRGGBB pixels (a blue gradient with a lighter band and a ticked box); the
+  // program name is lettered onto it by whoever shows it.
+  static std::vector<std::uint32_t> PictureBackground(std::int32_t dpi = 96);
 
  private:
   Shell& shell_;

@@ -2,6 +2,7 @@
 
 #include "bar_fixture.h"
 #include "controls/explorer_bar/explorer_bar.h"
+#include "platform/substitute/fixed_system_colors.h"
 
 namespace kqm {
 namespace {
@@ -99,6 +100,55 @@ TEST(ExplorerBarLayout, CollapsedGroupHidesItsItemsAndLiftsTheGroupsBelow) {
             (ExplorerBarHit{Kind::Item, 0, 4}));
   EXPECT_EQ(bar.ItemRect(5, 0), PixelRect{});
   EXPECT_EQ(bar.ItemRect(1, 2), PixelRect{});
+}
+
+TEST(ExplorerBarLayout, AtTwiceTheResolutionEveryGroupAndItemIsTwiceAsLarge) {
+  ExplorerBar small, large;
+  test::FillNavigation(small);
+  test::FillNavigation(large);
+  small.SetClientSize(197, 600);
+  large.SetDpi(192);
+  large.SetMetrics(ExplorerBarMetrics::ForDpi(192));
+  large.SetClientSize(394, 1200);
+  const auto a = small.Layout(), b = large.Layout();
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t g = 0; g < a.size(); ++g) {
+    EXPECT_EQ(b[g].header, (PixelRect{2 * a[g].header.left, 2 * a[g].header.top, 2 * a[g].header.right,
+                                      2 * a[g].header.bottom}));
+    EXPECT_EQ(b[g].headerIcon.right - b[g].headerIcon.left, 64);
+    ASSERT_EQ(a[g].items.size(), b[g].items.size());
+    for (std::size_t i = 0; i < a[g].items.size(); ++i) EXPECT_EQ(b[g].items[i].top, 2 * a[g].items[i].top);
+  }
+  EXPECT_EQ(ExplorerBarMetrics::ForDpi(144).itemIconSize, 24);
+}
+
+TEST(ExplorerBarLayout, HighContrastDrawsInTheSystemColoursInsteadOfTheBlues) {
+  ExplorerBar bar;
+  FixedSystemColors system;
+  const ExplorerBarPalette own = ExplorerBarColors(bar, system);
+  EXPECT_EQ(own.backStart, bar.BackColorStart());
+  EXPECT_EQ(own.specialHeaderText, Rgb(255, 255, 255));
+  system.Set(5, Rgb(0, 0, 0));        // window
+  system.Set(8, Rgb(255, 255, 255));  // window text
+  system.Set(13, Rgb(0, 255, 255));   // highlight
+  system.Set(14, Rgb(1, 1, 1));       // highlight text
+  system.Set(15, Rgb(2, 2, 2));       // button face
+  system.Set(18, Rgb(255, 255, 0));   // button text
+  system.Set(26, Rgb(0, 255, 0));     // hot-tracking
+  EXPECT_EQ(ExplorerBarColors(bar, system).headerBack, own.headerBack) << "system colours count only in high contrast";
+  system.HighContrast(true);
+  const ExplorerBarPalette hc = ExplorerBarColors(bar, system);
+  EXPECT_EQ(hc.backStart, Rgb(0, 0, 0));
+  EXPECT_EQ(hc.backEnd, Rgb(0, 0, 0));
+  EXPECT_EQ(hc.bodyBack, Rgb(0, 0, 0));
+  EXPECT_EQ(hc.headerBack, Rgb(2, 2, 2));
+  EXPECT_EQ(hc.headerText, Rgb(255, 255, 0));
+  EXPECT_EQ(hc.specialHeaderBack, Rgb(0, 255, 255));
+  EXPECT_EQ(hc.specialHeaderText, Rgb(1, 1, 1));
+  EXPECT_EQ(hc.itemText, Rgb(255, 255, 255));
+  EXPECT_EQ(hc.itemHotText, Rgb(0, 255, 0));
+  EXPECT_EQ(hc.itemPressedBack, Rgb(0, 255, 255));
+  EXPECT_EQ(hc.itemPressedText, Rgb(1, 1, 1));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "headless_display.h"
 #include "controls/skin_button/property_bag.h"
 #include "controls/skin_button/win32/skin_button_host.h"
+#include "platform/win32/win32_accessible.h"
 
 namespace kqm {
 namespace {
@@ -741,6 +742,53 @@ TEST(SkinButtonHost, FocusFrameFollowsTheFocusCues) {
   SendMessageW(host->Window(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   EXPECT_TRUE(host->FocusCuesShown());
   EXPECT_EQ(pixels(), focused);
+}
+
+TEST(SkinButtonHost, AScreenReaderReadsACheckBoxWithItsShownCaptionStateAndAction) {
+  CoInitialize(nullptr);
+  Parent parent(true);
+  auto host = MakeButton(parent.get(), 7, 10, "Save && E&xit");
+  host->Button().CheckBoxBehaviour(true);
+  IAccessible* acc = nullptr;
+  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(host->Window(), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                             reinterpret_cast<void**>(&acc)));
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    BSTR b = nullptr;
+    (acc->*get)(self, &b);
+    std::wstring out = b ? b : L"(none)";
+    SysFreeString(b);
+    return out;
+  };
+  auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) {
+    VARIANT v;
+    VariantInit(&v);
+    (acc->*get)(self, &v);
+    return v.vt == VT_I4 ? v.lVal : -1;
+  };
+  EXPECT_EQ(L"Save & Exit", text(&IAccessible::get_accName));
+  EXPECT_EQ(L"Alt+x", text(&IAccessible::get_accKeyboardShortcut));
+  EXPECT_EQ(ROLE_SYSTEM_CHECKBUTTON, number(&IAccessible::get_accRole));
+  EXPECT_EQ(L"Check", text(&IAccessible::get_accDefaultAction));
+  EXPECT_EQ(0, number(&IAccessible::get_accState) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_PRESSED));
+  ASSERT_EQ(S_OK, acc->accDoDefaultAction(self));
+  g_commands.clear();
+  EXPECT_TRUE(PumpUntil([] { return !g_commands.empty(); })) << "the default action clicks the button";
+  EXPECT_EQ(g_commands, (Log{"7 BN_CLICKED"}));
+  EXPECT_TRUE(host->Button().Value());
+  EXPECT_EQ(STATE_SYSTEM_CHECKED, number(&IAccessible::get_accState) & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_PRESSED));
+  EXPECT_EQ(L"Uncheck", text(&IAccessible::get_accDefaultAction));
+  EnableWindow(host->Window(), FALSE);
+  EXPECT_NE(0, number(&IAccessible::get_accState) & STATE_SYSTEM_UNAVAILABLE);
+  EXPECT_EQ(E_FAIL, acc->accDoDefaultAction(self)) << "an unavailable button is not clicked";
+  host.reset();
+  long count = 0;
+  EXPECT_EQ(CO_E_OBJNOTCONNECTED, acc->get_accChildCount(&count)) << "no call reaches a button that is gone";
+  acc->Release();
+  CoUninitialize();
 }
 
 }  // namespace

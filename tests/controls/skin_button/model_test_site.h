@@ -26,6 +26,8 @@ class FixedSystemColors final : public SystemColors {
       default: return 0;
     }
   }
+  bool HighContrast() const override { return highContrast; }
+  bool highContrast = false;
 };
 
 // Every character is a 6 x 13 cell on one line; drawing fills each cell's top-left pixel.

@@ -128,5 +128,21 @@ TEST(PaintColors, TintUsesProportionalBlueOnlyForTheRoundedGradientType) {
   EXPECT_EQ(ComputeColors(look, sys).cTint, Rgb(148, 148, 144));
 }
 
+TEST(PaintColors, HighContrastDrawsEverySchemeInTheUsersSystemColours) {
+  FixedSystemColors sys;
+  sys.Set(15, Rgb(0, 0, 0));
+  sys.Set(18, Rgb(255, 255, 0));
+  sys.HighContrast(true);
+  for (sknColorScheme scheme : {sknColorScheme::csCustom, sknColorScheme::csFixed, sknColorScheme::csContainer}) {
+    ButtonLook look = LookFor(scheme);
+    look.backColor = look.containerBackColor = Rgb(255, 255, 255);
+    look.foreColor = look.foreOver = look.containerForeColor = Rgb(255, 255, 255);
+    const ButtonColors c = ComputeColors(look, sys);
+    EXPECT_EQ(c.cFace, Rgb(0, 0, 0));
+    EXPECT_EQ(c.cText, Rgb(255, 255, 0));
+    EXPECT_EQ(c.cTextOver, Rgb(255, 255, 0));
+  }
+}
+
 }  // namespace
 }  // namespace kqm

@@ -4,11 +4,14 @@
 
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 #include "controls/skin_button/model_test_site.h"
 #include "controls/skin_button/property_bag.h"
+#include "platform/substitute/fixed_system_colors.h"
 #include "platform/substitute/posix_file_system.h"
 #include "platform/substitute/substitute_shell.h"
+#include "ui/main_window/panel_colors.h"
 
 namespace kqm {
 namespace {
@@ -83,11 +86,7 @@ TEST_F(AboutPageTest, ReadmeOpensTheFileInTheProgramFolderAndWebOpensABareHostNa
   page_.cmdWeb_Click();
   ASSERT_EQ(shell_.OpenedPaths().size(), 2u);
   EXPECT_EQ(shell_.OpenedPaths()[0], std::string(kAppPath) + "readme.txt");
-  const std::string& address = shell_.OpenedPaths()[1];
-  EXPECT_EQ(address, AboutPage::kWebAddress);
-  EXPECT_EQ(address.find("://"), std::string::npos);
-  EXPECT_EQ(address.find('/'), std::string::npos);
-  EXPECT_NE(address.find('.'), std::string::npos);
+  EXPECT_EQ(shell_.OpenedPaths()[1], AboutPage::kWebAddress);
 }
 
 TEST_F(AboutPageTest, AFailedOpenChangesNothingAndLaterClicksStillOpen) {
@@ -126,10 +125,25 @@ TEST(AboutPageButtons, SettingsLoadIntoAButtonExactlyAsWritten) {
   EXPECT_EQ(saved.Save(), written.Save());
 }
 
+TEST(AboutPagePicture, IsDrawnAtEachResolutionWithItsLinesAsThickAsTheResolutionAsks) {
+  // 100 %, 150 % and 200 %: the size, and the emblem box's white edge (3 pixels at 100 %), drawn at that size.
+  for (const auto& [dpi, width, height, edge] : {std::tuple{96, 184, 87, 3}, {144, 276, 131, 5}, {192, 368, 174, 6}}) {
+    SCOPED_TRACE(dpi);
+    const std::vector<std::uint32_t> px = AboutPage::PictureBackground(dpi);
+    ASSERT_EQ(AboutPage::PictureWidth(dpi), width);
+    ASSERT_EQ(AboutPage::PictureHeight(dpi), height);
+    ASSERT_EQ(px.size(), static_cast<size_t>(width * height));
+    const int left = (12 * dpi + 48) / 96, row = (30 * dpi + 48) / 96;
+    auto at = [&](int x, int y) { return FromPixel(px[static_cast<size_t>(y) * width + x]); };
+    EXPECT_NE(at(left - 1, row), Rgb(255, 255, 255));
+    for (int x = left; x < left + edge; ++x) EXPECT_EQ(at(x, row), Rgb(255, 255, 255)) << x;
+    EXPECT_NE(at(left + edge, row), Rgb(255, 255, 255));
+  }
+}
+
 TEST(AboutPagePicture, FillsItsWholeSizeWithTheProgramsBlues) {
   const std::vector<std::uint32_t> px = AboutPage::PictureBackground();
   constexpr int w = AboutPage::kPictureWidthPx, h = AboutPage::kPictureHeightPx;
-  ASSERT_EQ(px.size(), static_cast<size_t>(184 * 87));
   EXPECT_EQ(FromPixel(px[0]), Rgb(97, 167, 231));
   const ColorRef last = FromPixel(px.back());
   EXPECT_LE(std::abs(RedOf(last) - 14) + std::abs(GreenOf(last) - 54) + std::abs(BlueOf(last) - 90), 6);
@@ -142,6 +156,27 @@ TEST(AboutPagePicture, FillsItsWholeSizeWithTheProgramsBlues) {
   EXPECT_GT(BlueOf(FromPixel(px[w - 1])), BlueOf(last));
   EXPECT_GT(BlueOf(FromPixel(px[static_cast<size_t>(h - 1) * w])), BlueOf(last));
   EXPECT_LT(BlueOf(FromPixel(px[w - 1])), 231);
+}
+
+TEST(PanelColours, HighContrastTakesTheSystemColoursAndOtherwiseTheProgramsOwn) {
+  FixedSystemColors system;
+  system.Set(5, Rgb(0, 0, 0));        // window
+  system.Set(8, Rgb(255, 255, 255));  // window text
+  system.Set(15, Rgb(0, 0, 128));     // button face
+  system.Set(18, Rgb(255, 255, 0));   // button text
+  const PanelColors own = PanelColorsFor(system);
+  EXPECT_EQ(own.headerBack, Rgb(97, 167, 231));
+  EXPECT_EQ(own.headerText, Rgb(255, 255, 255));
+  EXPECT_EQ(own.pageBack, Rgb(255, 255, 255));
+  EXPECT_EQ(own.pageText, Rgb(0, 0, 0)) << "dark text on the fixed white page, whatever the theme's text colour";
+  EXPECT_EQ(own.rule, Rgb(97, 167, 231));
+  system.HighContrast(true);
+  const PanelColors hc = PanelColorsFor(system);
+  EXPECT_EQ(hc.headerBack, Rgb(0, 0, 128));
+  EXPECT_EQ(hc.headerText, Rgb(255, 255, 0));
+  EXPECT_EQ(hc.pageBack, Rgb(0, 0, 0));
+  EXPECT_EQ(hc.pageText, Rgb(255, 255, 255));
+  EXPECT_EQ(hc.rule, Rgb(255, 255, 255));
 }
 
 }  // namespace

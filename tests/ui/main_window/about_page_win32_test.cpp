@@ -9,6 +9,8 @@
 
 #include "headless_display.h"
 #include "platform/shell.h"
+#include "platform/substitute/fixed_system_colors.h"
+#include "platform/win32/win32_accessible.h"
 
 namespace kqm {
 namespace {
@@ -219,6 +221,83 @@ TEST_F(AboutPageWin32Test, PaintsPictureRuleAndNameOnWhite) {
   GdiFlush();
   EXPECT_EQ(shot->Pixel(Px(240), ruleY), Rgb(97, 167, 231));
   EXPECT_EQ(shot->Pixel(Px(240) + 1, ruleY), Rgb(255, 255, 255));
+}
+
+TEST_F(AboutPageWin32Test, AScreenReaderFindsBothButtonsAsPushButtonsAndPressesThem) {
+  CoInitialize(nullptr);
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  struct Expected {
+    SkinButtonHost* host;
+    const wchar_t* name;
+    std::string opens;
+  };
+  const Expected buttons[] = {{panel_->WebButton(), L"Website", AboutPage::kWebAddress},
+                              {panel_->ReadmeButton(), L"Readme.txt", "D:\\Tools\\Quorvel\\readme.txt"}};
+  for (const Expected& b : buttons) {
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(S_OK, AccessibleObjectFromWindow(b.host->Window(), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                               reinterpret_cast<void**>(&acc)));
+    BSTR name = nullptr;
+    EXPECT_EQ(S_OK, acc->get_accName(self, &name));
+    EXPECT_EQ(std::wstring(name ? name : L""), b.name);
+    SysFreeString(name);
+    VARIANT role, state;
+    EXPECT_EQ(S_OK, acc->get_accRole(self, &role));
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_PUSHBUTTON);
+    SetFocus(b.host->Window());
+    EXPECT_EQ(S_OK, acc->get_accState(self, &state));
+    EXPECT_EQ(state.lVal & (STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE),
+              STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE);
+    BSTR action = nullptr;
+    EXPECT_EQ(S_OK, acc->get_accDefaultAction(self, &action));
+    EXPECT_EQ(std::wstring(action ? action : L""), L"Press");
+    SysFreeString(action);
+    shell_.opened.clear();
+    EXPECT_EQ(S_OK, acc->accDoDefaultAction(self));
+    Pump();
+    EXPECT_EQ(shell_.opened, std::vector<std::string>{b.opens}) << "pressing it does what a click does";
+    acc->Release();
+  }
+  CoUninitialize();
+}
+
+TEST(AboutPageWin32Colours, InHighContrastThePagePaintsInTheSystemColoursAndFollowsTheirChange) {
+  RecordingShell shell;
+  AboutPage page(shell, kAppPath);
+  Parent parent;
+  FixedSystemColors colours;
+  colours.Set(5, Rgb(0, 0, 0));      // window
+  colours.Set(8, Rgb(255, 255, 0));  // window text
+  auto panel = AboutPageWin32::Create(parent.get(), 5, page, &colours);
+  ASSERT_NE(panel, nullptr);
+  panel->Move(0, 0, Px(5385), Px(5805));
+  RECT pr{};
+  GetClientRect(panel->Window(), &pr);
+  auto shot = DibRaster::Create(pr.right, pr.bottom, DibRaster::Primitives::Gdi, Rgb(1, 2, 3));
+  ASSERT_NE(shot, nullptr);
+  auto print = [&] {
+    shot->Clear(Rgb(1, 2, 3));
+    SendMessageW(panel->Window(), WM_PRINT, reinterpret_cast<WPARAM>(shot->Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+  };
+  auto count = [&](ColorRef c) {
+    int n = 0;
+    for (int y = Px(1410); y < Px(1410 + 195); ++y)
+      for (int x = Px(270); x < Px(270 + 1995); ++x) n += shot->Pixel(x, y) == c ? 1 : 0;
+    return n;
+  };
+  print();
+  EXPECT_EQ(shot->Pixel(pr.right - 2, Px(3000)), Rgb(255, 255, 255)) << "off: the page's own white";
+  colours.HighContrast(true);
+  SendMessageW(panel->Window(), WM_SYSCOLORCHANGE, 0, 0);
+  print();
+  EXPECT_EQ(shot->Pixel(pr.right - 2, Px(3000)), Rgb(0, 0, 0)) << "the window colour";
+  EXPECT_EQ(shot->Pixel(pr.right - Px(240), Px(1350)), Rgb(255, 255, 0)) << "the rule in the window text colour";
+  EXPECT_GT(count(Rgb(255, 255, 0)), 50) << "the product name in the window text colour";
+  EXPECT_EQ(count(Rgb(255, 255, 255)), 0) << "nothing left in the page's own white";
 }
 
 TEST(AboutPageWin32Lifetime, SurvivesItsParentBeingDestroyedFirst) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/win32/win32_list_view.h"
 #include "platform/win32/win32_main_window_view.h"
 
@@ -73,6 +76,35 @@ TEST(Win32MainWindowView, TheFocusComesBackToTheControlThatHadIt) {
   SendMessageW(view.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
   SetFocus(view.Handle());
   EXPECT_EQ(second, GetFocus()) << "not the first tab stop";
+}
+
+TEST(Win32MainWindowView, MovingToAMonitorOfAnotherResolutionTakesTheSuggestedPlaceAndMeasuresInIt) {
+  Win32MainWindowView view;
+  view.Create(8625, 6270, [] {});
+  std::vector<std::string> calls;
+  view.OnDisplayChange([&](int dpi) { calls.push_back("dpi " + std::to_string(dpi)); });
+  view.OnResize([&] { calls.push_back("layout"); });
+  RECT suggested{30, 40, 30 + 900, 40 + 700};
+  SendMessageW(view.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  RECT now{};
+  GetWindowRect(view.Handle(), &now);
+  EXPECT_EQ(now.left, 30);
+  EXPECT_EQ(now.top, 40);
+  EXPECT_EQ(now.right - now.left, 900);
+  EXPECT_EQ(now.bottom - now.top, 700);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front(), "dpi 192") << "the controls learn the resolution before anything is laid out";
+  EXPECT_EQ(calls.back(), "layout") << "and are laid out again in the new size";
+  RECT client{};
+  GetClientRect(view.Handle(), &client);
+  EXPECT_EQ(view.ClientWidth(), MulDiv(client.right, 1440, 192)) << "twips at the new resolution";
+  // No suggestion (as a message from another process carries none): the window scales its client area.
+  SendMessageW(view.Handle(), 0x02E0, MAKEWPARAM(96, 96), 0);
+  RECT halved{};
+  GetClientRect(view.Handle(), &halved);
+  EXPECT_EQ(halved.right, MulDiv(client.right, 96, 192));
+  GetWindowRect(view.Handle(), &now);
+  EXPECT_EQ(now.left, 30);
 }
 
 }  // namespace

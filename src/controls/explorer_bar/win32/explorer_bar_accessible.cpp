@@ -28,45 +28,9 @@ long ChildId(const ExplorerBar& bar, const ExplorerBarHit& hit) {
   return CHILDID_SELF;
 }
 
-BSTR Text(const std::string& utf8) {
-  const std::u16string wide = Utf8ToUtf16(utf8);
-  return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), static_cast<UINT>(wide.size()));
-}
-
-void SetLong(VARIANT* v, long value) {
-  VariantInit(v);
-  v->vt = VT_I4;
-  v->lVal = value;
-}
-
 }  // namespace
 
 ExplorerBarAccessible::ExplorerBarAccessible(HWND hwnd, ExplorerBar& bar) : hwnd_(hwnd), bar_(&bar) {}
-
-HRESULT ExplorerBarAccessible::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kIidAccessible)) {
-    *out = static_cast<IAccessible*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG ExplorerBarAccessible::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-
-ULONG ExplorerBarAccessible::Release() {
-  const LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
-HRESULT ExplorerBarAccessible::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
 
 // Resolves a VARIANT child id: CHILDID_SELF (0) for the bar, else the child it names; false when it names none.
 #define KQM_CHILD(varChild, hit, isSelf)                                                    \
@@ -84,8 +48,7 @@ HRESULT ExplorerBarAccessible::GetTypeInfoCount(UINT* count) {
 HRESULT ExplorerBarAccessible::get_accParent(IDispatch** parent) {
   if (!parent) return E_POINTER;
   if (!bar_) return CO_E_OBJNOTCONNECTED;
-  return AccessibleObjectFromWindow(hwnd_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
-                                    reinterpret_cast<void**>(parent));
+  return WindowObject(hwnd_, parent);
 }
 
 HRESULT ExplorerBarAccessible::get_accChildCount(long* count) {
@@ -120,16 +83,6 @@ HRESULT ExplorerBarAccessible::get_accName(VARIANT child, BSTR* name) {
   return S_OK;
 }
 
-HRESULT ExplorerBarAccessible::get_accValue(VARIANT, BSTR* value) {
-  if (value) *value = nullptr;
-  return DISP_E_MEMBERNOTFOUND;
-}
-
-HRESULT ExplorerBarAccessible::get_accDescription(VARIANT, BSTR* text) {
-  if (text) *text = nullptr;
-  return DISP_E_MEMBERNOTFOUND;
-}
-
 HRESULT ExplorerBarAccessible::get_accRole(VARIANT child, VARIANT* role) {
   if (!role) return E_POINTER;
   KQM_CHILD(child, hit, self);
@@ -159,22 +112,6 @@ HRESULT ExplorerBarAccessible::get_accState(VARIANT child, VARIANT* state) {
   return S_OK;
 }
 
-HRESULT ExplorerBarAccessible::get_accHelp(VARIANT, BSTR* help) {
-  if (help) *help = nullptr;
-  return DISP_E_MEMBERNOTFOUND;
-}
-
-HRESULT ExplorerBarAccessible::get_accHelpTopic(BSTR* file, VARIANT, long* topic) {
-  if (file) *file = nullptr;
-  if (topic) *topic = 0;
-  return DISP_E_MEMBERNOTFOUND;
-}
-
-HRESULT ExplorerBarAccessible::get_accKeyboardShortcut(VARIANT, BSTR* shortcut) {
-  if (shortcut) *shortcut = nullptr;
-  return DISP_E_MEMBERNOTFOUND;
-}
-
 HRESULT ExplorerBarAccessible::get_accFocus(VARIANT* focus) {
   if (!focus) return E_POINTER;
   if (!bar_) return CO_E_OBJNOTCONNECTED;
@@ -183,11 +120,6 @@ HRESULT ExplorerBarAccessible::get_accFocus(VARIANT* focus) {
   const auto focused = bar_->FocusedItem();
   SetLong(focus, focused ? ChildId(*bar_, *focused) : CHILDID_SELF);
   return S_OK;
-}
-
-HRESULT ExplorerBarAccessible::get_accSelection(VARIANT* selection) {
-  if (selection) VariantInit(selection);
-  return DISP_E_MEMBERNOTFOUND;
 }
 
 HRESULT ExplorerBarAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {

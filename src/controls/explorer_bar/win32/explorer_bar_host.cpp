@@ -6,6 +6,7 @@
 
 #include "controls/explorer_bar/win32/explorer_bar_accessible.h"
 #include "platform/win32/dib_raster.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_wide_text.h"
 
 namespace kqm {
@@ -23,16 +24,6 @@ class Selected {
   HDC dc_;
   HGDIOBJ old_;
 };
-
-constexpr ColorRef kHeaderBack = Rgb(239, 245, 252);
-constexpr ColorRef kHeaderText = Rgb(22, 80, 150);
-constexpr ColorRef kSpecialHeaderBack = Rgb(22, 80, 150);
-constexpr ColorRef kSpecialHeaderText = Rgb(255, 255, 255);
-constexpr ColorRef kBodyBack = Rgb(214, 228, 245);
-constexpr ColorRef kSpecialBodyBack = Rgb(239, 245, 252);
-constexpr ColorRef kItemText = Rgb(22, 80, 150);
-constexpr ColorRef kItemHotText = Rgb(51, 136, 255);
-constexpr ColorRef kItemHotBack = Rgb(255, 255, 255);
 
 RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -59,10 +50,10 @@ void DrawCaption(HDC dc, const std::string& text, RECT rect, ColorRef color) {
             DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_LEFT);
 }
 
-UniqueFont MakeFont(HDC dc, bool bold, bool underline) {
+UniqueFont MakeFont(int dpi, bool bold, bool underline) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-  font.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfHeight = -MulDiv(8, dpi, 72);
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   font.lfUnderline = underline ? TRUE : FALSE;
   return UniqueFont(CreateFontIndirectW(&font));
@@ -97,26 +88,30 @@ bool RegisterExplorerBarClass() {
   return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, int x, int y, int width, int height) {
+std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, int x, int y, int width, int height,
+                                                         const SystemColors* colors) {
   if (!RegisterExplorerBarClass()) return nullptr;
   auto host = std::make_unique<ExplorerBarHost>(Key{});
+  if (colors) host->colors_ = colors;
   ExplorerBarHost* self = host.get();
   host->bar_.OnInvalidate([self] {
     if (!self->hwnd_) return;
     self->SyncScrollBar();
     InvalidateRect(self->hwnd_, nullptr, FALSE);
   });
-  if (const HDC screen = GetDC(nullptr)) {
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    host->bar_.SetDpi(dpi);
-  }
+  host->SetDpi(WindowDpi(parent));
   host->bar_.SetClientSize(width, height);
   const HWND hwnd = CreateWindowExW(0, kExplorerBarClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
                                     x, y, width, height, parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), self);
   if (!hwnd) return nullptr;
   return host;
+}
+
+void ExplorerBarHost::SetDpi(int dpi) {
+  if (dpi <= 0) return;
+  bar_.SetDpi(dpi);
+  bar_.SetMetrics(ExplorerBarMetrics::ForDpi(dpi));
 }
 
 ExplorerBarHost::~ExplorerBarHost() {
@@ -218,6 +213,9 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_UPDATEUISTATE:
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // Focus cues, colours or high contrast changed: the bar is drawn again with them.
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
     case WM_SETFOCUS:
@@ -307,13 +305,14 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
   const UniqueBitmap bitmap(CreateCompatibleBitmap(target, width, height));
   if (!dc || !bitmap) return;
   const Selected bitmapIn(dc.get(), bitmap.get());
-  const UniqueFont plainFont = MakeFont(dc.get(), false, false);
-  const UniqueFont hotFont = MakeFont(dc.get(), false, true);
-  const UniqueFont boldFont = MakeFont(dc.get(), true, false);
+  const UniqueFont plainFont = MakeFont(bar_.Dpi(), false, false);
+  const UniqueFont hotFont = MakeFont(bar_.Dpi(), false, true);
+  const UniqueFont boldFont = MakeFont(bar_.Dpi(), true, false);
+  const ExplorerBarPalette colours = ExplorerBarColors(bar_, *colors_);
   const Selected fontIn(dc.get(), plainFont.get());
   SetBkMode(dc.get(), TRANSPARENT);
 
-  FillGradient(dc.get(), width, height, bar_.BackColorStart(), bar_.BackColorEnd());
+  FillGradient(dc.get(), width, height, colours.backStart, colours.backEnd);
   const auto groupImages = reinterpret_cast<HIMAGELIST>(bar_.GroupImageList());
   const auto itemImages = reinterpret_cast<HIMAGELIST>(bar_.ItemImageList());
   const ExplorerBarMetrics& m = bar_.Metrics();
@@ -324,8 +323,8 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
   for (std::size_t g = 0; g < layout.size(); ++g) {
     const ExplorerBarGroup& group = bar_.Groups().Item(g);
     const ExplorerBarGroupLayout& entry = layout[g];
-    Fill(dc.get(), entry.header, group.Special() ? kSpecialHeaderBack : kHeaderBack);
-    if (entry.body.bottom > entry.body.top) Fill(dc.get(), entry.body, group.Special() ? kSpecialBodyBack : kBodyBack);
+    Fill(dc.get(), entry.header, group.Special() ? colours.specialHeaderBack : colours.headerBack);
+    if (entry.body.bottom > entry.body.top) Fill(dc.get(), entry.body, group.Special() ? colours.specialBodyBack : colours.bodyBack);
     RECT caption = ToRect(entry.header);
     caption.left += 6;
     if (groupImages && group.IconIndex() >= 0) {
@@ -335,15 +334,17 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
     caption.right -= 18;
     {
       const Selected bold(dc.get(), boldFont.get());
-      DrawCaption(dc.get(), group.DisplayText(), caption, group.Special() ? kSpecialHeaderText : kHeaderText);
+      DrawCaption(dc.get(), group.DisplayText(), caption, group.Special() ? colours.specialHeaderText : colours.headerText);
     }
     // The expand/collapse chevron at the right of the header.
-    const ColorRef arrowColor = group.Special() ? kSpecialHeaderText : kHeaderText;
-    const int cx = entry.header.right - 11;
+    const ColorRef arrowColor = group.Special() ? colours.specialHeaderText : colours.headerText;
+    // Drawn in units of one pixel at 96 dots per inch, each `u` pixels square at the bar's resolution.
+    const int u = std::max(1, (bar_.Dpi() + 48) / 96);
+    const int cx = entry.header.right - 11 * u;
     const int cy = (entry.header.top + entry.header.bottom) / 2;
     for (int i = 0; i < 4; ++i) {
-      const int row = group.Expanded() ? cy + 1 - i : cy - 2 + i;
-      const PixelRect line{cx - 3 + i, row, cx + 4 - i, row + 1};
+      const int row = group.Expanded() ? cy + (1 - i) * u : cy + (i - 2) * u;
+      const PixelRect line{cx + (i - 3) * u, row, cx + (4 - i) * u, row + u};
       Fill(dc.get(), line, arrowColor);
     }
     for (std::size_t i = 0; i < entry.items.size(); ++i) {
@@ -351,7 +352,8 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
       const ExplorerBarItem& item = group.Items().Item(i);
       const PixelRect& r = entry.items[i];
       const bool hot = bar_.Hover() == hit;
-      if (bar_.Pressed() == hit) Fill(dc.get(), r, kItemHotBack);
+      const bool pressed = bar_.Pressed() == hit;
+      if (pressed) Fill(dc.get(), r, colours.itemPressedBack);
       RECT text = ToRect(r);
       text.left += 2;
       if (itemImages && item.IconIndex() >= 0) {
@@ -359,7 +361,8 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
         text.left = r.left + 2 + m.itemIconSize + 6;
       }
       const Selected font(dc.get(), hot ? hotFont.get() : plainFont.get());
-      DrawCaption(dc.get(), item.DisplayText(), text, hot ? kItemHotText : kItemText);
+      DrawCaption(dc.get(), item.DisplayText(), text,
+                  pressed ? colours.itemPressedText : hot ? colours.itemHotText : colours.itemText);
       if (showFocus && bar_.FocusedItem() == hit) {
         const RECT focus = ToRect(r);
         SetTextColor(dc.get(), RGB(0, 0, 0));

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "controls/explorer_bar/explorer_bar.h"
+#include "platform/win32/win32_system_colors.h"
 
 namespace kqm {
 
@@ -26,14 +27,20 @@ class ExplorerBarHost final {
   explicit ExplorerBarHost(Key) {}
 
   // Creates the visible child window at (x, y) with the size in pixels and the control id (it takes part in
-  // tab order: WS_TABSTOP). Null when the window cannot be created.
-  static std::unique_ptr<ExplorerBarHost> Create(HWND parent, int id, int x, int y, int width, int height);
+  // tab order: WS_TABSTOP). It draws in the colours `colors` gives (the session's own when null; it must outlive
+  // the bar). Null when the window cannot be created.
+  static std::unique_ptr<ExplorerBarHost> Create(HWND parent, int id, int x, int y, int width, int height,
+                                                 const SystemColors* colors = nullptr);
   ~ExplorerBarHost();
   ExplorerBarHost(const ExplorerBarHost&) = delete;
   ExplorerBarHost& operator=(const ExplorerBarHost&) = delete;
 
   HWND Window() const { return hwnd_; }
   ExplorerBar& Bar() { return bar_; }
+
+  // The resolution the bar is shown at changes (its window moved to another monitor): sizes, fonts and the
+  // scroll range follow; the container gives the bar its new width and image lists.
+  void SetDpi(int dpi);
 
   // The host of a navigation bar window, or null for any other window.
   static ExplorerBarHost* FromWindow(HWND hwnd);
@@ -48,6 +55,8 @@ class ExplorerBarHost final {
 
   HWND hwnd_ = nullptr;
   ExplorerBar bar_;
+  Win32SystemColors sessionColors_;
+  const SystemColors* colors_ = &sessionColors_;
   bool tracking_ = false;
   bool syncing_ = false;
   bool releasing_ = false;

@@ -11,7 +11,9 @@
 
 #include "controls/skin_button/button_paint.h"
 #include "controls/skin_button/property_bag.h"
+#include "controls/skin_button/win32/skin_button_accessible.h"
 #include "platform/text.h"
+#include "platform/win32/win32_dpi.h"
 
 namespace kqm {
 namespace {
@@ -69,18 +71,6 @@ std::string Utf8Of(const wchar_t* wide) {
   std::u16string u16;
   for (; *wide; ++wide) u16.push_back(static_cast<char16_t>(*wide));
   return Utf16ToUtf8(u16);
-}
-
-// The resolution of the window's monitor where the platform tells it (GetDpiForWindow), else the screen's.
-std::int32_t WindowPixelsPerInch(HWND hwnd) {
-  using DpiForWindow = UINT(WINAPI*)(HWND);
-  static const auto dpiForWindow =
-      reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (hwnd && dpiForWindow) {
-    const UINT dpi = dpiForWindow(hwnd);
-    if (dpi > 0) return static_cast<std::int32_t>(dpi);
-  }
-  return ScreenPixelsPerInch();
 }
 
 // The host Create is making a window for; taken by the window's first message.
@@ -202,7 +192,7 @@ std::unique_ptr<SkinButtonHost> SkinButtonHost::Create(HWND parent, int id, int 
 
 void SkinButtonHost::LoadFromWindow(const CREATESTRUCTW& create) {
   options_.isDefault = (create.style & 0x0F) == BS_DEFPUSHBUTTON;
-  pixelsPerInch_ = WindowPixelsPerInch(hwnd_);
+  pixelsPerInch_ = WindowDpi(hwnd_);
   text_ = std::make_unique<GdiTextRenderer>(pixelsPerInch_);
   // The control's defaults, with the window's text and enabled state.
   TextPropertyBag bag;
@@ -216,6 +206,17 @@ void SkinButtonHost::LoadFromWindow(const CREATESTRUCTW& create) {
 SkinButtonHost::~SkinButtonHost() {
   button_.Terminate();
   if (hwnd_) DestroyWindow(hwnd_);
+  DisconnectAccessible();
+}
+
+void SkinButtonHost::DisconnectAccessible() {
+  if (!accessible_) return;
+  accessible_->Disconnect();
+  std::exchange(accessible_, nullptr)->Release();
+}
+
+void SkinButtonHost::NotifyAccessible(DWORD event) const {
+  if (hwnd_) NotifyWinEvent(event, hwnd_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 SkinButtonHost* SkinButtonHost::FromWindow(HWND hwnd) {
@@ -273,6 +274,8 @@ ColorRef SkinButtonHost::ContainerForeColor() const {
 }
 
 void SkinButtonHost::PropertyChanged(std::string_view key) {
+  if (key == "TX") NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
+  if (key == "VALUE" || key == "ENAB" || key == "CHECK") NotifyAccessible(EVENT_OBJECT_STATECHANGE);
   if (changed_) changed_(key);
 }
 
@@ -352,6 +355,8 @@ void SkinButtonHost::FaceDrawn() {
 void SkinButtonHost::Clicked() {
   const HWND hwnd = hwnd_;
   const HWND parent = hwnd ? GetParent(hwnd) : nullptr;
+  // A click in check-box mode turns the tick over without a property notification.
+  if (button_.CheckBoxBehaviour()) NotifyAccessible(EVENT_OBJECT_STATECHANGE);
   if (!parent) return;
   // Last step of a click: the parent may destroy the button while it handles this.
   SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
@@ -373,9 +378,10 @@ void SkinButtonHost::SetFontFromHandle(HFONT font) {
   button_.Font(f);
 }
 
-void SkinButtonHost::ResolutionChanged() {
-  const std::int32_t dpi = WindowPixelsPerInch(hwnd_);
-  if (dpi == pixelsPerInch_) return;
+void SkinButtonHost::ResolutionChanged() { SetPixelsPerInch(WindowDpi(hwnd_)); }
+
+void SkinButtonHost::SetPixelsPerInch(std::int32_t dpi) {
+  if (dpi <= 0 || dpi == pixelsPerInch_) return;
   pixelsPerInch_ = dpi;
   text_ = std::make_unique<GdiTextRenderer>(dpi);
   Resized();
@@ -498,6 +504,7 @@ LRESULT CALLBACK SkinButtonHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     host->hwnd_ = nullptr;
     host->timerOn_ = false;
+    host->DisconnectAccessible();
     if (host->ownedByWindow_) std::unique_ptr<SkinButtonHost>{host}.reset();
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
@@ -662,6 +669,13 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kDpiChangedAfterParent:
       ResolutionChanged();
       return 0;
+    case WM_GETOBJECT:
+      // Screen readers ask for the button's own accessible object; anything else the system answers.
+      if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+        if (!accessible_) accessible_ = new SkinButtonAccessible(hwnd_, *this);
+        return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(accessible_));
+      }
+      break;
     case WM_SETTINGCHANGE:
       button_.AmbientChanged();
       break;

@@ -17,6 +17,7 @@
 namespace kqm {
 
 class PropertyBag;
+class SkinButtonAccessible;
 
 struct IconCloser {
   void operator()(HICON h) const { DestroyIcon(h); }
@@ -41,6 +42,8 @@ class SkinButtonHost final : public ButtonSite {
     // The container's surface colours; unset: the parent window's class background and the button text colour.
     std::optional<ColorRef> containerBackColor;
     std::optional<ColorRef> containerForeColor;
+    // The system colours (and high contrast) the button draws in; null: the session's own. Must outlive it.
+    const SystemColors* colors = nullptr;
   };
 
   // Use Create; the key keeps construction inside it.
@@ -65,6 +68,9 @@ class SkinButtonHost final : public ButtonSite {
   // The container makes this its default (Enter) or cancel (Escape) button; the button redraws its look.
   void SetDefault(bool isDefault);
   void SetCancel(bool isCancel) { options_.isCancel = isCancel; }
+  // The resolution the caption and picture are laid out for changes (the window moved to another monitor; its
+  // container tells it so); the face is drawn again.
+  void SetPixelsPerInch(std::int32_t dpi);
   // The access keys now in force (UTF-16, folded to upper case as the platform folds them).
   const std::wstring& AccessKeys() const { return accessKeys_; }
 
@@ -96,7 +102,7 @@ class SkinButtonHost final : public ButtonSite {
   void UpdateNow() override;
   Raster& Surface() override;
   TextRenderer& Text() override { return *text_; }
-  const SystemColors& Colors() const override { return colors_; }
+  const SystemColors& Colors() const override { return options_.colors ? *options_.colors : colors_; }
   ColorRef ContainerBackColor() const override;
   ColorRef ContainerForeColor() const override;
   std::int32_t PixelsPerInch() const override { return pixelsPerInch_; }
@@ -121,6 +127,9 @@ class SkinButtonHost final : public ButtonSite {
   void MouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
   void SetFontFromHandle(HFONT font);
   void ResolutionChanged();
+  void DisconnectAccessible();
+  // Tells assistive technology that something it reads of the button changed (EVENT_OBJECT_...).
+  void NotifyAccessible(DWORD event) const;
 
   Options options_;
   Win32SystemColors colors_;
@@ -144,6 +153,7 @@ class SkinButtonHost final : public ButtonSite {
   bool timerOn_ = false;
   bool focusCues_ = true;
   bool ownedByWindow_ = false;  // made by CreateWindowEx or a dialog: the window frees the host
+  SkinButtonAccessible* accessible_ = nullptr;  // made on the first request, one reference held here
 };
 
 }  // namespace kqm

@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "controls/skin_button/property_bag.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_wide_text.h"
+#include "ui/main_window/panel_colors.h"
 
 namespace kqm {
 
@@ -30,13 +32,6 @@ bool RegisterPanelClass(WNDPROC proc) {
   return RegisterClassExW(&wc) != 0;
 }
 
-int ScreenPixelsPerInch() {
-  const HDC screen = GetDC(nullptr);
-  const int ppi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return ppi > 0 ? ppi : 96;
-}
-
 UniqueFont MakeFont(const wchar_t* face, int pixelHeight, int weight) {
   return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
@@ -51,17 +46,19 @@ void Letter(HDC dc, const wchar_t* text, HFONT font, int x, int y, COLORREF colo
   SelectObject(dc, old);
 }
 
-std::unique_ptr<DibRaster> DrawPicture() {
-  auto picture =
-      DibRaster::Create(AboutPage::kPictureWidthPx, AboutPage::kPictureHeightPx, DibRaster::Primitives::Raster);
+// The picture drawn at the page's resolution (not stretched from the 96-dpi one, so it stays sharp).
+std::unique_ptr<DibRaster> DrawPicture(int dpi) {
+  auto picture = DibRaster::Create(AboutPage::PictureWidth(dpi), AboutPage::PictureHeight(dpi),
+                                   DibRaster::Primitives::Raster);
   if (!picture) return nullptr;
-  const std::vector<std::uint32_t> background = AboutPage::PictureBackground();
+  const std::vector<std::uint32_t> background = AboutPage::PictureBackground(dpi);
   std::copy(background.begin(), background.end(), picture->Bits());
-  const UniqueFont big = MakeFont(L"Arial", 24, FW_BOLD);
-  const UniqueFont small = MakeFont(L"Arial", 15, FW_NORMAL);
-  Letter(picture->Dc(), L"Quorvel", big.get(), 56, 14, RGB(255, 255, 255));
-  Letter(picture->Dc(), L"Manager", small.get(), 58, 42, RGB(220, 236, 250));
-  Letter(picture->Dc(), L"KESTRUM", small.get(), 12, 69, RGB(255, 255, 255));
+  const auto s = [dpi](int v) { return ScaleForDpi(v, dpi); };
+  const UniqueFont big = MakeFont(L"Arial", s(24), FW_BOLD);
+  const UniqueFont small = MakeFont(L"Arial", s(15), FW_NORMAL);
+  Letter(picture->Dc(), L"Quorvel", big.get(), s(56), s(14), RGB(255, 255, 255));
+  Letter(picture->Dc(), L"Manager", small.get(), s(58), s(42), RGB(220, 236, 250));
+  Letter(picture->Dc(), L"KESTRUM", small.get(), s(12), s(69), RGB(255, 255, 255));
   GdiFlush();
   return picture;
 }
@@ -79,11 +76,13 @@ class AboutPageWin32::ClickRelay final : public sknButtonEvents {
 
 AboutPageWin32::AboutPageWin32(Key, AboutPage& page) : page_(page) {}
 
-std::unique_ptr<AboutPageWin32> AboutPageWin32::Create(HWND parent, int id, AboutPage& page) {
+std::unique_ptr<AboutPageWin32> AboutPageWin32::Create(HWND parent, int id, AboutPage& page,
+                                                       const SystemColors* colors) {
   if (!RegisterPanelClass(&AboutPageWin32::WindowProc)) return nullptr;
   auto panel = std::make_unique<AboutPageWin32>(Key{}, page);
-  panel->pixelsPerInch_ = ScreenPixelsPerInch();
-  panel->picture_ = DrawPicture();
+  if (colors) panel->colors_ = colors;
+  panel->pixelsPerInch_ = WindowDpi(parent);
+  panel->picture_ = DrawPicture(panel->pixelsPerInch_);
   const int ppi = panel->pixelsPerInch_;
   // The page's text in the form's font: 8-point "MS Sans Serif".
   panel->labelFont_ = MakeFont(L"MS Sans Serif", MulDiv(8, ppi, 72), FW_NORMAL);
@@ -100,6 +99,7 @@ std::unique_ptr<AboutPageWin32> AboutPageWin32::Create(HWND parent, int id, Abou
   auto makeButton = [&](int buttonId, const TwipRect& r, const char* name, const char* caption) {
     SkinButtonHost::Options options;
     options.displayName = name;
+    options.colors = colors;
     TextPropertyBag bag;
     AboutPage::WriteButtonSettings(bag, caption);
     return SkinButtonHost::Create(hwnd, buttonId, panel->ToPixels(r.left), panel->ToPixels(r.top),
@@ -119,6 +119,17 @@ AboutPageWin32::~AboutPageWin32() {
   web_.reset();
   readme_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void AboutPageWin32::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == pixelsPerInch_) return;
+  pixelsPerInch_ = dpi;
+  labelFont_ = MakeFont(L"MS Sans Serif", MulDiv(8, dpi, 72), FW_NORMAL);
+  picture_ = DrawPicture(dpi);
+  for (SkinButtonHost* b : {web_.get(), readme_.get()})
+    if (b) b->SetPixelsPerInch(dpi);
+  PlaceButtons();
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void AboutPageWin32::Show() {
@@ -144,8 +155,8 @@ void AboutPageWin32::PlaceButtons() {
   const AboutLayout& layout = page_.Layout();
   auto place = [&](SkinButtonHost* host, const TwipRect& r) {
     if (!host || !host->Window()) return;
-    SetWindowPos(host->Window(), nullptr, ToPixels(r.left), ToPixels(r.top), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(host->Window(), nullptr, ToPixels(r.left), ToPixels(r.top), ToPixels(r.width), ToPixels(r.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   };
   place(web_.get(), layout.cmdWeb);
   place(readme_.get(), layout.cmdReadme);
@@ -157,8 +168,9 @@ void AboutPageWin32::Paint(HDC dc) const {
     BitBlt(dc, ToPixels(layout.Picture1.left), ToPixels(layout.Picture1.top), picture_->Width(), picture_->Height(),
            picture_->Dc(), 0, 0, SRCCOPY);
   }
+  const PanelColors colours = PanelColorsFor(*colors_);
   const TwipLine& line = layout.Line1;
-  const COLORREF ruleColour = static_cast<COLORREF>(AboutPage::kRuleColor);
+  const COLORREF ruleColour = colours.rule;
   const UniquePen pen(CreatePen(PS_SOLID, 1, ruleColour));
   const HGDIOBJ oldPen = SelectObject(dc, pen.get());
   MoveToEx(dc, ToPixels(line.x1), ToPixels(line.y1), nullptr);
@@ -169,7 +181,7 @@ void AboutPageWin32::Paint(HDC dc) const {
   const std::wstring label = Wide(AboutPage::kLabelCaption);
   const HGDIOBJ oldFont = SelectObject(dc, labelFont_.get());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  SetTextColor(dc, colours.pageText);
   TextOutW(dc, ToPixels(layout.Label2.left), ToPixels(layout.Label2.top), label.c_str(),
            static_cast<int>(label.size()));
   SelectObject(dc, oldFont);
@@ -183,6 +195,18 @@ LRESULT AboutPageWin32::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     }
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hwnd_, &r);
+      const UniqueBrush brush(CreateSolidBrush(PanelColorsFor(*colors_).pageBack));
+      FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
+      return 1;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // Colours or high contrast changed: the page is drawn again in them.
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       const HDC dc = BeginPaint(hwnd_, &ps);

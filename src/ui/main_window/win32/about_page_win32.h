@@ -5,6 +5,7 @@
 
 #include "controls/skin_button/win32/skin_button_host.h"
 #include "platform/win32/dib_raster.h"
+#include "platform/win32/win32_system_colors.h"
 #include "ui/main_window/about_page.h"
 
 namespace kqm {
@@ -18,8 +19,10 @@ class AboutPageWin32 {
   static constexpr int kReadmeId = 9;
 
   // Creates the hidden panel as child `id` of `parent` with its two buttons; `page` must outlive the panel.
+  // The page draws in the colours `colors` gives (the session's own when null; it must outlive the panel).
   // Null when a window cannot be created.
-  static std::unique_ptr<AboutPageWin32> Create(HWND parent, int id, AboutPage& page);
+  static std::unique_ptr<AboutPageWin32> Create(HWND parent, int id, AboutPage& page,
+                                                const SystemColors* colors = nullptr);
   ~AboutPageWin32();
   AboutPageWin32(const AboutPageWin32&) = delete;
   AboutPageWin32& operator=(const AboutPageWin32&) = delete;
@@ -31,6 +34,9 @@ class AboutPageWin32 {
   void Hide();
   // Moves the panel to (x, y) with the size in pixels of the parent's client area and lays out its content.
   void Move(int x, int y, int width, int height);
+  // The resolution the page is shown at changes: fonts, the picture and the buttons follow; the container
+  // moves the page again afterwards.
+  void SetDpi(int dpi);
   // For the container's message loop: Alt+access keys reach the page's buttons. True when consumed.
   static bool TranslateAccessKey(const MSG& msg) { return SkinButtonHost::TranslateAccessKey(msg); }
 
@@ -38,7 +44,8 @@ class AboutPageWin32 {
   SkinButtonHost* ReadmeButton() const { return readme_.get(); }
   SkinButtonHost* WebButton() const { return web_.get(); }
   AboutPage& Page() const { return page_; }
-  // The product picture as drawn (184 x 87 pixels), or null when it could not be made.
+  // The product picture as drawn for the page's resolution (184 x 87 pixels at 96 dots per inch), or null when
+  // it could not be made.
   const DibRaster* Picture() const { return picture_.get(); }
 
   // Use Create.
@@ -57,6 +64,8 @@ class AboutPageWin32 {
   AboutPage& page_;
   HWND hwnd_ = nullptr;
   int pixelsPerInch_ = 96;
+  Win32SystemColors sessionColors_;
+  const SystemColors* colors_ = &sessionColors_;
   std::unique_ptr<ClickRelay> readmeRelay_;
   std::unique_ptr<ClickRelay> webRelay_;
   std::unique_ptr<SkinButtonHost> web_;

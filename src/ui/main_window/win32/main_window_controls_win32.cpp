@@ -1,18 +1,20 @@
 #include "ui/main_window/win32/main_window_controls_win32.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
 #include "platform/main_window_view.h"
 #include "platform/win32/dib_raster.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_wide_text.h"
+#include "ui/main_window/panel_colors.h"
 
 namespace kqm {
 
 namespace {
 
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
-constexpr COLORREF kHeaderColour = RGB(97, 167, 231);
 constexpr wchar_t kPanelClassName[] = L"KestrumQuorvelManager.Panel";
 enum ControlId { kBarId = 100, kListId = 101, kHeaderId = 102, kAboutId = 105, kDetailsId = 106 };
 
@@ -53,10 +55,11 @@ void Stroke(HDC dc, COLORREF colour, int width, std::initializer_list<POINT> poi
   SelectObject(dc, old);
 }
 
-// One 16-pixel motif scaled by `s` (1 for 16 pixels, 2 for 32): a registry stack, a folder, a page, a help
-// mark, two spare marks, a disable sign and an enable tick.
-void DrawMotif(HDC dc, int motif, int s) {
-  const auto p = [s](int v) { return v * s; };
+// One motif drawn on a 16-unit grid at `size` pixels (16 units: 16 pixels at 100 %, 24 at 150 %, 32 at 200 %):
+// a registry stack, a folder, a page, a help mark, two spare marks, a disable sign and an enable tick.
+void DrawMotif(HDC dc, int motif, int size) {
+  const auto p = [size](int v) { return (v * size + 8) / 16; };
+  const int s = std::max(1, (size + 8) / 16);  // the width of a one-unit stroke
   switch (motif) {
     case 0:  // three stacked blocks
       for (int k = 0; k < 3; ++k)
@@ -95,34 +98,43 @@ void DrawMotif(HDC dc, int motif, int s) {
   }
 }
 
-// The list's 184 by 97 background picture: white with a faint large tick at its right.
-UniqueBitmap MakeListPicture() {
-  constexpr int kWidth = 184, kHeight = 97;
-  std::unique_ptr<DibRaster> surface = DibRaster::Create(kWidth, kHeight, DibRaster::Primitives::Gdi);
+// The list's background picture, drawn at the resolution given (184 by 97 at 96 dots per inch): white with a
+// faint large tick at its right.
+UniqueBitmap MakeListPicture(int dpi) {
+  const auto s = [dpi](int v) { return ScaleForDpi(v, dpi); };
+  const int width = s(184), height = s(97);
+  std::unique_ptr<DibRaster> surface = DibRaster::Create(width, height, DibRaster::Primitives::Gdi);
   if (!surface) return UniqueBitmap();
   const HDC dc = surface->Dc();
-  RECT all{0, 0, kWidth, kHeight};
+  RECT all{0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  Stroke(dc, RGB(214, 230, 248), 9, {{118, 52}, {140, 74}, {174, 22}});
+  Stroke(dc, RGB(214, 230, 248), s(9), {{s(118), s(52)}, {s(140), s(74)}, {s(174), s(22)}});
   GdiFlush();
-  return UniqueBitmap(static_cast<HBITMAP>(CopyImage(surface->Bitmap(), IMAGE_BITMAP, kWidth, kHeight, 0)));
+  return UniqueBitmap(static_cast<HBITMAP>(CopyImage(surface->Bitmap(), IMAGE_BITMAP, width, height, 0)));
+}
+
+UniqueFont MakeGuiFont(int dpi) {
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  font.lfHeight = -MulDiv(8, dpi, 72);
+  return UniqueFont(CreateFontIndirectW(&font));
 }
 
 }  // namespace
 
-UniqueImageList MakeActionIcons() {
-  return MakeIcons(16, 8, [](HDC dc, int index, int) { DrawMotif(dc, index, 1); });
+UniqueImageList MakeActionIcons(int dpi) {
+  return MakeIcons(ScaleForDpi(16, dpi), 8, [](HDC dc, int index, int size) { DrawMotif(dc, index, size); });
 }
 
-UniqueImageList MakeCategoryIcons() {
+UniqueImageList MakeCategoryIcons(int dpi) {
   // Location: the folder; Actions: the tick; Help: the help mark.
   static constexpr int kMotifs[3] = {1, 7, 3};
-  return MakeIcons(32, 3, [](HDC dc, int index, int) { DrawMotif(dc, kMotifs[index], 2); });
+  return MakeIcons(ScaleForDpi(32, dpi), 3, [](HDC dc, int index, int size) { DrawMotif(dc, kMotifs[index], size); });
 }
 
 Win32Panel::Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t width, int32_t height,
-                       COLORREF back)
-    : left_(left), top_(top), width_(width), height_(height), back_(back) {
+                       const SystemColors& colors)
+    : left_(left), top_(top), width_(width), height_(height), colors_(colors) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -131,9 +143,8 @@ Win32Panel::Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t w
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kPanelClassName;
   RegisterClassExW(&wc);  // a second registration fails harmlessly
-  const HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
+  dpi_ = WindowDpi(parent);
+  font_ = MakeGuiFont(dpi_);
   hwnd_ = CreateWindowExW(0, kPanelClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
                           reinterpret_cast<HMENU>(intptr_t{id}), instance, this);
   Place();
@@ -151,29 +162,38 @@ LRESULT CALLBACK Win32Panel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   if (msg == WM_ERASEBKGND && self) {
     RECT r;
     GetClientRect(hwnd, &r);
-    UniqueBrush brush(CreateSolidBrush(self->back_));
+    UniqueBrush brush(CreateSolidBrush(PanelColorsFor(self->colors_).headerBack));
     FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
     return 1;
   }
-  if (msg == WM_PAINT && self) {
-    PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(hwnd, &ps);
-    const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  if ((msg == WM_PAINT || msg == WM_PRINTCLIENT) && self) {
+    PAINTSTRUCT ps{};
+    const HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : reinterpret_cast<HDC>(wParam);
+    const HGDIOBJ oldFont = SelectObject(dc, self->font_ ? self->font_.get() : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, PanelColorsFor(self->colors_).headerText);
     for (const Label& label : self->labels_)
       TextOutW(dc, MulDiv(label.leftTwips, self->dpi_, 1440), MulDiv(label.topTwips, self->dpi_, 1440),
                label.text.c_str(), static_cast<int>(label.text.size()));
     SelectObject(dc, oldFont);
-    EndPaint(hwnd, &ps);
+    if (msg == WM_PAINT) EndPaint(hwnd, &ps);
     return 0;
   }
+  if ((msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) && self) InvalidateRect(hwnd, nullptr, TRUE);
   if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 void Win32Panel::AddLabel(std::wstring text, int32_t leftTwips, int32_t topTwips) {
   labels_.push_back({std::move(text), leftTwips, topTwips});
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32Panel::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  font_ = MakeGuiFont(dpi);
+  Place();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -262,6 +282,7 @@ void Win32DetailsStrip::Move(int32_t left, int32_t top, int32_t width, int32_t h
 class MainWindowControlsWin32::AboutPanel final : public PanelView {
  public:
   AboutPanel(AboutPageWin32& page, int dpi) : page_(page), dpi_(dpi) {}
+  void Dpi(int dpi) { dpi_ = dpi; }
   void Visible(bool bVisible) override { bVisible ? page_.Show() : page_.Hide(); }
   void ZOrder() override {
     SetWindowPos(page_.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -284,41 +305,83 @@ class MainWindowControlsWin32::AboutPanel final : public PanelView {
   int32_t left_ = 2970, top_ = 0, width_ = 5385, height_ = 5805;
 };
 
-MainWindowControlsWin32::MainWindowControlsWin32() = default;
+MainWindowControlsWin32::MainWindowControlsWin32(const SystemColors* colors)
+    : colors_(colors ? *colors : sessionColors_) {}
 
 MainWindowControlsWin32::~MainWindowControlsWin32() = default;
 
 void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   parent_ = reinterpret_cast<HWND>(view.NativeHandle());
-  const HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
+  dpi_ = WindowDpi(parent_);
   const auto px = [this](int32_t twips) { return MulDiv(twips, dpi_, 1440); };
-  actions_ = MakeActionIcons();
-  categories_ = MakeCategoryIcons();
+  actions_ = MakeActionIcons(dpi_);
+  categories_ = MakeCategoryIcons(dpi_);
   // Created in tab order: the bar, the list, the details strip, the header strip, the About page.
   RegisterExplorerBarClass();
-  bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270));
+  bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270), &colors_);
   list_ = std::make_unique<Win32ListView>(parent_, kListId, 2940, 270, 4335, 4395, actions_.get());
-  if (UniqueBitmap picture = MakeListPicture()) {
-    LVBKIMAGEW image{};
-    image.ulFlags = LVBKIF_SOURCE_HBITMAP | LVBKIF_STYLE_NORMAL;
-    image.hbm = picture.get();
-    image.xOffsetPercent = 100;
-    image.yOffsetPercent = 100;
-    // The control owns a bitmap it accepted and deletes it with itself.
-    if (SendMessageW(list_->Handle(), LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image))) picture.release();
-  }
+  list_->SetDpi(dpi_);
+  ShowListPicture();
   details_ = std::make_unique<Win32DetailsStrip>(parent_, kDetailsId, dpi_);
-  header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, kHeaderColour);
+  header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, colors_);
   header_->AddLabel(L"Application", 60, 30);
   header_->AddLabel(L"Path", 2100, 30);
-  about_ = AboutPageWin32::Create(parent_, kAboutId, page);
+  about_ = AboutPageWin32::Create(parent_, kAboutId, page, &colors_);
   // The names assistive technology reads for the controls (their windows draw no text of their own).
   if (bar_) SetWindowTextW(bar_->Window(), L"Navigation");
   SetWindowTextW(list_->Handle(), L"Startup entries");
   SetWindowTextW(header_->Window(), L"Application, Path");
+  if (about_) SetWindowTextW(about_->Window(), L"About");
   aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_);
+}
+
+void MainWindowControlsWin32::ShowListPicture() {
+  // The list in the window colours as they are now (the control keeps the ones it was made with), and in high
+  // contrast plain: no picture behind the rows.
+  const HWND list = list_->Handle();
+  ListView_SetBkColor(list, colors_.SysColor(kColorWindow));
+  ListView_SetTextColor(list, colors_.SysColor(kColorWindowText));
+  if (colors_.HighContrast()) ListView_SetTextBkColor(list, colors_.SysColor(kColorWindow));
+  UniqueBitmap picture = colors_.HighContrast() ? UniqueBitmap() : MakeListPicture(dpi_);
+  LVBKIMAGEW image{};
+  image.ulFlags = (picture ? LVBKIF_SOURCE_HBITMAP : LVBKIF_SOURCE_NONE) | LVBKIF_STYLE_NORMAL;
+  image.hbm = picture.get();
+  image.xOffsetPercent = 100;
+  image.yOffsetPercent = 100;
+  // The control owns a bitmap it accepted and deletes it with itself (and the one it showed before).
+  if (SendMessageW(list, LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image))) picture.release();
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+void MainWindowControlsWin32::DisplayChanged(int dpi) {
+  if (!parent_) return;
+  if (dpi > 0 && dpi != dpi_) {
+    const int old = dpi_;
+    dpi_ = dpi;
+    // New icons at the size for this resolution; a control still showing the old list takes the new one.
+    UniqueImageList actions = MakeActionIcons(dpi);
+    UniqueImageList categories = MakeCategoryIcons(dpi);
+    if (ListView_GetImageList(list_->Handle(), LVSIL_SMALL) == actions_.get())
+      ListView_SetImageList(list_->Handle(), actions.get(), LVSIL_SMALL);
+    if (bar_) {
+      bar_->SetDpi(dpi);
+      bar_->Bar().SetItemImageList(reinterpret_cast<std::intptr_t>(actions.get()));
+      bar_->Bar().SetGroupImageList(reinterpret_cast<std::intptr_t>(categories.get()));
+      RECT r;
+      GetWindowRect(bar_->Window(), &r);
+      SetWindowPos(bar_->Window(), nullptr, 0, 0, MulDiv(r.right - r.left, dpi, old), r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    actions_ = std::move(actions);
+    categories_ = std::move(categories);
+    listFont_ = MakeGuiFont(dpi);
+    SendMessageW(list_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
+    list_->SetDpi(dpi);
+    header_->SetDpi(dpi);
+    if (about_) about_->SetDpi(dpi);
+    if (auto* panel = dynamic_cast<AboutPanel*>(aboutPanel_.get())) panel->Dpi(dpi);
+  }
+  ShowListPicture();
 }
 
 void MainWindowControlsWin32::DockBar(int32_t clientHeightTwips) {

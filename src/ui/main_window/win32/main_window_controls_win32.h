@@ -9,6 +9,7 @@
 #include "controls/explorer_bar/win32/explorer_bar_host.h"
 #include "platform/unique_handle.h"
 #include "platform/win32/win32_list_view.h"
+#include "platform/win32/win32_system_colors.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/win32/about_page_win32.h"
 
@@ -19,23 +20,28 @@ struct ImageListCloser {
 };
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListCloser>;
 
-// The program's own icons, drawn in code: eight 16 by 16 item icons and three 32 by 32 group icons.
-UniqueImageList MakeActionIcons();
-UniqueImageList MakeCategoryIcons();
+// The program's own icons, drawn in code at the resolution given: eight item icons (16 by 16 at 96 dots per
+// inch) and three group icons (32 by 32 at 96).
+UniqueImageList MakeActionIcons(int dpi = 96);
+UniqueImageList MakeCategoryIcons(int dpi = 96);
 
-// A child panel with a solid background and white labels; geometry in twips of the parent's client area.
+// The header strip: a child panel in the header colours (PanelColorsFor) with its labels; geometry in twips of the
+// parent's client area.
 class Win32Panel final : public PanelView {
  public:
   struct Label {
     std::wstring text;
     int32_t leftTwips, topTwips;
   };
-  Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t width, int32_t height, COLORREF back);
+  Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t width, int32_t height,
+             const SystemColors& colors);
   ~Win32Panel() override;
   Win32Panel(const Win32Panel&) = delete;
   Win32Panel& operator=(const Win32Panel&) = delete;
-  // Adds a label drawn in white on a transparent background at the given place (twips).
+  // Adds a label drawn in the header's text colour at the given place (twips).
   void AddLabel(std::wstring text, int32_t leftTwips, int32_t topTwips);
+  // The resolution the panel is shown at changes: its place, size and font follow.
+  void SetDpi(int dpi);
 
   void Visible(bool bVisible) override;
   void ZOrder() override;
@@ -53,7 +59,8 @@ class Win32Panel final : public PanelView {
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   int32_t left_, top_, width_, height_;
-  COLORREF back_;
+  const SystemColors& colors_;
+  UniqueFont font_;
   std::vector<Label> labels_;
 };
 
@@ -87,7 +94,8 @@ class Win32DetailsStrip final : public TextPanelView {
 // the blue header strip with its two labels and the About page panel.
 class MainWindowControlsWin32 final : public MainWindowControls {
  public:
-  MainWindowControlsWin32();
+  // The controls draw in the colours `colors` gives (the session's own when null; it must outlive them).
+  explicit MainWindowControlsWin32(const SystemColors* colors = nullptr);
   ~MainWindowControlsWin32() override;
   void Create(MainWindowView& view, AboutPage& page) override;
   ExplorerBar& exBar() override { return bar_->Bar(); }
@@ -98,6 +106,10 @@ class MainWindowControlsWin32 final : public MainWindowControls {
   std::intptr_t imgCat() const override { return reinterpret_cast<std::intptr_t>(categories_.get()); }
   void DockBar(int32_t clientHeightTwips) override;
   TextPanelView& picDetails() override { return *details_; }
+  // The window's resolution or the system's colours may have changed (`dpi`: the resolution now). At a new
+  // resolution icons are drawn again at their new size, fonts made again and every control takes it; the window
+  // lays its controls out again afterwards. In high contrast the list shows no background picture.
+  void DisplayChanged(int dpi);
 
   Win32ListView& List() { return *list_; }
   ExplorerBarHost& BarHost() { return *bar_; }
@@ -108,8 +120,12 @@ class MainWindowControlsWin32 final : public MainWindowControls {
 
  private:
   class AboutPanel;
+  void ShowListPicture();
   HWND parent_ = nullptr;
   int dpi_ = 96;
+  Win32SystemColors sessionColors_;
+  const SystemColors& colors_;
+  UniqueFont listFont_;
   UniqueImageList actions_;
   UniqueImageList categories_;
   std::unique_ptr<ExplorerBarHost> bar_;
