@@ -383,7 +383,9 @@ void Win32ListView::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHO
 
 bool Win32ListView::IsVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
 
-void Win32ListView::ZOrder() { SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+void Win32ListView::ZOrder() {
+  SetWindowPos(hwnd_, raiseAfter_ ? raiseAfter_ : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 
 Win32ListView::Rect Win32ListView::PixelRect() const {
   return {MulDiv(left_, dpi_, 1440), MulDiv(top_, dpi_, 1440), MulDiv(width_, dpi_, 1440),

@@ -79,6 +79,9 @@ class Win32ListView final : public ListView {
   std::string AccessibleRowName(int32_t index);
   // The resolution (dots per inch) the list is shown at changes: its place, size and columns keep their twips.
   void SetDpi(int dpi);
+  // ZOrder brings the list in front of the pages it shares its place with; sibling order is also the Tab order,
+  // so it goes right after `window` (the navigation bar) rather than before everything. Null: to the top.
+  void RaiseAfter(HWND__* window) { raiseAfter_ = window; }
 
  private:
   class Row;
@@ -96,6 +99,7 @@ class Win32ListView final : public ListView {
 
   HWND__* parent_ = nullptr;
   HWND__* hwnd_ = nullptr;
+  HWND__* raiseAfter_ = nullptr;
   intptr_t (*controlProc_)(HWND__*, unsigned, uintptr_t, intptr_t) = nullptr;
   int dpi_ = 96;
   std::vector<std::unique_ptr<Row>> rows_;

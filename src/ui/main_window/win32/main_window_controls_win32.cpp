@@ -281,11 +281,12 @@ void Win32DetailsStrip::Move(int32_t left, int32_t top, int32_t width, int32_t h
 // The About page's window as a panel of the main window.
 class MainWindowControlsWin32::AboutPanel final : public PanelView {
  public:
-  AboutPanel(AboutPageWin32& page, int dpi) : page_(page), dpi_(dpi) {}
+  // Raised, the page goes right after `after` (the bar), so the bar stays first in the Tab order.
+  AboutPanel(AboutPageWin32& page, int dpi, HWND after) : page_(page), dpi_(dpi), after_(after) {}
   void Dpi(int dpi) { dpi_ = dpi; }
   void Visible(bool bVisible) override { bVisible ? page_.Show() : page_.Hide(); }
   void ZOrder() override {
-    SetWindowPos(page_.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(page_.Window(), after_ ? after_ : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   int32_t Left() const override { return left_; }
   void Left(int32_t twips) override { Move(twips, top_, width_, height_); }
@@ -302,6 +303,7 @@ class MainWindowControlsWin32::AboutPanel final : public PanelView {
   int Px(int32_t twips) const { return MulDiv(twips, dpi_, 1440); }
   AboutPageWin32& page_;
   int dpi_;
+  HWND after_;
   int32_t left_ = 2970, top_ = 0, width_ = 5385, height_ = 5805;
 };
 
@@ -321,6 +323,8 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   bar_ = ExplorerBarHost::Create(parent_, kBarId, 0, 0, px(ExplorerBar::kDefaultWidthTwips), px(6270), &colors_);
   list_ = std::make_unique<Win32ListView>(parent_, kListId, 2940, 270, 4335, 4395, actions_.get());
   list_->SetDpi(dpi_);
+  // Shown again, the list keeps its place in the Tab order: after the bar, before the details strip.
+  if (bar_) list_->RaiseAfter(bar_->Window());
   ShowListPicture();
   details_ = std::make_unique<Win32DetailsStrip>(parent_, kDetailsId, dpi_);
   header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, colors_);
@@ -332,7 +336,7 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   SetWindowTextW(list_->Handle(), L"Startup entries");
   SetWindowTextW(header_->Window(), L"Application, Path");
   if (about_) SetWindowTextW(about_->Window(), L"About");
-  aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_);
+  aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_, bar_ ? bar_->Window() : nullptr);
 }
 
 void MainWindowControlsWin32::ShowListPicture() {
