@@ -1,5 +1,5 @@
 #!/bin/bash
-# What a screen reader is told about the real window (read back through oleacc by tests/e2e/ui_probe.exe from
+# What a screen reader is told about the real window (read back through oleacc by tests/e2e/kqm_probe.exe from
 # another process), and the window in high contrast (started through tests/e2e/contrast_window.exe, since Wine
 # always reports high contrast off): the bar, the header strip and the list are drawn in the system colours
 # instead of the program's blues. Keeps the read-back as a11y-names.txt and a screenshot of each look.
@@ -17,7 +17,7 @@ launch_with_layout "$out/wine-a11y.log"
 check "window appears" test -n "$wid"
 if [ -n "$wid" ]; then
   rm -f "$names"
-  wine "$helpers/ui_probe.exe" names "$title" "$(winepath -w "$names" 2>/dev/null)" >"$out/probe.log" 2>&1
+  wine "$helpers/kqm_probe.exe" names "$title" "$(winepath -w "$names" 2>/dev/null)" >"$out/probe.log" 2>&1
   check "the accessible objects are read back" test -s "$names"
   check "the bar is an outline named Navigation" told 'outline "Navigation"'
   check "its groups are groupings named as shown" told 'grouping "Help & About"'

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The main window at 96, 144 and 192 dots per inch (Wine's LogPixels setting): the list and the header start
 # where the bar ends and fill the rest of the window. Then the window opened at 96 is told its monitor changed
-# to 192 and back (WM_DPICHANGED, sent by tests/e2e/ui_probe.exe): it grows to twice its size and lays out
+# to 192 and back (WM_DPICHANGED, sent by tests/e2e/kqm_probe.exe): it grows to twice its size and lays out
 # again without a child over the bar. Keeps a screenshot of each. Prints "N passed, M failed".
 # A screen large enough for the window at twice its size (the system keeps a window within the screen).
 export XVFB_SCREEN=2400x1800x24
@@ -13,7 +13,7 @@ restore() {
   e2e_teardown
 }
 trap restore EXIT
-probe="$(dirname "$exe")/tests/e2e/ui_probe.exe"
+probe="$(dirname "$exe")/tests/e2e/kqm_probe.exe"
 field() { awk -v k="$1" -v n="$2" '{ sub(/\r$/, "") } $1 == k {print $(n + 1)}' "$layout"; }
 for dpi in 96 144 192; do
   wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >"$out/dpi-add.log" 2>&1
