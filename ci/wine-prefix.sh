@@ -2,7 +2,7 @@
 # Creates (once) and prepares the Wine prefix the program and its tests run in.
 set -eu
 : "${WINEPREFIX:?set WINEPREFIX}"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   # "failed to open syswow64\rundll32.exe" is harmless: this is a 64-bit-only Wine

@@ -13,7 +13,7 @@
 here=$(cd "$(dirname "$0")/.." && pwd)
 : "${WINEPREFIX:=$here/build/wineprefix}"
 : "${WINEDEBUG:=-all}"
-: "${WINEDLLOVERRIDES:=mscoree,mshtml=}"
+: "${WINEDLLOVERRIDES:=mscoree,mshtml=;winemenubuilder.exe=d}"
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 case "$1" in
   --start)
