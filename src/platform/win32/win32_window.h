@@ -84,8 +84,8 @@ class Win32Window {
     DestroyWindow(hwnd_);
   }
 
-  // Registers the class and creates the window for this object (the object answers from WM_NCCREATE on); the
-  // window, or null when it cannot be made.
+  // Registers the class and creates the window for this object (the object answers from WM_NCCREATE on); `id` is
+  // a child window's control id (0 for a top-level window). The window, or null when it cannot be made.
   HWND CreateHandle(DWORD exStyle, DWORD style, int x, int y, int width, int height, HWND parent, int id = 0,
                     const wchar_t* text = L"") {
     if (!RegisterWindowClass()) return nullptr;

@@ -140,7 +140,10 @@ BOOL CALLBACK FindButtonForKey(HWND hwnd, LPARAM param) {
 bool RegisterSkinButtonClass() { return SkinButtonHost::RegisterWindowClass(); }
 
 SkinButtonHost::SkinButtonHost(Key, const Options& options)
-    : options_(options), text_(std::make_unique<GdiTextRenderer>(ScreenPixelsPerInch())), button_(*this), input_(button_) {
+    : options_(options),
+      text_(std::make_unique<GdiTextRenderer>(ScreenPixelsPerInch())),
+      button_(*this),
+      input_(button_) {
   UpdateDpi(ScreenPixelsPerInch());
 }
 
@@ -607,7 +610,8 @@ LRESULT SkinButtonHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       bool cues = focusCues_;
       if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_SET) cues = false;
       if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_CLEAR) cues = true;
-      if (LOWORD(wParam) == UIS_INITIALIZE) cues = (SendMessageW(Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+      if (LOWORD(wParam) == UIS_INITIALIZE)
+        cues = (SendMessageW(Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
       if (cues != focusCues_) {
         focusCues_ = cues;
         button_.PaintButton(button_.LastState(), true);
