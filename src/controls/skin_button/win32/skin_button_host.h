@@ -116,7 +116,6 @@ class SkinButtonHost final : public ButtonSite, public Win32Window<SkinButtonHos
   HCURSOR CurrentCursor() const;
   bool IsCancel() const { return options_.isCancel; }
 
-
  private:
   friend class Win32Window<SkinButtonHost>;
   static void DescribeClass(WNDCLASSEXW& wc) { wc.style = CS_DBLCLKS; }
