@@ -14,7 +14,6 @@ namespace kqm {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"KestrumQuorvelManager.ChangeWatcher";
 // Posted to the watcher's window: the places of generation wParam have changed.
 constexpr UINT kChanged = WM_APP + 20;
 // Quiet time after the last change of a burst, and the longest a burst is held back, in milliseconds.
@@ -110,17 +109,8 @@ struct Win32ChangeWatcher::Shared {
 };
 
 Win32ChangeWatcher::Win32ChangeWatcher() : shared_(std::make_shared<Shared>()) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = reinterpret_cast<WNDPROC>(&WindowProc);
-  wc.hInstance = instance;
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);  // a second registration fails harmlessly
-  window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-  if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  shared_->window = window_;
-  if (window_ && shared_->wake) thread_ = std::thread([this] { Run(); });
+  shared_->window = CreateHandle(0, 0, 0, 0, 0, 0, HWND_MESSAGE);
+  if (Window() && shared_->wake) thread_ = std::thread([this] { Run(); });
 }
 
 Win32ChangeWatcher::~Win32ChangeWatcher() {
@@ -131,19 +121,18 @@ Win32ChangeWatcher::~Win32ChangeWatcher() {
   }
   if (shared_->wake) SetEvent(shared_->wake);
   if (thread_.joinable()) thread_.join();
-  if (window_) DestroyWindow(window_);
+  DestroyHandle();
 }
 
-intptr_t __stdcall Win32ChangeWatcher::WindowProc(HWND hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam) {
-  auto* self = reinterpret_cast<Win32ChangeWatcher*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == kChanged && self) {
+LRESULT Win32ChangeWatcher::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kChanged) {
     // A report about places no longer watched is stale.
-    if (static_cast<unsigned>(wParam) == self->shared_->current.load() && self->onChange_) {
-      if (std::function<void()> handler = self->onChange_) handler();
+    if (static_cast<unsigned>(wParam) == shared_->current.load() && onChange_) {
+      if (std::function<void()> handler = onChange_) handler();
     }
     return 0;
   }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return DefaultMessage(msg, wParam, lParam);
 }
 
 void Win32ChangeWatcher::Watch(const std::vector<WatchedPlace>& places, std::function<void()> onChange) {

@@ -4,8 +4,7 @@
 #include <thread>
 
 #include "platform/change_watcher.h"
-
-struct HWND__;
+#include "platform/win32/win32_window.h"
 
 namespace kqm {
 
@@ -14,8 +13,10 @@ namespace kqm {
 // place that does not exist yet is watched through its nearest existing parent until it appears. A burst of
 // changes is reported once, a short quiet time after its last change (at most about a second after its first),
 // as a message to a window of the thread that made the watcher, which runs the handler from its message loop.
-class Win32ChangeWatcher final : public ChangeWatcher {
+class Win32ChangeWatcher final : public ChangeWatcher, public Win32Window<Win32ChangeWatcher> {
  public:
+  static constexpr const wchar_t* kClassName = L"KestrumQuorvelManager.ChangeWatcher";
+
   // Makes the watcher's message window on the calling thread (whose message loop runs the handlers).
   Win32ChangeWatcher();
   ~Win32ChangeWatcher() override;
@@ -27,11 +28,11 @@ class Win32ChangeWatcher final : public ChangeWatcher {
 
  private:
   struct Shared;
-  static intptr_t __stdcall WindowProc(HWND__* hwnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
+  friend class Win32Window<Win32ChangeWatcher>;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void Run();
 
   std::shared_ptr<Shared> shared_;
-  HWND__* window_ = nullptr;
   std::function<void()> onChange_;
   std::vector<WatchedPlace> places_;
   std::thread thread_;

@@ -12,19 +12,6 @@
 namespace kqm {
 namespace {
 
-// Restores the object a DC held before, when the scope ends.
-class Selected {
- public:
-  Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ~Selected() { SelectObject(dc_, old_); }
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
 RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 void Fill(HDC dc, const PixelRect& r, ColorRef color) {
@@ -74,106 +61,63 @@ void DrawImage(HIMAGELIST images, int index, HDC dc, int x, int y) {
 
 }  // namespace
 
-bool RegisterExplorerBarClass() {
-  WNDCLASSEXW cls{};
-  const HINSTANCE module = GetModuleHandleW(nullptr);
-  if (GetClassInfoExW(module, kExplorerBarClassName, &cls)) return true;
-  cls = {};
-  cls.cbSize = sizeof cls;
-  cls.style = CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = &ExplorerBarHost::WindowProc;
-  cls.hInstance = module;
-  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-  cls.lpszClassName = kExplorerBarClassName;
-  return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
+bool RegisterExplorerBarClass() { return ExplorerBarHost::RegisterWindowClass(); }
 
 std::unique_ptr<ExplorerBarHost> ExplorerBarHost::Create(HWND parent, int id, int x, int y, int width, int height,
                                                          const SystemColors* colors) {
-  if (!RegisterExplorerBarClass()) return nullptr;
   auto host = std::make_unique<ExplorerBarHost>(Key{});
   if (colors) host->colors_ = colors;
   ExplorerBarHost* self = host.get();
   host->bar_.OnInvalidate([self] {
-    if (!self->hwnd_) return;
+    if (!self->Window()) return;
     self->SyncScrollBar();
-    InvalidateRect(self->hwnd_, nullptr, FALSE);
+    InvalidateRect(self->Window(), nullptr, FALSE);
   });
   host->SetDpi(WindowDpi(parent));
   host->bar_.SetClientSize(width, height);
-  const HWND hwnd = CreateWindowExW(0, kExplorerBarClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
-                                    x, y, width, height, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), self);
-  if (!hwnd) return nullptr;
+  if (!host->CreateHandle(0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y, width, height, parent, id))
+    return nullptr;
   return host;
 }
 
 void ExplorerBarHost::SetDpi(int dpi) {
   if (dpi <= 0) return;
+  UpdateDpi(dpi);
   bar_.SetDpi(dpi);
   bar_.SetMetrics(ExplorerBarMetrics::ForDpi(dpi));
 }
 
 ExplorerBarHost::~ExplorerBarHost() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  DestroyHandle();
   if (accessible_) {
     accessible_->Disconnect();
     accessible_->Release();
   }
 }
 
-ExplorerBarHost* ExplorerBarHost::FromWindow(HWND hwnd) {
-  wchar_t name[64] = {};
-  if (!hwnd || !GetClassNameW(hwnd, name, 64) || lstrcmpW(name, kExplorerBarClassName) != 0) return nullptr;
-  return reinterpret_cast<ExplorerBarHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-LRESULT CALLBACK ExplorerBarHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* host = static_cast<ExplorerBarHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    host->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
-  }
-  auto* host = reinterpret_cast<ExplorerBarHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!host) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    host->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return host->Handle(message, wParam, lParam);
-}
-
-LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ExplorerBarHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam));
   const int y = static_cast<short>(HIWORD(lParam));
   switch (message) {
     case WM_SIZE: {
       // The width the main window lays out by includes the scroll bar, which lies outside the client area.
       RECT window{};
-      GetWindowRect(hwnd_, &window);
+      GetWindowRect(Window(), &window);
       bar_.SetFrameWidth(static_cast<int>(window.right - window.left) - LOWORD(lParam));
       bar_.SetClientSize(LOWORD(lParam), HIWORD(lParam));
       return 0;
     }
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = BeginPaint(hwnd_, &ps);
-      if (dc && bar_.Redraw()) Paint(dc, ps.rcPaint);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      Paint(reinterpret_cast<HDC>(wParam), client);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      // A bar told not to redraw leaves the screen as it is; a request to print it is always answered.
+      return PaintWith(message, wParam, [&](HDC dc, const RECT& clip) {
+        if (message == WM_PRINTCLIENT || bar_.Redraw()) Paint(dc, clip);
+      });
     case WM_MOUSEMOVE:
       if (!tracking_) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};
         tracking_ = TrackMouseEvent(&track) != FALSE;
       }
       bar_.MouseMove(x, y);
@@ -189,14 +133,14 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       bar_.MouseLeave();
       return 0;
     case WM_LBUTTONDOWN:
-      SetFocus(hwnd_);
-      SetCapture(hwnd_);
+      SetFocus(Window());
+      SetCapture(Window());
       bar_.MouseDown(x, y);
       return 0;
     case WM_LBUTTONUP:
       // Capture goes before the click (the click handler may open windows of its own); letting it go here is
       // not a lost capture, so the press stands.
-      if (GetCapture() == hwnd_) {
+      if (GetCapture() == Window()) {
         releasing_ = true;
         ReleaseCapture();
         releasing_ = false;
@@ -216,7 +160,7 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
       // Focus cues, colours or high contrast changed: the bar is drawn again with them.
-      InvalidateRect(hwnd_, nullptr, FALSE);
+      InvalidateRect(Window(), nullptr, FALSE);
       break;
     case WM_SETFOCUS:
       bar_.SetHasFocus(true);
@@ -224,7 +168,7 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETOBJECT:
       // Screen readers ask for the bar's own accessible object; anything else the system answers.
       if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-        if (!accessible_) accessible_ = new ExplorerBarAccessible(hwnd_, bar_);
+        if (!accessible_) accessible_ = new ExplorerBarAccessible(Window(), bar_);
         return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(accessible_));
       }
       break;
@@ -255,7 +199,7 @@ LRESULT ExplorerBarHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return DefaultMessage(message, wParam, lParam);
 }
 
 void ExplorerBarHost::SyncScrollBar() {
@@ -268,7 +212,7 @@ void ExplorerBarHost::SyncScrollBar() {
   info.nMax = std::max(0, bar_.ContentHeight() - 1);
   info.nPage = static_cast<UINT>(bar_.ClientHeight());
   info.nPos = bar_.ScrollOffset();
-  SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+  SetScrollInfo(Window(), SB_VERT, &info, TRUE);
   syncing_ = false;
 }
 
@@ -288,7 +232,7 @@ void ExplorerBarHost::Scroll(WORD request) {
       SCROLLINFO info{};
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(hwnd_, SB_VERT, &info)) bar_.SetScrollOffset(info.nTrackPos);
+      if (GetScrollInfo(Window(), SB_VERT, &info)) bar_.SetScrollOffset(info.nTrackPos);
       break;
     }
     default: break;
@@ -297,19 +241,19 @@ void ExplorerBarHost::Scroll(WORD request) {
 
 void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(Window(), &client);
   const int width = client.right;
   const int height = client.bottom;
   if (width <= 0 || height <= 0) return;
   const UniqueDc dc(CreateCompatibleDC(target));
   const UniqueBitmap bitmap(CreateCompatibleBitmap(target, width, height));
   if (!dc || !bitmap) return;
-  const Selected bitmapIn(dc.get(), bitmap.get());
-  const UniqueFont plainFont = MakeFont(bar_.Dpi(), false, false);
-  const UniqueFont hotFont = MakeFont(bar_.Dpi(), false, true);
-  const UniqueFont boldFont = MakeFont(bar_.Dpi(), true, false);
+  const SelectedObject bitmapIn = Select(dc.get(), bitmap.get());
+  const UniqueFont plainFont = MakeFont(Dpi(), false, false);
+  const UniqueFont hotFont = MakeFont(Dpi(), false, true);
+  const UniqueFont boldFont = MakeFont(Dpi(), true, false);
   const ExplorerBarPalette colours = ExplorerBarColors(bar_, *colors_);
-  const Selected fontIn(dc.get(), plainFont.get());
+  const SelectedObject fontIn = Select(dc.get(), plainFont.get());
   SetBkMode(dc.get(), TRANSPARENT);
 
   FillGradient(dc.get(), width, height, colours.backStart, colours.backEnd);
@@ -318,7 +262,7 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
   const ExplorerBarMetrics& m = bar_.Metrics();
   // Focus cues follow the window's keyboard-cue state: hidden for a user who has only used the mouse.
   const bool showFocus =
-      bar_.HasFocus() && (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+      bar_.HasFocus() && (SendMessageW(Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
   const auto layout = bar_.Layout();
   for (std::size_t g = 0; g < layout.size(); ++g) {
     const ExplorerBarGroup& group = bar_.Groups().Item(g);
@@ -333,7 +277,7 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
     }
     caption.right -= 18;
     {
-      const Selected bold(dc.get(), boldFont.get());
+      const SelectedObject bold = Select(dc.get(), boldFont.get());
       DrawCaption(dc.get(), group.DisplayText(), caption, group.Special() ? colours.specialHeaderText : colours.headerText);
     }
     // The expand/collapse chevron at the right of the header.
@@ -360,7 +304,7 @@ void ExplorerBarHost::Paint(HDC target, const RECT& clip) {
         DrawImage(itemImages, item.IconIndex(), dc.get(), r.left + 2, r.top + (m.itemHeight - m.itemIconSize) / 2);
         text.left = r.left + 2 + m.itemIconSize + 6;
       }
-      const Selected font(dc.get(), hot ? hotFont.get() : plainFont.get());
+      const SelectedObject font = Select(dc.get(), hot ? hotFont.get() : plainFont.get());
       DrawCaption(dc.get(), item.DisplayText(), text,
                   pressed ? colours.itemPressedText : hot ? colours.itemHotText : colours.itemText);
       if (showFocus && bar_.FocusedItem() == hit) {

@@ -5,6 +5,7 @@
 
 #include "controls/explorer_bar/explorer_bar.h"
 #include "platform/win32/win32_system_colors.h"
+#include "platform/win32/win32_window.h"
 
 namespace kqm {
 
@@ -20,8 +21,10 @@ bool RegisterExplorerBarClass();
 // reinterpret_cast<std::intptr_t>(himagelist) and stay owned by the caller.
 class ExplorerBarAccessible;
 
-class ExplorerBarHost final {
+class ExplorerBarHost final : public Win32Window<ExplorerBarHost> {
  public:
+  static constexpr const wchar_t* kClassName = kExplorerBarClassName;
+
   // Use Create; the key keeps construction inside it.
   struct Key {};
   explicit ExplorerBarHost(Key) {}
@@ -35,25 +38,20 @@ class ExplorerBarHost final {
   ExplorerBarHost(const ExplorerBarHost&) = delete;
   ExplorerBarHost& operator=(const ExplorerBarHost&) = delete;
 
-  HWND Window() const { return hwnd_; }
   ExplorerBar& Bar() { return bar_; }
 
   // The resolution the bar is shown at changes (its window moved to another monitor): sizes, fonts and the
   // scroll range follow; the container gives the bar its new width and image lists.
   void SetDpi(int dpi);
 
-  // The host of a navigation bar window, or null for any other window.
-  static ExplorerBarHost* FromWindow(HWND hwnd);
-
  private:
-  friend bool RegisterExplorerBarClass();
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  friend class Win32Window<ExplorerBarHost>;
+  static void DescribeClass(WNDCLASSEXW& cls) { cls.style = CS_HREDRAW | CS_VREDRAW; }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& clip);
   void SyncScrollBar();
   void Scroll(WORD request);
 
-  HWND hwnd_ = nullptr;
   ExplorerBar bar_;
   Win32SystemColors sessionColors_;
   const SystemColors* colors_ = &sessionColors_;

@@ -13,6 +13,7 @@
 #include "controls/skin_button/win32/skin_button_host.h"
 #include "platform/text.h"
 #include "platform/win32/dib_raster.h"
+#include "platform/win32/win32_window.h"
 
 namespace kqm {
 namespace {
@@ -74,17 +75,15 @@ void Label(DibRaster& sheet, int x, int y, const std::string& text, bool bold) {
   static UniqueFont strong(CreateFontW(-12, 0, 0, 0, 700, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
                                        L"Tahoma"));
   const std::u16string wide = Utf8ToUtf16(text);
-  const HGDIOBJ old = SelectObject(sheet.Dc(), bold ? strong.get() : normal.get());
+  const SelectedObject font = Select(sheet.Dc(), bold ? strong.get() : normal.get());
   SetBkMode(sheet.Dc(), TRANSPARENT);
   SetTextColor(sheet.Dc(), RGB(20, 30, 60));
   TextOutW(sheet.Dc(), x, y, reinterpret_cast<const wchar_t*>(wide.c_str()), static_cast<int>(wide.size()));
-  SelectObject(sheet.Dc(), old);
 }
 
 constexpr int kStageW = 5 * kCellW;
 constexpr int kStageH = 14 * kCellH;
 constexpr int kTransparentRow = 11 - 1;
-constexpr wchar_t kStageClass[] = L"KestrumQuorvelManager.GalleryStage";
 
 // The stage's face: the sheet's colour, with stripes where the transparent type's buttons stand.
 void PaintStage(HDC dc) {
@@ -92,36 +91,40 @@ void PaintStage(HDC dc) {
   RECT all{0, 0, kStageW, kStageH};
   FillRect(dc, &all, sheet.get());
   const UniquePen stripe(CreatePen(PS_SOLID, 1, Rgb(170, 190, 215)));
-  const HGDIOBJ old = SelectObject(dc, stripe.get());
+  const SelectedObject pen = Select(dc, stripe.get());
   for (int look = 0; look < 5; ++look) {
     const int x0 = look * kCellW + 3, y0 = kTransparentRow * kCellH + 3;
-    const HRGN clip = CreateRectRgn(x0, y0, x0 + kButtonW, y0 + kButtonH);
-    SelectClipRgn(dc, clip);
+    const UniqueRegion clip(CreateRectRgn(x0, y0, x0 + kButtonW, y0 + kButtonH));
+    SelectClipRgn(dc, clip.get());
     for (int x = -kButtonH; x < kButtonW; x += 6) {
       MoveToEx(dc, x0 + x, y0 + kButtonH, nullptr);
       LineTo(dc, x0 + x + kButtonH, y0);
     }
     SelectClipRgn(dc, nullptr);
-    DeleteObject(clip);
   }
-  SelectObject(dc, old);
 }
 
-LRESULT CALLBACK StageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_ERASEBKGND:
-      PaintStage(reinterpret_cast<HDC>(wParam));
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    default:
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+// The window one block of buttons lives in, its face drawn by PaintStage.
+class Stage final : public Win32Window<Stage> {
+ public:
+  static constexpr const wchar_t* kClassName = L"KestrumQuorvelManager.GalleryStage";
+  bool Create() {
+    return CreateHandle(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP | WS_CLIPSIBLINGS, 0, 0, kStageW, kStageH,
+                        nullptr, 0, L"Gallery") != nullptr;
   }
-}
+  void Destroy() { DestroyHandle(); }
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+      case WM_ERASEBKGND:
+        PaintStage(reinterpret_cast<HDC>(wParam));
+        return 1;
+      case WM_PAINT:
+        return PaintWith(msg, wParam, [](HDC, const RECT&) {});
+      default:
+        return DefaultMessage(msg, wParam, lParam);
+    }
+  }
+};
 
 void Pump() {
   MSG m;
@@ -164,10 +167,9 @@ bool WriteBmp(const Raster& image, const char* path) {
 // One block of the sheet: the 14 types in the 5 looks of one scheme and variant, as real windows, captured.
 bool CaptureBlock(DibRaster& sheet, int left, int top, int scheme, const Variant& variant, const PicturePtr& disc,
                   int variantIndex) {
-  const HWND stage = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kStageClass, L"Gallery",
-                                     WS_POPUP | WS_CLIPSIBLINGS, 0, 0, kStageW, kStageH, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
-  if (!stage) return false;
+  Stage window;
+  if (!window.Create()) return false;
+  const HWND stage = window.Window();
   ShowWindow(stage, SW_SHOWNOACTIVATE);
   UpdateWindow(stage);
   Pump();
@@ -210,25 +212,18 @@ bool CaptureBlock(DibRaster& sheet, int left, int top, int scheme, const Variant
   GdiFlush();
   bool ok = false;
   // The stage's surface with its children on it, as the screen shows it.
-  if (const HDC dc = GetDCEx(stage, nullptr, DCX_CACHE)) {
-    ok = BitBlt(sheet.Dc(), left, top, kStageW, kStageH, dc, 0, 0, SRCCOPY) != 0;
-    ReleaseDC(stage, dc);
+  if (const UniqueWindowDc dc = UniqueWindowDc(GetDCEx(stage, nullptr, DCX_CACHE), WindowDcCloser{stage})) {
+    ok = BitBlt(sheet.Dc(), left, top, kStageW, kStageH, dc.get(), 0, 0, SRCCOPY) != 0;
   }
   GdiFlush();
   buttons.clear();
-  DestroyWindow(stage);
+  window.Destroy();
   Pump();
   return ok;
 }
 
 int Run(const char* output) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &StageProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kStageClass;
-  if (!RegisterClassExW(&wc) || !RegisterSkinButtonClass()) return 2;
+  if (!Stage::RegisterWindowClass() || !RegisterSkinButtonClass()) return 2;
   // Keep the pointer off the stage, so that no button takes up the hover look of its own.
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   const PicturePtr disc = DiscPicture();

@@ -24,15 +24,6 @@ constexpr WORD kHandCursorResource = 101;
 // WM_DPICHANGED_AFTERPARENT, declared by the headers only for newer Windows versions than the build targets.
 constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
-struct WindowDcCloser {
-  HWND hwnd = nullptr;
-  void operator()(HDC dc) const { ReleaseDC(hwnd, dc); }
-};
-using UniqueWindowDc = UniqueHandle<HDC, WindowDcCloser>;
-
-// The drawing surface of a window's client area (of the screen for a null window).
-UniqueWindowDc WindowDc(HWND hwnd) { return UniqueWindowDc(GetDC(hwnd), WindowDcCloser{hwnd}); }
-
 std::int32_t ScreenPixelsPerInch() {
   const UniqueWindowDc screen = WindowDc(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
@@ -146,37 +137,22 @@ BOOL CALLBACK FindButtonForKey(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-bool RegisterSkinButtonClass() {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExW(instance, kSkinButtonClassName, &existing)) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &SkinButtonHost::WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kSkinButtonClassName;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
+bool RegisterSkinButtonClass() { return SkinButtonHost::RegisterWindowClass(); }
 
 SkinButtonHost::SkinButtonHost(Key, const Options& options)
     : options_(options),
       text_(std::make_unique<GdiTextRenderer>(ScreenPixelsPerInch())),
-      pixelsPerInch_(ScreenPixelsPerInch()),
       button_(*this),
-      input_(button_) {}
+      input_(button_) {
+  UpdateDpi(ScreenPixelsPerInch());
+}
 
 std::unique_ptr<SkinButtonHost> SkinButtonHost::Create(HWND parent, int id, int x, int y, int width, int height,
                                                        const Options& options, PropertyBag* bag) {
-  if (!RegisterSkinButtonClass()) return nullptr;
   auto host = std::make_unique<SkinButtonHost>(Key{}, options);
   const DWORD style = WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | (options.isDefault ? BS_DEFPUSHBUTTON : 0);
   t_creating = host.get();
-  const HWND hwnd = CreateWindowExW(0, kSkinButtonClassName, L"", style, x, y, width, height, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                    nullptr);
+  const HWND hwnd = host->CreateHandle(0, style, x, y, width, height, parent, id);
   t_creating = nullptr;
   if (!hwnd) return nullptr;
   if (bag) {
@@ -192,8 +168,8 @@ std::unique_ptr<SkinButtonHost> SkinButtonHost::Create(HWND parent, int id, int 
 
 void SkinButtonHost::LoadFromWindow(const CREATESTRUCTW& create) {
   options_.isDefault = (create.style & 0x0F) == BS_DEFPUSHBUTTON;
-  pixelsPerInch_ = WindowDpi(hwnd_);
-  text_ = std::make_unique<GdiTextRenderer>(pixelsPerInch_);
+  UpdateDpi(WindowDpi(Window()));
+  text_ = std::make_unique<GdiTextRenderer>(Dpi());
   // The control's defaults, with the window's text and enabled state.
   TextPropertyBag bag;
   bag.WriteString("TX", IS_INTRESOURCE(create.lpszName) ? std::string() : Utf8Of(create.lpszName));
@@ -205,7 +181,7 @@ void SkinButtonHost::LoadFromWindow(const CREATESTRUCTW& create) {
 
 SkinButtonHost::~SkinButtonHost() {
   button_.Terminate();
-  if (hwnd_) DestroyWindow(hwnd_);
+  DestroyHandle();
   DisconnectAccessible();
 }
 
@@ -216,14 +192,7 @@ void SkinButtonHost::DisconnectAccessible() {
 }
 
 void SkinButtonHost::NotifyAccessible(DWORD event) const {
-  if (hwnd_) NotifyWinEvent(event, hwnd_, OBJID_CLIENT, CHILDID_SELF);
-}
-
-SkinButtonHost* SkinButtonHost::FromWindow(HWND hwnd) {
-  if (!hwnd) return nullptr;
-  wchar_t name[64] = {};
-  if (GetClassNameW(hwnd, name, 64) == 0 || lstrcmpW(name, kSkinButtonClassName) != 0) return nullptr;
-  return reinterpret_cast<SkinButtonHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (Window()) NotifyWinEvent(event, Window(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 bool SkinButtonTranslateMessage(const MSG& msg) {
@@ -249,16 +218,16 @@ bool SkinButtonTranslateMessage(const MSG& msg) {
 void SkinButtonHost::SetDefault(bool isDefault) {
   if (options_.isDefault == isDefault) return;
   options_.isDefault = isDefault;
-  if (hwnd_) {
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~LONG_PTR{0x0F}) | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+  if (Window()) {
+    const LONG_PTR style = GetWindowLongPtrW(Window(), GWL_STYLE);
+    SetWindowLongPtrW(Window(), GWL_STYLE, (style & ~LONG_PTR{0x0F}) | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
   }
   button_.AmbientChanged();
 }
 
 ColorRef SkinButtonHost::ContainerBackColor() const {
   if (options_.containerBackColor) return *options_.containerBackColor;
-  const HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+  const HWND parent = Window() ? GetParent(Window()) : nullptr;
   const auto brush = parent ? GetClassLongPtrW(parent, GCLP_HBRBACKGROUND) : 0;
   // A class background is a brush, or a system colour index plus one.
   if (brush > 0 && brush <= COLOR_MENUBAR + 1) return GetSysColor(static_cast<int>(brush - 1));
@@ -281,18 +250,18 @@ void SkinButtonHost::PropertyChanged(std::string_view key) {
 
 std::int32_t SkinButtonHost::ClientWidth() const {
   RECT r{};
-  if (!hwnd_ || !GetClientRect(hwnd_, &r)) return 0;
+  if (!Window() || !GetClientRect(Window(), &r)) return 0;
   return r.right;
 }
 
 std::int32_t SkinButtonHost::ClientHeight() const {
   RECT r{};
-  if (!hwnd_ || !GetClientRect(hwnd_, &r)) return 0;
+  if (!Window() || !GetClientRect(Window(), &r)) return 0;
   return r.bottom;
 }
 
 void SkinButtonHost::SetWindowEnabled(bool enabled) {
-  if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+  if (Window()) EnableWindow(Window(), enabled ? TRUE : FALSE);
 }
 
 void SkinButtonHost::SetPointerImage(PicturePtr image) {
@@ -317,30 +286,30 @@ HCURSOR SkinButtonHost::CurrentCursor() const {
 void SkinButtonHost::SetAccessKeys(std::string keys) { accessKeys_ = Upper(WideOf(keys)); }
 
 void SkinButtonHost::SetHoverTimer(bool enabled) {
-  if (!hwnd_ || enabled == timerOn_) return;
-  timerOn_ = enabled ? SetTimer(hwnd_, kHoverTimerId, kHoverIntervalMs, nullptr) != 0
-                     : (KillTimer(hwnd_, kHoverTimerId), false);
+  if (!Window() || enabled == timerOn_) return;
+  timerOn_ = enabled ? SetTimer(Window(), kHoverTimerId, kHoverIntervalMs, nullptr) != 0
+                     : (KillTimer(Window(), kHoverTimerId), false);
 }
 
 bool SkinButtonHost::IsMouseOver() const {
   POINT pt{};
-  if (!hwnd_ || !GetCursorPos(&pt)) return false;
-  return WindowFromPoint(pt) == hwnd_;
+  if (!Window() || !GetCursorPos(&pt)) return false;
+  return WindowFromPoint(pt) == Window();
 }
 
 void SkinButtonHost::MoveFocus(bool backwards) {
-  const HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+  const HWND parent = Window() ? GetParent(Window()) : nullptr;
   if (!parent) return;
-  const HWND next = GetNextDlgTabItem(parent, hwnd_, backwards ? TRUE : FALSE);
-  if (next && next != hwnd_) SetFocus(next);
+  const HWND next = GetNextDlgTabItem(parent, Window(), backwards ? TRUE : FALSE);
+  if (next && next != Window()) SetFocus(next);
 }
 
 void SkinButtonHost::CapturePointer() {
-  if (hwnd_) SetCapture(hwnd_);
+  if (Window()) SetCapture(Window());
 }
 
 void SkinButtonHost::UpdateNow() {
-  if (hwnd_) UpdateWindow(hwnd_);
+  if (Window()) UpdateWindow(Window());
 }
 
 Raster& SkinButtonHost::Surface() {
@@ -349,11 +318,11 @@ Raster& SkinButtonHost::Surface() {
 }
 
 void SkinButtonHost::FaceDrawn() {
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (Window()) InvalidateRect(Window(), nullptr, FALSE);
 }
 
 void SkinButtonHost::Clicked() {
-  const HWND hwnd = hwnd_;
+  const HWND hwnd = Window();
   const HWND parent = hwnd ? GetParent(hwnd) : nullptr;
   // A click in check-box mode turns the tick over without a property notification.
   if (button_.CheckBoxBehaviour()) NotifyAccessible(EVENT_OBJECT_STATECHANGE);
@@ -370,7 +339,7 @@ void SkinButtonHost::SetFontFromHandle(HFONT font) {
   ButtonFont f;
   f.name = Utf8Of(lf.lfFaceName);
   // A negative height is the character height in pixels; a positive one the cell height (taken as such).
-  f.size = std::abs(lf.lfHeight) * 72.0 / pixelsPerInch_;
+  f.size = std::abs(lf.lfHeight) * 72.0 / Dpi();
   f.weight = lf.lfWeight > 0 ? static_cast<std::int32_t>(lf.lfWeight) : 400;
   f.italic = lf.lfItalic != 0;
   f.underline = lf.lfUnderline != 0;
@@ -378,17 +347,16 @@ void SkinButtonHost::SetFontFromHandle(HFONT font) {
   button_.Font(f);
 }
 
-void SkinButtonHost::ResolutionChanged() { SetPixelsPerInch(WindowDpi(hwnd_)); }
+void SkinButtonHost::ResolutionChanged() { SetPixelsPerInch(WindowDpi(Window())); }
 
 void SkinButtonHost::SetPixelsPerInch(std::int32_t dpi) {
-  if (dpi <= 0 || dpi == pixelsPerInch_) return;
-  pixelsPerInch_ = dpi;
+  if (!UpdateDpi(dpi)) return;
   text_ = std::make_unique<GdiTextRenderer>(dpi);
   Resized();
 }
 
 void SkinButtonHost::SetWindowShape(const ButtonShape& shape) {
-  if (!hwnd_ || shape.width <= 0 || shape.height <= 0) return;
+  if (!Window() || shape.width <= 0 || shape.height <= 0) return;
   std::vector<RECT> rects;
   for (std::int32_t y = 0; y < shape.height; ++y) {
     std::int32_t x = 0;
@@ -412,20 +380,20 @@ void SkinButtonHost::SetWindowShape(const ButtonShape& shape) {
                                       reinterpret_cast<const RGNDATA*>(data.data())));
   if (!region) return;
   // The window owns the region once SetWindowRgn succeeds.
-  if (SetWindowRgn(hwnd_, region.get(), TRUE)) region.release();
+  if (SetWindowRgn(Window(), region.get(), TRUE)) region.release();
 }
 
 bool SkinButtonHost::CaptureParent(std::int32_t width, std::int32_t height, Raster& out) {
-  const HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+  const HWND parent = Window() ? GetParent(Window()) : nullptr;
   if (!parent || width <= 0 || height <= 0) return false;
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(Window(), &r);
   MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
   const int currentWidth = r.right - r.left;
   const int currentHeight = r.bottom - r.top;
   // Collapse the control so the parent paints what lies under it, then read those pixels.
   capturing_ = true;
-  SetWindowPos(hwnd_, nullptr, 0, 0, currentWidth, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Window(), nullptr, 0, 0, currentWidth, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   RECT under{r.left, r.top, r.left + width, r.top + height};
   RedrawWindow(parent, &under, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   bool ok = false;
@@ -441,7 +409,7 @@ bool SkinButtonHost::CaptureParent(std::int32_t width, std::int32_t height, Rast
       out.WriteBlock(0, 0, width, height, pixels.data());
     }
   }
-  SetWindowPos(hwnd_, nullptr, 0, 0, currentWidth, currentHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Window(), nullptr, 0, 0, currentWidth, currentHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   capturing_ = false;
   return ok;
 }
@@ -474,12 +442,12 @@ void SkinButtonHost::MouseButton(UINT msg, WPARAM wParam, LPARAM lParam) {
     default: break;
   }
   if (down) {
-    if (GetFocus() != hwnd_) SetFocus(hwnd_);
-    SetCapture(hwnd_);
+    if (GetFocus() != Window()) SetFocus(Window());
+    SetCapture(Window());
     input_.PointerDown(button, ShiftState(), x, y);
     return;
   }
-  if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd_) {
+  if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == Window()) {
     releasing_ = true;
     ReleaseCapture();
     releasing_ = false;
@@ -487,31 +455,22 @@ void SkinButtonHost::MouseButton(UINT msg, WPARAM wParam, LPARAM lParam) {
   input_.PointerUp(button, ShiftState(), x, y);
 }
 
-LRESULT CALLBACK SkinButtonHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SkinButtonHost* host = std::exchange(t_creating, nullptr);
-    if (!host) {
-      // Made by CreateWindowEx or a dialog template: the window owns a host of its own.
-      host = std::make_unique<SkinButtonHost>(Key{}, Options{}).release();
-      host->ownedByWindow_ = true;
-    }
-    host->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
-  }
-  auto* host = reinterpret_cast<SkinButtonHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!host) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    host->hwnd_ = nullptr;
-    host->timerOn_ = false;
-    host->DisconnectAccessible();
-    if (host->ownedByWindow_) std::unique_ptr<SkinButtonHost>{host}.reset();
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return host->Handle(msg, wParam, lParam);
+SkinButtonHost* SkinButtonHost::ObjectFor(const CREATESTRUCTW&) {
+  // Not the creation parameter: a dialog template hands its own creation data there.
+  if (SkinButtonHost* host = std::exchange(t_creating, nullptr)) return host;
+  // Made by CreateWindowEx or a dialog template: the window owns a host of its own.
+  SkinButtonHost* host = std::make_unique<SkinButtonHost>(Key{}, Options{}).release();
+  host->ownedByWindow_ = true;
+  return host;
 }
 
-LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+void SkinButtonHost::WindowDestroyed() {
+  timerOn_ = false;
+  DisconnectAccessible();
+  if (ownedByWindow_) std::unique_ptr<SkinButtonHost>{this}.reset();
+}
+
+LRESULT SkinButtonHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
       if (ownedByWindow_) LoadFromWindow(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
@@ -530,17 +489,9 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd_, &ps)) {
-        Present(dc);
-        EndPaint(hwnd_, &ps);
-      }
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      Present(reinterpret_cast<HDC>(wParam));
-      return 0;
+      return PaintWith(msg, wParam, [this](HDC dc, const RECT&) { Present(dc); });
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {
         SetCursor(CurrentCursor());
@@ -596,7 +547,7 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSCHAR: {
       MSG m{};
-      m.hwnd = hwnd_;
+      m.hwnd = Window();
       m.message = msg;
       m.wParam = wParam;
       m.lParam = lParam;
@@ -604,17 +555,17 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_CAPTURECHANGED:
-      if (!releasing_ && reinterpret_cast<HWND>(lParam) != hwnd_) input_.CancelPress();
+      if (!releasing_ && reinterpret_cast<HWND>(lParam) != Window()) input_.CancelPress();
       return 0;
     case WM_CANCELMODE:
-      if (GetCapture() == hwnd_) ReleaseCapture();
+      if (GetCapture() == Window()) ReleaseCapture();
       input_.CancelPress();
       return 0;
     case WM_ENABLE:
       if (button_.Enabled() != (wParam != 0)) button_.Enabled(wParam != 0);
       return 0;
     case WM_SETTEXT:
-      DefWindowProcW(hwnd_, msg, wParam, lParam);
+      DefaultMessage(msg, wParam, lParam);
       button_.Caption(Utf8Of(reinterpret_cast<const wchar_t*>(lParam)));
       return TRUE;
     case WM_GETTEXTLENGTH:
@@ -634,7 +585,7 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(windowFont_);
     case BM_CLICK:
-      if (IsWindowEnabled(hwnd_)) input_.AccessKey();
+      if (IsWindowEnabled(Window())) input_.AccessKey();
       return 0;
     case BM_GETCHECK:
       return button_.CheckBoxBehaviour() && button_.Value() ? BST_CHECKED : BST_UNCHECKED;
@@ -653,13 +604,14 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_UPDATEUISTATE: {
-      const LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);
+      const LRESULT result = DefaultMessage(msg, wParam, lParam);
       // The parent's request itself decides (the platform may keep no state of its own when it always shows
       // cues); UIS_INITIALIZE leaves the choice to the platform.
       bool cues = focusCues_;
       if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_SET) cues = false;
       if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_CLEAR) cues = true;
-      if (LOWORD(wParam) == UIS_INITIALIZE) cues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+      if (LOWORD(wParam) == UIS_INITIALIZE)
+        cues = (SendMessageW(Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
       if (cues != focusCues_) {
         focusCues_ = cues;
         button_.PaintButton(button_.LastState(), true);
@@ -672,7 +624,7 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETOBJECT:
       // Screen readers ask for the button's own accessible object; anything else the system answers.
       if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-        if (!accessible_) accessible_ = new SkinButtonAccessible(hwnd_, *this);
+        if (!accessible_) accessible_ = new SkinButtonAccessible(Window(), *this);
         return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(accessible_));
       }
       break;
@@ -689,7 +641,7 @@ LRESULT SkinButtonHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  return DefaultMessage(msg, wParam, lParam);
 }
 
 }  // namespace kqm

@@ -13,6 +13,7 @@
 #include "platform/win32/dib_raster.h"
 #include "platform/win32/gdi_text_renderer.h"
 #include "platform/win32/win32_system_colors.h"
+#include "platform/win32/win32_window.h"
 
 namespace kqm {
 
@@ -30,8 +31,10 @@ using UniqueIcon = UniqueHandle<HICON, IconCloser>;
 // answers the standard button messages listed in skin_button_window.h, kept in step with the button's
 // properties and events (Enabled and WM_ENABLE, Caption and the window text, Value and BM_GETCHECK, Click and
 // BN_CLICKED).
-class SkinButtonHost final : public ButtonSite {
+class SkinButtonHost final : public ButtonSite, public Win32Window<SkinButtonHost> {
  public:
+  static constexpr const wchar_t* kClassName = kSkinButtonClassName;
+
   // What the container tells the control about itself.
   struct Options {
     bool userMode = true;             // false: design time
@@ -59,7 +62,6 @@ class SkinButtonHost final : public ButtonSite {
   SkinButtonHost(const SkinButtonHost&) = delete;
   SkinButtonHost& operator=(const SkinButtonHost&) = delete;
 
-  HWND Window() const { return hwnd_; }
   sknButton& Button() { return button_; }
   ButtonInput& Input() { return input_; }
   const DibRaster* Image() const { return surface_.get(); }
@@ -77,8 +79,6 @@ class SkinButtonHost final : public ButtonSite {
   // For the container's message loop: Alt+access key, Enter and Escape reach the skinned button they
   // belong to in the message's top-level window. True when the message was consumed.
   static bool TranslateAccessKey(const MSG& msg) { return SkinButtonTranslateMessage(msg); }
-  // The host of a skinned button window, or null for any other window.
-  static SkinButtonHost* FromWindow(HWND hwnd);
 
   // ButtonSite.
   bool UserMode() const override { return options_.userMode; }
@@ -88,7 +88,7 @@ class SkinButtonHost final : public ButtonSite {
   void PropertyChanged(std::string_view key) override;
   std::int32_t ClientWidth() const override;
   std::int32_t ClientHeight() const override;
-  std::uintptr_t WindowHandle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+  std::uintptr_t WindowHandle() const override { return reinterpret_cast<std::uintptr_t>(Window()); }
   void SetWindowEnabled(bool enabled) override;
   void SetWindowFont(const ButtonFont& font) override { font_ = font; }
   void SetPointerShape(std::int16_t shape) override { pointerShape_ = shape; }
@@ -105,7 +105,7 @@ class SkinButtonHost final : public ButtonSite {
   const SystemColors& Colors() const override { return options_.colors ? *options_.colors : colors_; }
   ColorRef ContainerBackColor() const override;
   ColorRef ContainerForeColor() const override;
-  std::int32_t PixelsPerInch() const override { return pixelsPerInch_; }
+  std::int32_t PixelsPerInch() const override { return Dpi(); }
   void SetWindowShape(const ButtonShape& shape) override;
   bool CaptureParent(std::int32_t width, std::int32_t height, Raster& out) override;
   void FaceDrawn() override;
@@ -116,11 +116,13 @@ class SkinButtonHost final : public ButtonSite {
   HCURSOR CurrentCursor() const;
   bool IsCancel() const { return options_.isCancel; }
 
-  // The window procedure of the class.
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
  private:
-  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  friend class Win32Window<SkinButtonHost>;
+  static void DescribeClass(WNDCLASSEXW& wc) { wc.style = CS_DBLCLKS; }
+  // The host Create is making the window for; for a window made any other way, a host the window owns.
+  static SkinButtonHost* ObjectFor(const CREATESTRUCTW& create);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void WindowDestroyed();
   void LoadFromWindow(const CREATESTRUCTW& create);
   void Resized();
   void Present(HDC dc) const;
@@ -134,10 +136,8 @@ class SkinButtonHost final : public ButtonSite {
   Options options_;
   Win32SystemColors colors_;
   std::unique_ptr<GdiTextRenderer> text_;
-  std::int32_t pixelsPerInch_ = 96;
   sknButton button_;
   ButtonInput input_;
-  HWND hwnd_ = nullptr;
   std::unique_ptr<DibRaster> surface_;
   Raster empty_;
   ButtonFont font_;

@@ -15,23 +15,6 @@ namespace kqm {
 
 namespace {
 
-constexpr wchar_t kPanelClassName[] = L"KestrumQuorvelManager.AboutPage";
-
-bool RegisterPanelClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (GetClassInfoExW(instance, kPanelClassName, &wc)) return true;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  // A stock brush: the skinned buttons read the page colour (white) from the class background.
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kPanelClassName;
-  return RegisterClassExW(&wc) != 0;
-}
-
 UniqueFont MakeFont(const wchar_t* face, int pixelHeight, int weight) {
   return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
@@ -39,11 +22,10 @@ UniqueFont MakeFont(const wchar_t* face, int pixelHeight, int weight) {
 }
 
 void Letter(HDC dc, const wchar_t* text, HFONT font, int x, int y, COLORREF colour) {
-  const HGDIOBJ old = SelectObject(dc, font);
+  const SelectedObject selected = Select(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour);
   TextOutW(dc, x, y, text, static_cast<int>(std::wcslen(text)));
-  SelectObject(dc, old);
 }
 
 // The picture drawn at the page's resolution (not stretched from the 96-dpi one, so it stays sharp).
@@ -76,20 +58,22 @@ class AboutPageWin32::ClickRelay final : public sknButtonEvents {
 
 AboutPageWin32::AboutPageWin32(Key, AboutPage& page) : page_(page) {}
 
+void AboutPageWin32::DescribeClass(WNDCLASSEXW& wc) {
+  // A stock brush: the skinned buttons read the page colour (white) from the class background.
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
 std::unique_ptr<AboutPageWin32> AboutPageWin32::Create(HWND parent, int id, AboutPage& page,
                                                        const SystemColors* colors) {
-  if (!RegisterPanelClass(&AboutPageWin32::WindowProc)) return nullptr;
   auto panel = std::make_unique<AboutPageWin32>(Key{}, page);
   if (colors) panel->colors_ = colors;
-  panel->pixelsPerInch_ = WindowDpi(parent);
-  panel->picture_ = DrawPicture(panel->pixelsPerInch_);
-  const int ppi = panel->pixelsPerInch_;
+  panel->UpdateDpi(WindowDpi(parent));
+  const int ppi = panel->Dpi();
+  panel->picture_ = DrawPicture(ppi);
   // The page's text in the form's font: 8-point "MS Sans Serif".
   panel->labelFont_ = MakeFont(L"MS Sans Serif", MulDiv(8, ppi, 72), FW_NORMAL);
-  const HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClassName, L"", WS_CHILD | WS_CLIPCHILDREN |
-                                    WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                    panel.get());
+  const HWND hwnd = panel->CreateHandle(WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                                        parent, id);
   if (!hwnd) return nullptr;
 
   panel->webRelay_ = std::make_unique<ClickRelay>([p = panel.get()] { p->page_.cmdWeb_Click(); });
@@ -118,38 +102,37 @@ AboutPageWin32::~AboutPageWin32() {
   if (readme_) readme_->Button().SetEvents(nullptr);
   web_.reset();
   readme_.reset();
-  if (hwnd_) DestroyWindow(hwnd_);
+  DestroyHandle();
 }
 
 void AboutPageWin32::SetDpi(int dpi) {
-  if (dpi <= 0 || dpi == pixelsPerInch_) return;
-  pixelsPerInch_ = dpi;
+  if (!UpdateDpi(dpi)) return;
   labelFont_ = MakeFont(L"MS Sans Serif", MulDiv(8, dpi, 72), FW_NORMAL);
   picture_ = DrawPicture(dpi);
   for (SkinButtonHost* b : {web_.get(), readme_.get()})
     if (b) b->SetPixelsPerInch(dpi);
   PlaceButtons();
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+  if (Window()) InvalidateRect(Window(), nullptr, TRUE);
 }
 
 void AboutPageWin32::Show() {
-  if (!hwnd_) return;
-  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  if (!Window()) return;
+  SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void AboutPageWin32::Hide() {
-  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (Window()) ShowWindow(Window(), SW_HIDE);
 }
 
 void AboutPageWin32::Move(int x, int y, int width, int height) {
-  if (!hwnd_) return;
+  if (!Window()) return;
   // A window cannot be sized below zero; the content then lays out for an empty page.
-  MoveWindow(hwnd_, x, y, std::max(width, 0), std::max(height, 0), TRUE);
+  MoveWindow(Window(), x, y, std::max(width, 0), std::max(height, 0), TRUE);
 }
 
-int AboutPageWin32::ToPixels(int twips) const { return MulDiv(twips, pixelsPerInch_, 1440); }
+int AboutPageWin32::ToPixels(int twips) const { return MulDiv(twips, Dpi(), 1440); }
 
-int AboutPageWin32::ToTwips(int pixels) const { return MulDiv(pixels, 1440, pixelsPerInch_); }
+int AboutPageWin32::ToTwips(int pixels) const { return MulDiv(pixels, 1440, Dpi()); }
 
 void AboutPageWin32::PlaceButtons() {
   const AboutLayout& layout = page_.Layout();
@@ -172,32 +155,32 @@ void AboutPageWin32::Paint(HDC dc) const {
   const TwipLine& line = layout.Line1;
   const COLORREF ruleColour = colours.rule;
   const UniquePen pen(CreatePen(PS_SOLID, 1, ruleColour));
-  const HGDIOBJ oldPen = SelectObject(dc, pen.get());
-  MoveToEx(dc, ToPixels(line.x1), ToPixels(line.y1), nullptr);
-  LineTo(dc, ToPixels(line.x2), ToPixels(line.y2));
-  SelectObject(dc, oldPen);
+  {
+    const SelectedObject selected = Select(dc, pen.get());
+    MoveToEx(dc, ToPixels(line.x1), ToPixels(line.y1), nullptr);
+    LineTo(dc, ToPixels(line.x2), ToPixels(line.y2));
+  }
   // LineTo leaves out the end point; the rule includes it (and is a single point when collapsed).
   SetPixelV(dc, ToPixels(line.x2), ToPixels(line.y2), ruleColour);
   const std::wstring label = Wide(AboutPage::kLabelCaption);
-  const HGDIOBJ oldFont = SelectObject(dc, labelFont_.get());
+  const SelectedObject font = Select(dc, labelFont_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colours.pageText);
   TextOutW(dc, ToPixels(layout.Label2.left), ToPixels(layout.Label2.top), label.c_str(),
            static_cast<int>(label.size()));
-  SelectObject(dc, oldFont);
 }
 
-LRESULT AboutPageWin32::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutPageWin32::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SIZE: {
       page_.Resize(ToTwips(LOWORD(lParam)), ToTwips(HIWORD(lParam)));
       PlaceButtons();
-      InvalidateRect(hwnd_, nullptr, TRUE);
+      InvalidateRect(Window(), nullptr, TRUE);
       return 0;
     }
     case WM_ERASEBKGND: {
       RECT r;
-      GetClientRect(hwnd_, &r);
+      GetClientRect(Window(), &r);
       const UniqueBrush brush(CreateSolidBrush(PanelColorsFor(*colors_).pageBack));
       FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
       return 1;
@@ -205,38 +188,15 @@ LRESULT AboutPageWin32::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
       // Colours or high contrast changed: the page is drawn again in them.
-      InvalidateRect(hwnd_, nullptr, TRUE);
+      InvalidateRect(Window(), nullptr, TRUE);
       break;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = BeginPaint(hwnd_, &ps);
-      if (dc) Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
+      return PaintWith(msg, wParam, [this](HDC dc, const RECT&) { Paint(dc); });
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK AboutPageWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<AboutPageWin32*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<AboutPageWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return self->Handle(msg, wParam, lParam);
+  return DefaultMessage(msg, wParam, lParam);
 }
 
 }  // namespace kqm

@@ -6,14 +6,16 @@
 #include "controls/skin_button/win32/skin_button_host.h"
 #include "platform/win32/dib_raster.h"
 #include "platform/win32/win32_system_colors.h"
+#include "platform/win32/win32_window.h"
 #include "ui/main_window/about_page.h"
 
 namespace kqm {
 
 // The About page as a white child panel of the main window: the product picture, the rule, the product name
 // and the two skinned buttons "Website" and "Readme.txt" (in that tab order), laid out by AboutPage.
-class AboutPageWin32 {
+class AboutPageWin32 final : public Win32Window<AboutPageWin32> {
  public:
+  static constexpr const wchar_t* kClassName = L"KestrumQuorvelManager.AboutPage";
   // Control ids of the two buttons inside the panel.
   static constexpr int kWebId = 8;
   static constexpr int kReadmeId = 9;
@@ -27,8 +29,6 @@ class AboutPageWin32 {
   AboutPageWin32(const AboutPageWin32&) = delete;
   AboutPageWin32& operator=(const AboutPageWin32&) = delete;
 
-  // The panel window; null once it has been destroyed (with its parent, for instance).
-  HWND Window() const { return hwnd_; }
   // Shows the panel in front of its siblings.
   void Show();
   void Hide();
@@ -54,16 +54,15 @@ class AboutPageWin32 {
 
  private:
   class ClickRelay;
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  friend class Win32Window<AboutPageWin32>;
+  static void DescribeClass(WNDCLASSEXW& wc);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc) const;
   void PlaceButtons();
   int ToPixels(int twips) const;
   int ToTwips(int pixels) const;
 
   AboutPage& page_;
-  HWND hwnd_ = nullptr;
-  int pixelsPerInch_ = 96;
   Win32SystemColors sessionColors_;
   const SystemColors* colors_ = &sessionColors_;
   std::unique_ptr<ClickRelay> readmeRelay_;

@@ -15,7 +15,6 @@ namespace kqm {
 namespace {
 
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
-constexpr wchar_t kPanelClassName[] = L"KestrumQuorvelManager.Panel";
 enum ControlId { kBarId = 100, kListId = 101, kHeaderId = 102, kAboutId = 105, kDetailsId = 106 };
 
 // Draws `count` square icons of `size` pixels with `draw(dc, index, size)` on the mask colour.
@@ -135,76 +134,64 @@ UniqueImageList MakeCategoryIcons(int dpi) {
 Win32Panel::Win32Panel(HWND parent, int id, int32_t left, int32_t top, int32_t width, int32_t height,
                        const SystemColors& colors)
     : left_(left), top_(top), width_(width), height_(height), colors_(colors) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kPanelClassName;
-  RegisterClassExW(&wc);  // a second registration fails harmlessly
-  dpi_ = WindowDpi(parent);
-  font_ = MakeGuiFont(dpi_);
-  hwnd_ = CreateWindowExW(0, kPanelClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
-                          reinterpret_cast<HMENU>(intptr_t{id}), instance, this);
+  UpdateDpi(WindowDpi(parent));
+  font_ = MakeGuiFont(Dpi());
+  CreateHandle(0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, id);
   Place();
 }
 
-Win32Panel::~Win32Panel() {
-  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-}
+Win32Panel::~Win32Panel() = default;
 
-LRESULT CALLBACK Win32Panel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE)
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  auto* self = reinterpret_cast<Win32Panel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_ERASEBKGND && self) {
-    RECT r;
-    GetClientRect(hwnd, &r);
-    UniqueBrush brush(CreateSolidBrush(PanelColorsFor(self->colors_).headerBack));
-    FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
-    return 1;
+LRESULT Win32Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(Window(), &r);
+      UniqueBrush brush(CreateSolidBrush(PanelColorsFor(colors_).headerBack));
+      FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
+      return 1;
+    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintWith(msg, wParam, [this](HDC dc, const RECT&) {
+        const SelectedObject font = Select(dc, font_ ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, PanelColorsFor(colors_).headerText);
+        for (const Label& label : labels_)
+          TextOutW(dc, MulDiv(label.leftTwips, Dpi(), 1440), MulDiv(label.topTwips, Dpi(), 1440), label.text.c_str(),
+                   static_cast<int>(label.text.size()));
+      });
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      InvalidateRect(Window(), nullptr, TRUE);
+      break;
+    default:
+      break;
   }
-  if ((msg == WM_PAINT || msg == WM_PRINTCLIENT) && self) {
-    PAINTSTRUCT ps{};
-    const HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : reinterpret_cast<HDC>(wParam);
-    const HGDIOBJ oldFont = SelectObject(dc, self->font_ ? self->font_.get() : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, PanelColorsFor(self->colors_).headerText);
-    for (const Label& label : self->labels_)
-      TextOutW(dc, MulDiv(label.leftTwips, self->dpi_, 1440), MulDiv(label.topTwips, self->dpi_, 1440),
-               label.text.c_str(), static_cast<int>(label.text.size()));
-    SelectObject(dc, oldFont);
-    if (msg == WM_PAINT) EndPaint(hwnd, &ps);
-    return 0;
-  }
-  if ((msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) && self) InvalidateRect(hwnd, nullptr, TRUE);
-  if (msg == WM_DESTROY && self) self->hwnd_ = nullptr;
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return DefaultMessage(msg, wParam, lParam);
 }
 
 void Win32Panel::AddLabel(std::wstring text, int32_t leftTwips, int32_t topTwips) {
   labels_.push_back({std::move(text), leftTwips, topTwips});
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  InvalidateRect(Window(), nullptr, TRUE);
 }
 
 void Win32Panel::SetDpi(int dpi) {
-  if (dpi <= 0 || dpi == dpi_) return;
-  dpi_ = dpi;
+  if (!UpdateDpi(dpi)) return;
   font_ = MakeGuiFont(dpi);
   Place();
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  InvalidateRect(Window(), nullptr, TRUE);
 }
 
 void Win32Panel::Place() {
-  SetWindowPos(hwnd_, nullptr, MulDiv(left_, dpi_, 1440), MulDiv(top_, dpi_, 1440), MulDiv(width_, dpi_, 1440),
-               MulDiv(height_, dpi_, 1440), SWP_NOZORDER | SWP_NOACTIVATE);
+  const int dpi = Dpi();
+  SetWindowPos(Window(), nullptr, MulDiv(left_, dpi, 1440), MulDiv(top_, dpi, 1440), MulDiv(width_, dpi, 1440),
+               MulDiv(height_, dpi, 1440), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Panel::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHOWNA : SW_HIDE); }
+void Win32Panel::Visible(bool bVisible) { ShowWindow(Window(), bVisible ? SW_SHOWNA : SW_HIDE); }
 
-void Win32Panel::ZOrder() { SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+void Win32Panel::ZOrder() { SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
 
 void Win32Panel::Left(int32_t twips) {
   left_ = twips;
@@ -233,11 +220,10 @@ Win32DetailsStrip::Win32DetailsStrip(HWND parent, int id, int dpi) : dpi_(dpi) {
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   // Four lines of the font, the edit's frame and margins included.
   TEXTMETRICW tm{};
-  const HDC dc = GetDC(hwnd_);
-  const HGDIOBJ old = SelectObject(dc, font);
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
+  if (const UniqueWindowDc dc = WindowDc(hwnd_)) {
+    const SelectedObject selected = Select(dc.get(), font);
+    GetTextMetricsW(dc.get(), &tm);
+  }
   const int pixels = 4 * tm.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 4;
   height_ = MulDiv(pixels, 1440, dpi_);
 }

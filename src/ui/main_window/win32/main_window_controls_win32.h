@@ -10,6 +10,7 @@
 #include "platform/unique_handle.h"
 #include "platform/win32/win32_list_view.h"
 #include "platform/win32/win32_system_colors.h"
+#include "platform/win32/win32_window.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/win32/about_page_win32.h"
 
@@ -27,8 +28,9 @@ UniqueImageList MakeCategoryIcons(int dpi = 96);
 
 // The header strip: a child panel in the header colours (PanelColorsFor) with its labels; geometry in twips of the
 // parent's client area.
-class Win32Panel final : public PanelView {
+class Win32Panel final : public PanelView, public Win32Window<Win32Panel> {
  public:
+  static constexpr const wchar_t* kClassName = L"KestrumQuorvelManager.Panel";
   struct Label {
     std::wstring text;
     int32_t leftTwips, topTwips;
@@ -51,13 +53,11 @@ class Win32Panel final : public PanelView {
   void Width(int32_t twips) override;
   int32_t Height() const override { return height_; }
   void Move(int32_t left, int32_t top, int32_t width, int32_t height) override;
-  HWND Window() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  friend class Win32Window<Win32Panel>;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void Place();
-  HWND hwnd_ = nullptr;
-  int dpi_ = 96;
   int32_t left_, top_, width_, height_;
   const SystemColors& colors_;
   UniqueFont font_;
