@@ -24,6 +24,7 @@ if [ -n "$wid" ]; then
   check "its items are links whose action is the click" told 'link "HKCU\Run" (focusable, linked); action Click'
   check "the list is named" told '"Startup entries"'
   check "the header strip is named" told '"Application, Path"'
+  check "the details strip is named" told '[Edit] text "Details"'
   check "the About page is named" told 'client "About"'
   check "the Website button is a push button pressed by its action" told 'push button "Website"'
   check "the Readme.txt button is a push button" told 'push button "Readme.txt"'

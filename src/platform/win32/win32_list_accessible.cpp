@@ -2,75 +2,22 @@
 
 #include <commctrl.h>
 
-#include <string>
-
-#include "platform/text.h"
 #include "platform/win32/win32_list_view.h"
 
 namespace kqm {
 
-namespace {
-
-BSTR Text(const std::string& utf8) {
-  const std::u16string wide = Utf8ToUtf16(utf8);
-  return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), static_cast<UINT>(wide.size()));
-}
-
-// An entry point of oleacc.dll, loaded on first use; null when it cannot be had.
-template <typename Function>
-Function OleaccEntry(const char* name) {
-  static const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
-  return oleacc ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(oleacc, name))) : nullptr;
-}
-
-void SetLong(VARIANT* v, long value) {
-  VariantInit(v);
-  v->vt = VT_I4;
-  v->lVal = value;
-}
-
-}  // namespace
-
 Win32ListAccessible::Win32ListAccessible(Win32ListView& list) : list_(&list), hwnd_(list.Handle()) {
-  using Create = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
   void* standard = nullptr;
-  if (const auto create = OleaccEntry<Create>("CreateStdAccessibleObject"))
-    if (SUCCEEDED(create(hwnd_, OBJID_CLIENT, kIid, &standard))) standard_ = static_cast<IAccessible*>(standard);
+  if (SUCCEEDED(CreateStdAccessibleObject(hwnd_, OBJID_CLIENT, kIidAccessible, &standard)))
+    standard_ = static_cast<IAccessible*>(standard);
 }
 
 LRESULT Win32ListAccessible::Answer(Win32ListAccessible* object, WPARAM wParam) {
-  using Lresult = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  const auto lresult = OleaccEntry<Lresult>("LresultFromObject");
-  return lresult ? lresult(kIid, wParam, static_cast<IAccessible*>(object)) : 0;
+  return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(object));
 }
 
 Win32ListAccessible::~Win32ListAccessible() {
   if (standard_) standard_->Release();
-}
-
-HRESULT Win32ListAccessible::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, Win32ListAccessible::kIid)) {
-    *out = static_cast<IAccessible*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG Win32ListAccessible::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-
-ULONG Win32ListAccessible::Release() {
-  const LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
-HRESULT Win32ListAccessible::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
 }
 
 long Win32ListAccessible::Which(const VARIANT& child) const {

@@ -117,7 +117,7 @@ TEST(Win32ListMarks, AScreenReaderReadsTheColumnsAndEachRowAsNamePathAndState) {
       reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
   ASSERT_NE(nullptr, fromWindow);
   IAccessible* acc = nullptr;
-  ASSERT_EQ(S_OK, fromWindow(list.Handle(), static_cast<DWORD>(OBJID_CLIENT), Win32ListAccessible::kIid,
+  ASSERT_EQ(S_OK, fromWindow(list.Handle(), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
                              reinterpret_cast<void**>(&acc)));
   ASSERT_NE(nullptr, acc);
   long count = 0;

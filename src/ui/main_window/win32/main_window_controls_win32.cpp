@@ -211,6 +211,10 @@ void Win32Panel::Move(int32_t left, int32_t top, int32_t width, int32_t height) 
 }
 
 Win32DetailsStrip::Win32DetailsStrip(HWND parent, int id, int dpi) : dpi_(dpi) {
+  // An edit's accessible name is the text of the static control right before it in the window order, hidden or
+  // not (its own text is its value): screen readers announce the strip as "Details".
+  label_ = CreateWindowExW(0, L"STATIC", L"Details", WS_CHILD | SS_LEFT, 0, 0, 0, 0, parent, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
   hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY |
                               ES_AUTOHSCROLL,
@@ -230,6 +234,7 @@ Win32DetailsStrip::Win32DetailsStrip(HWND parent, int id, int dpi) : dpi_(dpi) {
 
 Win32DetailsStrip::~Win32DetailsStrip() {
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (label_ && IsWindow(label_)) DestroyWindow(label_);
 }
 
 void Win32DetailsStrip::Text(const std::string& text) {
@@ -254,7 +259,9 @@ std::string Win32DetailsStrip::Text() const {
 void Win32DetailsStrip::Visible(bool bVisible) { ShowWindow(hwnd_, bVisible ? SW_SHOWNA : SW_HIDE); }
 
 void Win32DetailsStrip::ZOrder() {
-  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // The label stays right before the strip.
+  SetWindowPos(label_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, label_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32DetailsStrip::Move(int32_t left, int32_t top, int32_t width, int32_t height) {

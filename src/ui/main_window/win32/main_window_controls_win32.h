@@ -86,6 +86,7 @@ class Win32DetailsStrip final : public TextPanelView {
 
  private:
   HWND hwnd_ = nullptr;
+  HWND label_ = nullptr;  // hidden: names the strip for screen readers
   int dpi_;
   int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
