@@ -15,15 +15,24 @@ namespace {
 
 std::string Text(const char16_t* s) { return Utf16ToBytes(s, true); }
 
-TEST(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
+// The engine over an in-memory registry whose user Run key is open as `run`.
+class CommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                    kKeyAll63, run));
+  }
+  void TearDown() override { reg.CloseKey(run); }
+
   MemoryRegistry reg;
   PosixFileSystem files;
-  SubstituteShell shell(files);
+  SubstituteShell shell{files};
   test::RecordingReporter reporter;
-  clsStartUp engine(reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\");
+  clsStartUp engine{reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\"};
   RegKey run = 0;
-  ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                  kKeyAll63, run));
+};
+
+TEST_F(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   const std::string data = Text(u"C:\\Tools\\\"a\".exe /x");
   ASSERT_EQ(kRegOk, reg.SetValue(run, u"Tool", kRegExpandSz, reinterpret_cast<const uint8_t*>(data.data()),
                                  static_cast<uint32_t>(data.size())));
@@ -59,25 +68,15 @@ TEST(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   EXPECT_EQ(2, RunCommandLine({"/list", "NOWHERE"}, engine)->exitCode);
   EXPECT_EQ(2, RunCommandLine({"/frobnicate"}, engine)->exitCode);
   EXPECT_EQ(0, RunCommandLine({"/?"}, engine)->exitCode);
-  reg.CloseKey(run);
 }
 
-TEST(CommandLine, AnEntryOfAnotherTypeThanTextNamesNoProgram) {
-  MemoryRegistry reg;
-  PosixFileSystem files;
-  SubstituteShell shell(files);
-  test::RecordingReporter reporter;
-  clsStartUp engine(reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\");
-  RegKey run = 0;
-  ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                  kKeyAll63, run));
+TEST_F(CommandLine, AnEntryOfAnotherTypeThanTextNamesNoProgram) {
   const uint8_t bytes[] = {0x01, 0x00, 0xff, 0x80};
   ASSERT_EQ(kRegOk, reg.SetValue(run, u"Bytes", kRegBinary, bytes, sizeof bytes));
   const auto listed = RunCommandLine({"/list", "HKCUR", "/json"}, engine);
   ASSERT_TRUE(listed);
   EXPECT_NE(std::string::npos, listed->out.find("\"type\":\"REG_BINARY\",\"program\":null,\"exists\":false}"))
       << listed->out;
-  reg.CloseKey(run);
 }
 
 }  // namespace
