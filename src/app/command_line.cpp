@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/clsStartUp.h"
+#include "engine/entry_details.h"
 #include "platform/substitute/memory_list_view.h"
 #include "ui/main_window/frmMain.h"
 
@@ -85,9 +86,7 @@ void List(clsStartUp& engine, const Location& location, bool json, std::string& 
       type = root ? engine.EntryTypeName(*root, list.Tag(), row.Text(), marks, row.Checked() || marks.offByWindows)
                   : std::string();
     }
-    // Data of another type than text starts no program: what it shows is no command line to look up.
-    std::optional<ResolvedProgram> program;
-    if (files || IsCommandType(type)) program = ResolveProgram(command, lookup);
+    const std::optional<ResolvedProgram> program = ListedProgram(engine, list.Tag(), row, lookup);
     out += "{\"location\":" + Json(location.key) + ",\"name\":" + Json(name) + ",\"command\":" + Json(command) +
            ",\"on\":" + (row.Checked() ? "true" : "false") +
            ",\"offByWindows\":" + (marks.offByWindows ? "true" : "false") +

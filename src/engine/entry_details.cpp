@@ -73,13 +73,39 @@ std::string EntryDetailsText(const EntryDetails& d) {
 
 std::string ListedCommand(const ListItem& row) { return UnmarkedText(row.SubItem(1), TagMarks(row.Tag())); }
 
+namespace {
+
+bool IsFileList(const std::string& listTag) { return listTag == "USER" || listTag == "ALL"; }
+
+// The program behind the command a row shows, when the entry's type (as DescribeListedEntry or the registry
+// gives it) is one the system runs.
+std::optional<ResolvedProgram> ProgramOf(const std::string& command, bool runnable, const ProgramLookup& lookup) {
+  // A text shown in place of a path (an installer's shortcut, "(installer shortcut: ...)") names no file.
+  if (!runnable || command.empty() || command.front() == '(') return std::nullopt;
+  return ResolveProgram(command, lookup);
+}
+
+}  // namespace
+
+std::optional<ResolvedProgram> ListedProgram(clsStartUp& engine, const std::string& listTag, const ListItem& row,
+                                             const ProgramLookup& lookup) {
+  bool runnable = IsFileList(listTag);
+  if (!runnable && !row.Tag().empty()) {
+    const EntryMarks marks = TagMarks(row.Tag());
+    const bool live = row.Checked() || marks.offByWindows;
+    if (const std::optional<int32_t> root = RootTagValue(TagBase(row.Tag())))
+      runnable = IsCommandType(engine.EntryTypeName(*root, listTag, row.Text(), marks, live));
+  }
+  return ProgramOf(ListedCommand(row), runnable, lookup);
+}
+
 EntryDetails DescribeListedEntry(clsStartUp& engine, const std::string& listTag, const ListItem& row,
                                  const ProgramLookup& lookup) {
   EntryDetails d;
   const EntryMarks marks = TagMarks(row.Tag());
   const bool live = row.Checked() || marks.offByWindows;
   d.command = ListedCommand(row);
-  if (listTag == "USER" || listTag == "ALL") {
+  if (IsFileList(listTag)) {
     const std::string file = TagBase(row.Tag());
     const std::string folder = engine.FileEntryFolder(listTag == "ALL", live);
     d.storedIn = folder.empty() ? std::string() : folder + file;
@@ -88,7 +114,7 @@ EntryDetails DescribeListedEntry(clsStartUp& engine, const std::string& listTag,
     d.storedIn = engine.EntryPlace(*root, listTag, marks, live);
     d.type = engine.EntryTypeName(*root, listTag, row.Text(), marks, live);
   }
-  d.program = ResolveProgram(d.command, lookup);
+  d.program = ProgramOf(d.command, IsFileList(listTag) || IsCommandType(d.type), lookup).value_or(ResolvedProgram{});
   if (d.program.exists) d.facts = engine.FileFacts(d.program.path);
   return d;
 }

@@ -31,4 +31,10 @@ EntryDetails DescribeListedEntry(clsStartUp& engine, const std::string& listTag,
 // The command line a row shows, without the marks added for its view or Windows' switch.
 std::string ListedCommand(const ListItem& row);
 
+// The program a row of a list the engine filled starts; none for registry data of a type the system does not run
+// as a command (binary, numbers, lists: what they show is no command line) and for a text shown in place of one.
+// Reads the entry's type from the registry for registry rows.
+std::optional<ResolvedProgram> ListedProgram(clsStartUp& engine, const std::string& listTag, const ListItem& row,
+                                             const ProgramLookup& lookup);
+
 }  // namespace kqm

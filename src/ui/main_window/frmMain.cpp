@@ -209,11 +209,9 @@ void frmMain::FindProgramsWhenIdle(uint64_t load, int32_t next) {
     const int32_t last = std::min(lst.Count(), next + kProgramBatchRows - 1);
     for (int32_t i = next; i <= last; ++i) {
       ListItem* row = lst.Item(i);
-      const std::string command = row ? ListedCommand(*row) : std::string();
-      // A text shown in place of a path (an installer's shortcut, "(installer shortcut: ...)") names no file.
-      if (command.empty() || command.front() == '(') continue;
-      const ResolvedProgram program = ResolveProgram(command, Lookup());
-      if (!program.path.empty()) row->Program(program.path, program.exists);
+      if (!row) continue;
+      const std::optional<ResolvedProgram> program = ListedProgram(*app_.oStartUp(), lst.Tag(), *row, Lookup());
+      if (program && !program->path.empty()) row->Program(program->path, program->exists);
     }
     if (last < lst.Count()) FindProgramsWhenIdle(load, last + 1);
   });
@@ -481,9 +479,7 @@ void frmMain::lstItems_ContextMenu(ListItem* row) {
     command = UnmarkedText(row->SubItem(1), marks);
     const std::optional<int32_t> root = files ? std::nullopt : ToInt32(TagBase(row->Tag()));
     const bool live = row->Checked() || marks.offByWindows;
-    // Data of a type the system does not run as a command starts no program.
-    if (files || (root && IsCommandType(engine->EntryTypeName(*root, listTag, row->Text(), marks, live))))
-      program = ResolveProgram(command, engine->Lookup());
+    program = ListedProgram(*engine, listTag, *row, Lookup()).value_or(ResolvedProgram{});
     if (root) keyPath = engine->EntryKeyPath(*root, listTag, marks, live);
   }
   const bool entry = row && !row->Tag().empty();

@@ -594,9 +594,11 @@ TEST(MainWindow, ProgramsAreLookedForAfterTheFillAndTheSelectedRowShowsItsDetail
   h.shell.SetFileVersion("C:\\APPS\\TOOL.EXE", {"Tool", "Example Co", "1.2.3.4"});
   h.PutRun("kqm-here", "\"C:\\apps\\tool.exe\" /quiet");
   h.PutRun("kqm-gone", "C:\\gone\\app.exe -x");
+  ASSERT_TRUE(test::PutDword(h.memory, kHkeyCurrentUser, kRunKey, "kqm-number", 7));
   h.controls.Click("HKCUR");
   EXPECT_EQ("", h.Row("kqm-gone")->ProgramPath()) << "not while the list fills";
   h.view.EndOfEvent();
+  EXPECT_FALSE(h.Row("kqm-number")->ProgramMissing()) << "a number names no program, so none is missing";
   EXPECT_TRUE(h.Row("kqm-gone")->ProgramMissing());
   EXPECT_EQ("C:\\gone\\app.exe", h.Row("kqm-gone")->ProgramPath());
   EXPECT_FALSE(h.Row("kqm-here")->ProgramMissing());
@@ -617,6 +619,10 @@ TEST(MainWindow, ProgramsAreLookedForAfterTheFillAndTheSelectedRowShowsItsDetail
   EXPECT_NE(std::string::npos,
             h.controls.details.text.find("Stored in: HKEY_LOCAL_MACHINE\\Software\\Kestrum\\QuorvelManager\\Disabled\\"
                                          "HKCU\\R (64-bit view), REG_SZ"))
+      << h.controls.details.text;
+  h.controls.list.Select(h.RowIndex("kqm-number"));
+  h.view.EndOfEvent();
+  EXPECT_NE(std::string::npos, h.controls.details.text.find("REG_DWORD\nProgram: (none found in the command line)"))
       << h.controls.details.text;
   h.controls.Click("HKCURO");
   h.view.EndOfEvent();
