@@ -97,8 +97,9 @@ void frmMain::Load() {
 }
 
 void frmMain::Show() {
-  view_.Show();
+  // Laid out for the first size while still hidden: moving the controls of a shown window repaints each of them.
   Form_Resize();
+  view_.Show();
 }
 
 void frmMain::Hide() { view_.Hide(); }

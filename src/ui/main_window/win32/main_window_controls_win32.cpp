@@ -17,23 +17,29 @@ namespace {
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 enum ControlId { kBarId = 100, kListId = 101, kHeaderId = 102, kAboutId = 105, kDetailsId = 106 };
 
-// Draws `count` square icons of `size` pixels with `draw(dc, index, size)` on the mask colour.
+// Draws `count` square icons of `size` pixels with `draw(dc, index, size)` on the mask colour, side by side on one
+// strip that the image list cuts into its images: one surface, one copy and one masking for all of them.
 UniqueImageList MakeIcons(int size, int count, const std::function<void(HDC, int, int)>& draw) {
   UniqueImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0));
   if (!list) return list;
+  std::unique_ptr<DibRaster> surface = DibRaster::Create(size * count, size, DibRaster::Primitives::Gdi);
+  if (!surface) return list;
+  const HDC dc = surface->Dc();
+  UniqueBrush mask(CreateSolidBrush(kMaskColour));
+  RECT all{0, 0, size * count, size};
+  FillRect(dc, &all, mask.get());
   for (int i = 0; i < count; ++i) {
-    std::unique_ptr<DibRaster> surface = DibRaster::Create(size, size, DibRaster::Primitives::Gdi);
-    if (!surface) continue;
-    const HDC dc = surface->Dc();
-    UniqueBrush mask(CreateSolidBrush(kMaskColour));
-    RECT all{0, 0, size, size};
-    FillRect(dc, &all, mask.get());
+    // Each icon is drawn at its own origin and cannot spill into its neighbours.
+    const int saved = SaveDC(dc);
+    SetViewportOrgEx(dc, i * size, 0, nullptr);
+    IntersectClipRect(dc, 0, 0, size, size);
     draw(dc, i, size);
-    GdiFlush();
-    // The image list copies the bitmap; it must not stay selected into the surface's context meanwhile.
-    UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(surface->Bitmap(), IMAGE_BITMAP, size, size, 0)));
-    ImageList_AddMasked(list.get(), copy.get(), kMaskColour);
+    RestoreDC(dc, saved);
   }
+  GdiFlush();
+  // The image list copies the bitmap; it must not stay selected into the surface's context meanwhile.
+  UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(surface->Bitmap(), IMAGE_BITMAP, size * count, size, 0)));
+  ImageList_AddMasked(list.get(), copy.get(), kMaskColour);
   return list;
 }
 
@@ -271,15 +277,35 @@ void Win32DetailsStrip::Move(int32_t left, int32_t top, int32_t width, int32_t h
                MulDiv(height, dpi_, 1440), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The About page's window as a panel of the main window.
+// The About page's window as a panel of the main window. The window is made the first time the page is needed
+// (shown or raised), then takes the place and resolution the panel was given until then.
 class MainWindowControlsWin32::AboutPanel final : public PanelView {
  public:
+  using Make = std::function<std::unique_ptr<AboutPageWin32>()>;
   // Raised, the page goes right after `after` (the bar), so the bar stays first in the Tab order.
-  AboutPanel(AboutPageWin32& page, int dpi, HWND after) : page_(page), dpi_(dpi), after_(after) {}
-  void Dpi(int dpi) { dpi_ = dpi; }
-  void Visible(bool bVisible) override { bVisible ? page_.Show() : page_.Hide(); }
+  AboutPanel(Make make, int dpi, HWND after) : make_(std::move(make)), dpi_(dpi), after_(after) {}
+  // The page's window, made now if it is not there yet; null when it cannot be made.
+  AboutPageWin32* Page() {
+    if (!page_ && make_) {
+      page_ = make_();
+      make_ = nullptr;  // one attempt: a page that could not be made is not tried again on every call
+      if (page_) {
+        if (page_->Dpi() != dpi_) page_->SetDpi(dpi_);
+        page_->Move(Px(left_), Px(top_), Px(width_), Px(height_));
+      }
+    }
+    return page_.get();
+  }
+  void Dpi(int dpi) {
+    dpi_ = dpi;
+    if (page_) page_->SetDpi(dpi);
+  }
+  void Visible(bool bVisible) override {
+    if (AboutPageWin32* page = bVisible ? Page() : page_.get()) bVisible ? page->Show() : page->Hide();
+  }
   void ZOrder() override {
-    SetWindowPos(page_.Window(), after_ ? after_ : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (AboutPageWin32* page = Page())
+      SetWindowPos(page->Window(), after_ ? after_ : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   int32_t Left() const override { return left_; }
   void Left(int32_t twips) override { Move(twips, top_, width_, height_); }
@@ -289,12 +315,13 @@ class MainWindowControlsWin32::AboutPanel final : public PanelView {
   void Move(int32_t left, int32_t top, int32_t width, int32_t height) override {
     if (width < 0 || height < 0) return;
     left_ = left, top_ = top, width_ = width, height_ = height;
-    page_.Move(Px(left), Px(top), Px(width), Px(height));
+    if (page_) page_->Move(Px(left), Px(top), Px(width), Px(height));
   }
 
  private:
   int Px(int32_t twips) const { return MulDiv(twips, dpi_, 1440); }
-  AboutPageWin32& page_;
+  Make make_;
+  std::unique_ptr<AboutPageWin32> page_;
   int dpi_;
   HWND after_;
   int32_t left_ = 2970, top_ = 0, width_ = 5385, height_ = 5805;
@@ -323,14 +350,23 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
   header_ = std::make_unique<Win32Panel>(parent_, kHeaderId, 2970, 0, 4335, 255, colors_);
   header_->AddLabel(L"Application", 60, 30);
   header_->AddLabel(L"Path", 2100, 30);
-  about_ = AboutPageWin32::Create(parent_, kAboutId, page, &colors_);
   // The names assistive technology reads for the controls (their windows draw no text of their own).
   if (bar_) SetWindowTextW(bar_->Window(), L"Navigation");
   SetWindowTextW(list_->Handle(), L"Startup entries");
   SetWindowTextW(header_->Window(), L"Application, Path");
-  if (about_) SetWindowTextW(about_->Window(), L"About");
-  aboutPanel_ = std::make_unique<AboutPanel>(*about_, dpi_, bar_ ? bar_->Window() : nullptr);
+  // The About page, hidden until asked for, is made when it is first shown: the first paint does not wait for it.
+  // Made last, it stays last in the Tab order.
+  aboutPanel_ = std::make_unique<AboutPanel>(
+      [this, &page]() -> std::unique_ptr<AboutPageWin32> {
+        std::unique_ptr<AboutPageWin32> about = AboutPageWin32::Create(parent_, kAboutId, page, &colors_);
+        if (about) SetWindowTextW(about->Window(), L"About");
+        return about;
+      },
+      dpi_, bar_ ? bar_->Window() : nullptr);
 }
+
+PanelView& MainWindowControlsWin32::picTabAbout() { return *aboutPanel_; }
+
 
 void MainWindowControlsWin32::ShowListPicture() {
   // The list in the window colours as they are now (the control keeps the ones it was made with), and in high
@@ -375,8 +411,7 @@ void MainWindowControlsWin32::DisplayChanged(int dpi) {
     SendMessageW(list_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
     list_->SetDpi(dpi);
     header_->SetDpi(dpi);
-    if (about_) about_->SetDpi(dpi);
-    if (auto* panel = dynamic_cast<AboutPanel*>(aboutPanel_.get())) panel->Dpi(dpi);
+    aboutPanel_->Dpi(dpi);
   }
   ShowListPicture();
 }

@@ -102,7 +102,7 @@ class MainWindowControlsWin32 final : public MainWindowControls {
   ExplorerBar& exBar() override { return bar_->Bar(); }
   ListView& lstItems() override { return *list_; }
   PanelView& picHeader() override { return *header_; }
-  PanelView& picTabAbout() override { return *aboutPanel_; }
+  PanelView& picTabAbout() override;
   std::intptr_t imgActions() const override { return reinterpret_cast<std::intptr_t>(actions_.get()); }
   std::intptr_t imgCat() const override { return reinterpret_cast<std::intptr_t>(categories_.get()); }
   void DockBar(int32_t clientHeightTwips) override;
@@ -132,8 +132,7 @@ class MainWindowControlsWin32 final : public MainWindowControls {
   std::unique_ptr<ExplorerBarHost> bar_;
   std::unique_ptr<Win32ListView> list_;
   std::unique_ptr<Win32Panel> header_;
-  std::unique_ptr<AboutPageWin32> about_;
-  std::unique_ptr<PanelView> aboutPanel_;
+  std::unique_ptr<AboutPanel> aboutPanel_;
   std::unique_ptr<Win32DetailsStrip> details_;
 };
 
