@@ -110,7 +110,6 @@ struct Win32ChangeWatcher::Shared {
 
 Win32ChangeWatcher::Win32ChangeWatcher() : shared_(std::make_shared<Shared>()) {
   shared_->window = CreateHandle(0, 0, 0, 0, 0, 0, HWND_MESSAGE);
-  if (Window() && shared_->wake) thread_ = std::thread([this] { Run(); });
 }
 
 Win32ChangeWatcher::~Win32ChangeWatcher() {
@@ -143,6 +142,10 @@ void Win32ChangeWatcher::Watch(const std::vector<WatchedPlace>& places, std::fun
   std::unique_lock<std::mutex> lock(shared_->mutex);
   shared_->places = places;
   const unsigned generation = shared_->current = ++shared_->generation;
+  // The thread that waits for the changes starts with the first places to watch, not with the program: under
+  // Wine a process that has a second thread opens its first window markedly slower (the host's libraries then
+  // lock on every call, reading the input method's tables among them).
+  if (!thread_.joinable() && Window() && shared_->wake) thread_ = std::thread([this] { Run(); });
   if (!shared_->wake || !thread_.joinable()) return;
   SetEvent(shared_->wake);
   // A change made once Watch has returned is reported: wait (briefly) for the places to be armed.
