@@ -1,7 +1,8 @@
 #!/bin/bash
 # Times the real program under Wine on a virtual display: list fill, tick change, page-down, StartUp folder and
 # start-up, each beside its floor measured in the same run (min and median of the runs, ratios, per-row costs).
-#   scripts/bench-list.sh [runs] [mingw build folder]     (default 5 runs, build/mingw)
+#   scripts/bench-list.sh [runs] [mingw build folder] [--start-up]     (default 5 runs, build/mingw; --start-up
+#                                                                      times only the start-up)
 # It uses a Wine prefix of its own (build/bench-wineprefix, or WINEPREFIX), so the values and shortcuts it seeds
 # never meet the tests' prefix; whatever it seeded is removed again when it ends, also when it is interrupted.
 set -euo pipefail
@@ -30,7 +31,7 @@ trap finish EXIT
 "$root/cmake/wine-run.sh" --start
 out="$build/bench-list.out"
 status=0
-wine "$timing" "$runs" </dev/null >"$out" 2>&1 || status=$?
+wine "$timing" "$runs" ${3:+"$3"} </dev/null >"$out" 2>&1 || status=$?
 grep -v -e '^[0-9a-f]*:err:' -e 'Read access denied' "$out" || true
 echo "exit status $status"
 exit "$status"
