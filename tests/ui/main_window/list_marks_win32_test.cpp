@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "platform/text.h"
@@ -13,8 +12,6 @@
 #include "platform/win32/win32_list_accessible.h"
 #include "platform/win32/win32_list_view.h"
 #include "platform/win32/win32_main_window_view.h"
-#include "platform/win32/dib_raster.h"
-#include "ui/main_window/win32/main_window_controls_win32.h"
 
 namespace kqm {
 namespace {
@@ -78,27 +75,6 @@ TEST(Win32ListMarks, AMissingProgramGreysItsRowAndAnExistingOneShowsItsOwnIcon) 
         << "the given list is copied, not changed";
   }
   ImageListEntry<BOOL(WINAPI*)(HIMAGELIST)>("ImageList_Destroy")(icons);
-}
-
-TEST(Win32ListMarks, EachOfTheProgramsOwnIconsIsCutFromItsOwnPlaceWithItsBackgroundClear) {
-  LoadLibraryW(L"comctl32.dll");
-  UniqueImageList icons = MakeActionIcons(96);
-  ASSERT_EQ(8, ImageListEntry<int(WINAPI*)(HIMAGELIST)>("ImageList_GetImageCount")(icons.get()));
-  const auto draw = ImageListEntry<BOOL(WINAPI*)(HIMAGELIST, int, HDC, int, int, UINT)>("ImageList_Draw");
-  // Each icon drawn on white: its motif's colour at a point inside the motif, white where the mask colour was.
-  const auto pixel = [&](int index, int x, int y) {
-    std::unique_ptr<DibRaster> surface = DibRaster::Create(16, 16, DibRaster::Primitives::Gdi);
-    RECT all{0, 0, 16, 16};
-    FillRect(surface->Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    draw(icons.get(), index, surface->Dc(), 0, 0, ILD_TRANSPARENT);
-    GdiFlush();
-    return GetPixel(surface->Dc(), x, y);
-  };
-  EXPECT_EQ(RGB(60, 120, 200), pixel(0, 8, 4)) << "the registry stack";
-  EXPECT_EQ(RGB(240, 200, 80), pixel(1, 8, 10)) << "the folder";
-  EXPECT_EQ(RGB(210, 40, 40), pixel(6, 8, 3)) << "the disable sign";
-  EXPECT_EQ(RGB(40, 160, 60), pixel(7, 8, 3)) << "the enable tick";
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(RGB(255, 255, 255), pixel(i, 0, 15)) << "icon " << i << "'s corner";
 }
 
 std::string Read(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), IAccessible* acc, long child) {

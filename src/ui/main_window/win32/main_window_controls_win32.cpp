@@ -367,7 +367,6 @@ void MainWindowControlsWin32::Create(MainWindowView& view, AboutPage& page) {
 
 PanelView& MainWindowControlsWin32::picTabAbout() { return *aboutPanel_; }
 
-
 void MainWindowControlsWin32::ShowListPicture() {
   // The list in the window colours as they are now (the control keeps the ones it was made with), and in high
   // contrast plain: no picture behind the rows.
