@@ -10,9 +10,9 @@
 //   start-up      process start to the first painted main window against a bare window with a list, both started
 //                 by this process under the same warm wineserver.
 // Every figure is the min and median of `runs` runs (default 5); `list_timing <runs> --start-up` times only the
-// start-up. What it seeds (values "kqm-bench-*" in HKCU\Run,
-// shortcuts "kqm-bench-*.lnk" in the user's StartUp folder) only start rundll32 with no arguments, which does
-// nothing, and is removed again at the end; `list_timing --clean` removes what an interrupted run left.
+// start-up. What it seeds (values "kqm-bench-*" in HKCU\Run, shortcuts "kqm-bench-*.lnk" in the user's StartUp
+// folder) only start rundll32 with no arguments, which does nothing, and is removed again at the end;
+// `list_timing --clean` removes what an interrupted run left.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -526,7 +526,7 @@ Launch TimeLaunch(const std::wstring& exe) {
 }
 
 // A process that has just ended is still being taken down (its windows by the desktop process and the X server,
-// its handles by the wineserver) while the next one starts; the next start waits until that is done, so both
+// its handles by the wineserver) while the next one would start: 300 ms is enough for that to finish, so both
 // programs start on an equally quiet session.
 void Settle() { Sleep(300); }
 

@@ -477,7 +477,7 @@ void frmMain::lstItems_ContextMenu(ListItem* row) {
   ResolvedProgram program;
   if (row && !row->Tag().empty()) {
     const EntryMarks marks = TagMarks(row->Tag());
-    command = UnmarkedText(row->SubItem(1), marks);
+    command = ListedCommand(*row);
     const std::optional<int32_t> root = files ? std::nullopt : ToInt32(TagBase(row->Tag()));
     const bool live = row->Checked() || marks.offByWindows;
     program = ListedProgram(*engine, listTag, *row, Lookup()).value_or(ResolvedProgram{});
