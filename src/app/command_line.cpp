@@ -161,4 +161,18 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
   return BadArguments("Unknown command \"" + args[0] + "\".");
 }
 
+bool NamesArguments(std::u16string_view line) {
+  size_t at = 0;
+  // The program's name ends at its closing quote when it starts with one (whatever follows), else at the first
+  // blank.
+  if (!line.empty() && line[0] == u'"') {
+    at = line.find(u'"', 1);
+    at = at == std::u16string_view::npos ? line.size() : at + 1;
+  } else {
+    at = line.find_first_of(u" \t");
+    if (at == std::u16string_view::npos) at = line.size();
+  }
+  return line.find_first_not_of(u" \t", at) != std::u16string_view::npos;
+}
+
 }  // namespace kqm

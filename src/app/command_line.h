@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kqm {
@@ -21,5 +22,9 @@ struct CommandOutcome {
 // LOCATION is a navigation key: HKLMR HKLMRO HKLMS HKCUR HKCURO USER ALLUSERS. nullopt when `args` (the
 // arguments after the program's name) are empty: the window is wanted.
 std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& args, clsStartUp& engine);
+
+// Whether a process's whole command line (the program's name first, quoted or not) names anything after the
+// program, by the system's rule for where that name ends.
+bool NamesArguments(std::u16string_view commandLine);
 
 }  // namespace kqm

@@ -79,5 +79,19 @@ TEST_F(CommandLine, AnEntryOfAnotherTypeThanTextNamesNoProgram) {
       << listed->out;
 }
 
+// Where the program's name ends decides whether the window opens: a quoted name may hold blanks, and what follows
+// its closing quote is an argument even without a blank between (as the system takes a line apart).
+TEST(CommandLineArguments, TheProgramsNameEndsWhereTheSystemEndsIt) {
+  EXPECT_FALSE(NamesArguments(u""));
+  EXPECT_FALSE(NamesArguments(u"QuorvelManager.exe"));
+  EXPECT_FALSE(NamesArguments(u"QuorvelManager.exe \t "));
+  EXPECT_FALSE(NamesArguments(u"\"C:\\Program Files\\Kestrum\\QuorvelManager.exe\" "));
+  EXPECT_FALSE(NamesArguments(u"\"C:\\No end quote\\QuorvelManager.exe /list"));
+  EXPECT_TRUE(NamesArguments(u"QuorvelManager.exe /list"));
+  EXPECT_TRUE(NamesArguments(u"\"C:\\Program Files\\Kestrum\\QuorvelManager.exe\" /list HKCUR"));
+  EXPECT_TRUE(NamesArguments(u"\"C:\\Kestrum\\QuorvelManager.exe\"/?"));
+  EXPECT_TRUE(NamesArguments(u"C:\\Kestrum\\QuorvelManager.exe\t/show HKCUR"));
+}
+
 }  // namespace
 }  // namespace kqm

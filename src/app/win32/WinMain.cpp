@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -29,6 +28,8 @@ namespace {
 // The arguments after the program's name, in UTF-8.
 std::vector<std::string> Arguments() {
   std::vector<std::string> args;
+  // Taking the line apart needs the shell, which the window does not load before it is up.
+  if (!kqm::NamesArguments(reinterpret_cast<const char16_t*>(GetCommandLineW()))) return args;
   int argc = 0;
   if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
     for (int i = 1; i < argc; ++i) args.push_back(kqm::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
@@ -69,7 +70,6 @@ class StandardErrorReporter final : public kqm::ErrorReporter {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  CoInitialize(nullptr);
 
   kqm::Win32Process process;
   kqm::Win32Registry registry;

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_accessible.h"
 
 #include "platform/text.h"
+#include "platform/win32/win32_com.h"
 
 namespace kqm {
 
@@ -58,6 +59,11 @@ HRESULT AccessibleBase::get_accKeyboardShortcut(VARIANT, BSTR* shortcut) {
 HRESULT AccessibleBase::get_accSelection(VARIANT* selection) {
   if (selection) VariantInit(selection);
   return DISP_E_MEMBERNOTFOUND;
+}
+
+LRESULT AccessibleBase::Answer(IAccessible* object, WPARAM wParam) {
+  KeepComOnThisThread();
+  return LresultFromObject(kIidAccessible, wParam, object);
 }
 
 HRESULT AccessibleBase::WindowObject(HWND hwnd, IDispatch** parent) {

@@ -42,6 +42,10 @@ class AccessibleBase : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
+  // The answer to WM_GETOBJECT (its wParam) that hands `object` to the client asking; COM is started on this
+  // thread first.
+  static LRESULT Answer(IAccessible* object, WPARAM wParam);
+
  protected:
   virtual ~AccessibleBase() = default;
   // The accessible object of the window's frame (what a control's object names as its parent).

@@ -13,7 +13,7 @@ Win32ListAccessible::Win32ListAccessible(Win32ListView& list) : list_(&list), hw
 }
 
 LRESULT Win32ListAccessible::Answer(Win32ListAccessible* object, WPARAM wParam) {
-  return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(object));
+  return AccessibleBase::Answer(object, wParam);
 }
 
 Win32ListAccessible::~Win32ListAccessible() {

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/text.h"
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_list_accessible.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -107,6 +108,8 @@ void DestroyImages(HIMAGELIST images) {
 }
 
 HICON ShellSmallIcon(const std::wstring& path) {
+  // The shell reads some files' icons through their handlers, which are COM objects.
+  KeepComOnThisThread();
   // The file's own first icon where it has one (a program's icon resource); else the icon the shell shows for it.
   static const auto extract =
       Entry<UINT(WINAPI*)(LPCWSTR, int, HICON*, HICON*, UINT)>(L"shell32.dll", "ExtractIconExW");

@@ -169,7 +169,7 @@ LRESULT ExplorerBarHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       // Screen readers ask for the bar's own accessible object; anything else the system answers.
       if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
         if (!accessible_) accessible_ = new ExplorerBarAccessible(Window(), bar_);
-        return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(accessible_));
+        return AccessibleBase::Answer(accessible_, wParam);
       }
       break;
     case WM_KILLFOCUS:

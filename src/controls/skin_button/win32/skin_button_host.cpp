@@ -625,7 +625,7 @@ LRESULT SkinButtonHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       // Screen readers ask for the button's own accessible object; anything else the system answers.
       if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
         if (!accessible_) accessible_ = new SkinButtonAccessible(Window(), *this);
-        return LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(accessible_));
+        return AccessibleBase::Answer(accessible_, wParam);
       }
       break;
     case WM_SETTINGCHANGE:
