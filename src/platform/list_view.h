@@ -51,7 +51,7 @@ class ListView {
   virtual ListItem* Add(const std::string& sText, int32_t smallIcon) = 0;
   // Number of rows.
   virtual int32_t Count() const = 0;
-  // Starts a fill: painting and layout wait until the matching EndFill, which shows every row at once.
+  // Starts a fill (or a move): painting and layout wait until the matching EndFill, which shows every row at once.
   // Fills may nest; only the outermost EndFill repaints. Rows, ticks and tick-change events are as without it.
   virtual void BeginFill() = 0;
   virtual void EndFill() = 0;

@@ -108,9 +108,7 @@ struct Win32ChangeWatcher::Shared {
   }
 };
 
-Win32ChangeWatcher::Win32ChangeWatcher() : shared_(std::make_shared<Shared>()) {
-  shared_->window = CreateHandle(0, 0, 0, 0, 0, 0, HWND_MESSAGE);
-}
+Win32ChangeWatcher::Win32ChangeWatcher() : shared_(std::make_shared<Shared>()) {}
 
 Win32ChangeWatcher::~Win32ChangeWatcher() {
   Stop();
@@ -139,6 +137,9 @@ void Win32ChangeWatcher::Watch(const std::vector<WatchedPlace>& places, std::fun
   // The same places stay armed: a change meanwhile is still reported.
   if (places == places_ && !places_.empty()) return;
   places_ = places;
+  // The message window is made with the first places to watch, not with the program: its window would otherwise
+  // be the first of the process and hold up the main window's first showing.
+  if (!Window()) shared_->window = CreateHandle(0, 0, 0, 0, 0, 0, HWND_MESSAGE);
   std::unique_lock<std::mutex> lock(shared_->mutex);
   shared_->places = places;
   const unsigned generation = shared_->current = ++shared_->generation;

@@ -98,7 +98,11 @@ void frmMain::Load() {
 
 void frmMain::Show() {
   // Laid out for the first size while still hidden: moving the controls of a shown window repaints each of them.
+  // The list, moved three times, works out its layout once.
+  ListView& lst = controls_.lstItems();
+  lst.BeginFill();
   Form_Resize();
+  lst.EndFill();
   view_.Show();
 }
 
