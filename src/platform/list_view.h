@@ -51,8 +51,9 @@ class ListView {
   virtual ListItem* Add(const std::string& sText, int32_t smallIcon) = 0;
   // Number of rows.
   virtual int32_t Count() const = 0;
-  // Starts a fill (or a move): painting and layout wait until the matching EndFill, which shows every row at once.
-  // Fills may nest; only the outermost EndFill repaints. Rows, ticks and tick-change events are as without it.
+  // Starts a fill (or a series of moves): painting, layout and moves wait until the matching EndFill, which shows
+  // every row at once at the last place given (the place getters answer it meanwhile). Fills may nest; only the
+  // outermost EndFill repaints. Rows, ticks and tick-change events are as without it.
   virtual void BeginFill() = 0;
   virtual void EndFill() = 0;
   // The list is about to hold `rows` rows in all (a hint that lets it make room once).

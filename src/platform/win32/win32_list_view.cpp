@@ -279,6 +279,7 @@ void Win32ListView::BeginFill() {
 
 void Win32ListView::EndFill() {
   if (fillDepth_ == 0 || --fillDepth_ != 0) return;
+  if (placePending_) Place();
   SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -401,11 +402,15 @@ int32_t Win32ListView::ToTwips(int pixels, int32_t cachedTwips) const {
 }
 
 void Win32ListView::Place() {
+  // Each move makes the control lay itself out again, even with its redraw off: moves during a fill make one.
+  placePending_ = fillDepth_ > 0;
+  if (placePending_) return;
   const Rect px = PixelRect();
   SetWindowPos(hwnd_, nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int32_t Win32ListView::Left() const {
+  if (Placing()) return left_;
   RECT r;
   GetWindowRect(hwnd_, &r);
   MapWindowPoints(HWND_DESKTOP, parent_, reinterpret_cast<POINT*>(&r), 2);
@@ -418,6 +423,7 @@ void Win32ListView::Left(int32_t twips) {
 }
 
 int32_t Win32ListView::Width() const {
+  if (Placing()) return width_;
   RECT r;
   GetWindowRect(hwnd_, &r);
   return ToTwips(r.right - r.left, width_);
@@ -430,6 +436,7 @@ void Win32ListView::Width(int32_t twips) {
 }
 
 int32_t Win32ListView::Height() const {
+  if (Placing()) return height_;
   RECT r;
   GetWindowRect(hwnd_, &r);
   return ToTwips(r.bottom - r.top, height_);

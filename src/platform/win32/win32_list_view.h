@@ -95,7 +95,10 @@ class Win32ListView final : public ListView {
   struct Rect { int32_t left, top, width, height; };
   Rect PixelRect() const;
   int32_t ToTwips(int pixels, int32_t cachedTwips) const;
+  // Moves the control to the twips given; during a fill, once when the fill ends.
   void Place();
+  // Moved during the fill that runs: the place getters answer the place given, which the control takes at its end.
+  bool Placing() const { return placePending_ && fillDepth_ > 0; }
 
   HWND__* parent_ = nullptr;
   HWND__* hwnd_ = nullptr;
@@ -106,6 +109,7 @@ class Win32ListView final : public ListView {
   uintptr_t nextId_ = 1;   // the id the next row's item carries in its lParam
   uintptr_t firstId_ = 1;  // the id of row 1
   int fillDepth_ = 0;
+  bool placePending_ = false;  // moved during a fill: the control takes its place when the fill ends
   bool quiet_ = false;
   std::string tag_;
   int32_t left_, top_, width_, height_;

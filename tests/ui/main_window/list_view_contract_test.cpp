@@ -103,6 +103,15 @@ TEST_P(ListViewContract, SelectedRowAndGeometry) {
   EXPECT_EQ(2955, list().Left());
   EXPECT_EQ(5670, list().Width());
   EXPECT_EQ(6015, list().Height());
+  // Moved during a fill, the list answers the new place at once and stands there once the fill ends.
+  list().BeginFill();
+  list().Left(3000);
+  list().Width(5000);
+  EXPECT_EQ(3000, list().Left());
+  list().EndFill();
+  EXPECT_EQ(3000, list().Left());
+  EXPECT_EQ(5000, list().Width());
+  EXPECT_EQ(6015, list().Height());
   EXPECT_EQ(2000, list().ColumnWidth(1));
   list().ColumnWidth(2, 3670);
   EXPECT_EQ(3670, list().ColumnWidth(2));
