@@ -12,7 +12,8 @@ namespace kqm {
 // (FindFirstChangeNotificationW: names, sizes, times and attributes of its entries) on a thread of its own. A
 // place that does not exist yet is watched through its nearest existing parent until it appears. A burst of
 // changes is reported once, a short quiet time after its last change (at most about a second after its first),
-// as a message to a window of the thread that first gave it places to watch, which runs the handler from its message loop.
+// as a message to a window of the thread that first gave it places to watch, which runs the handler from its
+// message loop.
 class Win32ChangeWatcher final : public ChangeWatcher, public Win32Window<Win32ChangeWatcher> {
  public:
   static constexpr const wchar_t* kClassName = L"KestrumQuorvelManager.ChangeWatcher";
