@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/error_reporter.h"
+#include "platform/error_reporter.h"
 #include "app/main_window.h"
 #include "platform/process_api.h"
 

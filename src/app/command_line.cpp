@@ -4,8 +4,8 @@
 
 #include "engine/clsStartUp.h"
 #include "engine/entry_details.h"
-#include "platform/substitute/memory_list_view.h"
-#include "ui/main_window/frmMain.h"
+#include "engine/locations.h"
+#include "engine/move_messages.h"
 
 namespace kqm {
 
@@ -27,27 +27,6 @@ std::string Upper(std::string s) {
   return s;
 }
 
-struct Location {
-  const char* key;
-  void (*load)(clsStartUp&, ListView&);
-};
-
-const Location kLocations[] = {
-    {"HKLMR", [](clsStartUp& e, ListView& l) { e.LoadHKLMRItems(l); }},
-    {"HKLMRO", [](clsStartUp& e, ListView& l) { e.LoadHKLMROItems(l); }},
-    {"HKLMS", [](clsStartUp& e, ListView& l) { e.LoadHKLMRSItems(l); }},
-    {"HKCUR", [](clsStartUp& e, ListView& l) { e.LoadHKCURItems(l); }},
-    {"HKCURO", [](clsStartUp& e, ListView& l) { e.LoadHKCUROItems(l); }},
-    {"USER", [](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, false); }},
-    {"ALLUSERS", [](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, true); }},
-};
-
-const Location* FindLocation(const std::string& key) {
-  for (const Location& l : kLocations)
-    if (Upper(key) == l.key) return &l;
-  return nullptr;
-}
-
 std::string Json(const std::string& text) {
   std::string out = "\"";
   for (const unsigned char c : text) {
@@ -65,63 +44,58 @@ std::string Json(const std::string& text) {
   return out + "\"";
 }
 
-void List(clsStartUp& engine, const Location& location, bool json, std::string& out) {
-  MemoryListView list;
-  location.load(engine, list);
-  const bool files = list.Tag() == "USER" || list.Tag() == "ALL";
+std::string StateText(const StartupEntry& entry) {
+  switch (entry.state) {
+    case EntryState::kOn: return "on";
+    case EntryState::kOffByWindows: return "off by Windows";
+    case EntryState::kOff: break;
+  }
+  return "off";
+}
+
+void List(EntryEngine& engine, const Location& location, bool json, std::string& out) {
   const ProgramLookup lookup = engine.Lookup();
-  for (int32_t i = 1; i <= list.Count(); ++i) {
-    const ListItem& row = *list.Item(i);
-    const EntryMarks marks = TagMarks(row.Tag());
-    const std::string command = UnmarkedText(row.SubItem(1), marks);
-    const std::string state = row.Checked() ? "on" : marks.offByWindows ? "off by Windows" : "off";
-    const std::string name = files ? TagBase(row.Tag()) : row.Text();
+  for (const StartupEntry& entry : engine.ReadEntries(location.id)) {
     if (!json) {
-      out += std::string(location.key) + "\t" + state + "\t" + name + "\t" + command + "\n";
+      out += std::string(location.navKey) + "\t" + StateText(entry) + "\t" + entry.name + "\t" + entry.shown + "\n";
       continue;
     }
-    std::string type = "file";
-    if (!files) {
-      const auto root = RootTagValue(TagBase(row.Tag()));
-      type = root ? engine.EntryTypeName(*root, list.Tag(), row.Text(), marks, row.Checked() || marks.offByWindows)
-                  : std::string();
-    }
-    const std::optional<ResolvedProgram> program = ListedProgram(engine, list.Tag(), row, lookup);
-    out += "{\"location\":" + Json(location.key) + ",\"name\":" + Json(name) + ",\"command\":" + Json(command) +
-           ",\"on\":" + (row.Checked() ? "true" : "false") +
-           ",\"offByWindows\":" + (marks.offByWindows ? "true" : "false") +
-           ",\"view\":" + Json(marks.view == RegView::k32 ? "32-bit" : "native") + ",\"type\":" + Json(type) +
+    const std::string type = entry.IsFile() ? "file" : entry.readable ? RegistryTypeName(entry.type) : "";
+    const std::optional<ResolvedProgram> program = ProgramOf(entry, lookup);
+    out += "{\"location\":" + Json(location.navKey) + ",\"name\":" + Json(entry.name) +
+           ",\"command\":" + Json(entry.shown) + ",\"on\":" + (entry.state == EntryState::kOn ? "true" : "false") +
+           ",\"offByWindows\":" + (entry.state == EntryState::kOffByWindows ? "true" : "false") +
+           ",\"view\":" + Json(entry.view == RegView::k32 ? "32-bit" : "native") + ",\"type\":" + Json(type) +
            ",\"program\":" + (program ? Json(program->path) : std::string("null")) +
            ",\"exists\":" + (program && program->exists ? "true" : "false") + "}\n";
   }
 }
 
-CommandOutcome Move(clsStartUp& engine, const Location& location, const std::string& name, bool toEnable) {
-  MemoryListView list;
-  location.load(engine, list);
-  const bool files = list.Tag() == "USER" || list.Tag() == "ALL";
-  // The row the window would show for it: on to switch off, off to switch on; the exact name first.
-  ListItem* row = nullptr;
-  for (int pass = 0; pass < 2 && !row; ++pass)
-    for (int32_t i = 1; i <= list.Count() && !row; ++i) {
-      ListItem* candidate = list.Item(i);
-      const std::string rowName = files ? TagBase(candidate->Tag()) : candidate->Text();
-      const bool matches = pass == 0 ? rowName == name : Upper(rowName) == Upper(name);
-      if (matches && candidate->Checked() == !toEnable) row = candidate;
+CommandOutcome Move(EntryEngine& engine, const Location& location, const std::string& name, bool toEnable) {
+  const std::vector<StartupEntry> entries = engine.ReadEntries(location.id);
+  // The entry the window would show for it: on to switch off, off to switch on; the exact name first.
+  const StartupEntry* found = nullptr;
+  for (int pass = 0; pass < 2 && !found; ++pass)
+    for (const StartupEntry& entry : entries) {
+      const bool matches = pass == 0 ? entry.name == name : Upper(entry.name) == Upper(name);
+      if (matches && (entry.state == EntryState::kOn) == !toEnable) {
+        found = &entry;
+        break;
+      }
     }
   CommandOutcome outcome;
-  if (!row) {
+  if (!found) {
     outcome.exitCode = 1;
-    outcome.err = "No entry \"" + name + "\" that is " + (toEnable ? "off" : "on") + " in " + location.key + ".\n";
+    outcome.err = "No entry \"" + name + "\" that is " + (toEnable ? "off" : "on") + " in " + location.navKey + ".\n";
     return outcome;
   }
-  const MoveResult result = MoveListedEntry(engine, list.Tag(), *row, toEnable);
+  const MoveResult result = engine.Move(*found, toEnable ? MoveDirection::kOn : MoveDirection::kOff);
   if (result) {
-    outcome.out = std::string(toEnable ? "Enabled" : "Disabled") + " \"" + name + "\" in " + location.key + ".\n";
+    outcome.out = std::string(toEnable ? "Enabled" : "Disabled") + " \"" + name + "\" in " + location.navKey + ".\n";
     return outcome;
   }
   outcome.exitCode = 1;
-  outcome.err = frmMain::NotMovedMessage(row->Text(), toEnable, result) + "\n";
+  outcome.err = NotMovedMessage(found->Caption(), toEnable, result) + "\n";
   return outcome;
 }
 
@@ -141,7 +115,7 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
     for (size_t i = 1; i < args.size(); ++i) {
       if (Upper(args[i]) == "/JSON") {
         json = true;
-      } else if (const Location* l = FindLocation(args[i]); l && !only) {
+      } else if (const Location* l = FindLocationIgnoringCase(args[i]); l && !only) {
         only = l;
       } else {
         return BadArguments("Unknown location or option \"" + args[i] + "\".");
@@ -149,14 +123,14 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
     }
     CommandOutcome outcome;
     for (const Location& l : kLocations)
-      if (!only || only == &l) List(engine, l, json, outcome.out);
+      if (!only || only == &l) List(engine.Entries(), l, json, outcome.out);
     return outcome;
   }
   if (verb == "/DISABLE" || verb == "/ENABLE") {
     if (args.size() != 3) return BadArguments(args[0] + " takes a location and an entry's name.");
-    const Location* location = FindLocation(args[1]);
+    const Location* location = FindLocationIgnoringCase(args[1]);
     if (!location) return BadArguments("Unknown location \"" + args[1] + "\".");
-    return Move(engine, *location, args[2], verb == "/ENABLE");
+    return Move(engine.Entries(), *location, args[2], verb == "/ENABLE");
   }
   return BadArguments("Unknown command \"" + args[0] + "\".");
 }

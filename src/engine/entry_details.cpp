@@ -16,13 +16,6 @@ std::string Thousands(int64_t n) {
   return n < 0 ? "-" + out : out;
 }
 
-bool EndsWithLnk(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".lnk";
-}
-
 }  // namespace
 
 std::string DateText(double date) {
@@ -71,50 +64,21 @@ std::string EntryDetailsText(const EntryDetails& d) {
   return text;
 }
 
-std::string ListedCommand(const ListItem& row) { return UnmarkedText(row.SubItem(1), TagMarks(row.Tag())); }
-
-namespace {
-
-bool IsFileList(const std::string& listTag) { return listTag == "USER" || listTag == "ALL"; }
-
-// The program behind the command a row shows, when the entry's type (as DescribeListedEntry or the registry
-// gives it) is one the system runs.
-std::optional<ResolvedProgram> ProgramOf(const std::string& command, bool runnable, const ProgramLookup& lookup) {
+std::optional<ResolvedProgram> ProgramOf(const StartupEntry& entry, const ProgramLookup& lookup) {
   // A text shown in place of a path (an installer's shortcut, "(installer shortcut: ...)") names no file.
-  if (!runnable || command.empty() || command.front() == '(') return std::nullopt;
-  return ResolveProgram(command, lookup);
+  if (!StartsACommand(entry) || entry.shown.empty() || entry.shown.front() == '(') return std::nullopt;
+  return ResolveProgram(entry.shown, lookup);
 }
 
-}  // namespace
-
-std::optional<ResolvedProgram> ListedProgram(clsStartUp& engine, const std::string& listTag, const ListItem& row,
-                                             const ProgramLookup& lookup) {
-  bool runnable = IsFileList(listTag);
-  if (!runnable && !row.Tag().empty()) {
-    const EntryMarks marks = TagMarks(row.Tag());
-    const bool live = row.Checked() || marks.offByWindows;
-    if (const std::optional<int32_t> root = RootTagValue(TagBase(row.Tag())))
-      runnable = IsCommandType(engine.EntryTypeName(*root, listTag, row.Text(), marks, live));
-  }
-  return ProgramOf(ListedCommand(row), runnable, lookup);
-}
-
-EntryDetails DescribeListedEntry(clsStartUp& engine, const std::string& listTag, const ListItem& row,
-                                 const ProgramLookup& lookup) {
+EntryDetails DescribeEntry(EntryEngine& engine, const StartupEntry& entry, const ProgramLookup& lookup) {
   EntryDetails d;
-  const EntryMarks marks = TagMarks(row.Tag());
-  const bool live = row.Checked() || marks.offByWindows;
-  d.command = ListedCommand(row);
-  if (IsFileList(listTag)) {
-    const std::string file = TagBase(row.Tag());
-    const std::string folder = engine.FileEntryFolder(listTag == "ALL", live);
-    d.storedIn = folder.empty() ? std::string() : folder + file;
-    d.type = EndsWithLnk(file) ? "shortcut" : "file";
-  } else if (const std::optional<int32_t> root = RootTagValue(TagBase(row.Tag()))) {
-    d.storedIn = engine.EntryPlace(*root, listTag, marks, live);
-    d.type = engine.EntryTypeName(*root, listTag, row.Text(), marks, live);
-  }
-  d.program = ProgramOf(d.command, IsFileList(listTag) || IsCommandType(d.type), lookup).value_or(ResolvedProgram{});
+  d.command = entry.shown;
+  d.storedIn = engine.StoredIn(entry);
+  if (entry.IsFile())
+    d.type = HasShortcutExtension(entry.name) ? "shortcut" : "file";
+  else if (entry.readable)
+    d.type = RegistryTypeName(entry.type);
+  d.program = ProgramOf(entry, lookup).value_or(ResolvedProgram{});
   if (d.program.exists) d.facts = engine.FileFacts(d.program.path);
   return d;
 }

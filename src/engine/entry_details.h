@@ -2,8 +2,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/clsStartUp.h"
+#include "engine/entry_engine.h"
 #include "engine/program_resolver.h"
+#include "engine/startup_entry.h"
 
 namespace kqm {
 
@@ -23,18 +24,11 @@ std::string EntryDetailsText(const EntryDetails& details);
 // An automation date (days since 1899-12-30, UTC) as "YYYY-MM-DD HH:MM UTC"; "" for dates before 1601-01-02.
 std::string DateText(double automationDate);
 
-// Gathers the details of one row of a list the engine filled (the list's tag says which kind), reading the
-// registry, the file system and the program's version resource once.
-EntryDetails DescribeListedEntry(clsStartUp& engine, const std::string& listTag, const ListItem& row,
-                                 const ProgramLookup& lookup);
+// Gathers the details of an entry as it was read, reading the program's file and version resource once.
+EntryDetails DescribeEntry(EntryEngine& engine, const StartupEntry& entry, const ProgramLookup& lookup);
 
-// The command line a row shows, without the marks added for its view or Windows' switch.
-std::string ListedCommand(const ListItem& row);
-
-// The program a row of a list the engine filled starts; none for registry data of a type the system does not run
-// as a command (binary, numbers, lists: what they show is no command line) and for a text shown in place of one.
-// Reads the entry's type from the registry for registry rows.
-std::optional<ResolvedProgram> ListedProgram(clsStartUp& engine, const std::string& listTag, const ListItem& row,
-                                             const ProgramLookup& lookup);
+// The program an entry starts; none for registry data of a type the system does not run as a command (binary,
+// numbers, lists: what they show is no command line) and for a text shown in place of one.
+std::optional<ResolvedProgram> ProgramOf(const StartupEntry& entry, const ProgramLookup& lookup);
 
 }  // namespace kqm

@@ -1,5 +1,8 @@
 #include "engine/entry_marks.h"
 
+#include <cctype>
+#include <climits>
+
 namespace kqm {
 
 namespace {
@@ -49,6 +52,24 @@ std::string UnmarkedText(const std::string& text, const EntryMarks& marks) {
   if (marks.offByWindows) drop(kOffText);
   if (marks.view == RegView::k32) drop(kView32Text);
   return shown;
+}
+
+std::optional<int32_t> RootTagValue(const std::string& text) {
+  size_t i = 0, end = text.size();
+  while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  bool negative = false;
+  if (i < end && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i == end) return std::nullopt;
+  long long value = 0;
+  for (; i < end; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+    if (value > 2147483648LL) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(value);
 }
 
 }  // namespace kqm

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kqm {
@@ -26,5 +28,8 @@ std::string MarkedText(const std::string& shown, const EntryMarks& marks);
 
 // `text` without what MarkedText added for `marks`.
 std::string UnmarkedText(const std::string& text, const EntryMarks& marks);
+
+// A root tag's text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt otherwise.
+std::optional<int32_t> RootTagValue(const std::string& text);
 
 }  // namespace kqm

@@ -20,7 +20,7 @@ enum class MoveFailure {
 
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a
 // folder path without a trailing "\".
-struct MoveResult {
+struct [[nodiscard]] MoveResult {
   MoveFailure failure = MoveFailure::kNone;
   uint32_t code = 0;          // the platform's status of the failing step, 0 when there was none
   bool inBothPlaces = false;  // the entry is (or may be) at its source and at its destination
@@ -32,6 +32,19 @@ struct MoveResult {
   bool Moved() const { return failure == MoveFailure::kNone; }
   explicit operator bool() const { return Moved(); }
 };
+
+// `r`, failed for `failure`.
+inline MoveResult Failed(MoveResult r, MoveFailure failure) {
+  r.failure = failure;
+  return r;
+}
+// `r`, failed at `place` with the platform's status `code` (5, access denied, or another refusal).
+inline MoveResult Failed(MoveResult r, uint32_t code, const std::string& place) {
+  r.failure = code == 5 ? MoveFailure::kAccessDenied : MoveFailure::kRefused;
+  r.code = code;
+  r.failedAt = place;
+  return r;
+}
 
 // Asked before a move replaces a different entry of the same name at its destination.
 struct ReplaceQuestion {

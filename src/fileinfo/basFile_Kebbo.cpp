@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/error_reporter.h"
+#include "platform/error_reporter.h"
 #include "platform/path_predicates.h"
 
 namespace kqm {

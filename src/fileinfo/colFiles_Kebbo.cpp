@@ -67,7 +67,7 @@ void colFiles_Kebbo::Search(const std::string& sFileSpec, bool bRecursive, Searc
         file->sFileName(folder + TrimAtNull(entry.name));
         files_.push_back(std::move(file));
         keys_.emplace_back();
-        listed_.emplace_back(entry.attributes);
+        listed_.push_back(FoundFile{entry});
       }
       Advance(pb);
     } while (search->Next(entry));
@@ -123,6 +123,11 @@ void colFiles_Kebbo::RemoveAt(size_t position) {
 }
 
 std::optional<uint32_t> colFiles_Kebbo::ListedAttributes(int32_t index) const {
+  const std::optional<FoundFile> listed = Listed(index);
+  return listed ? std::optional<uint32_t>(listed->attributes) : std::nullopt;
+}
+
+std::optional<FoundFile> colFiles_Kebbo::Listed(int32_t index) const {
   return index >= 1 && index <= Count() ? listed_[static_cast<size_t>(index - 1)] : std::nullopt;
 }
 

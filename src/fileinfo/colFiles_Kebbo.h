@@ -46,6 +46,9 @@ class colFiles_Kebbo {
   // The attributes the folder listing reported for the item at 1-based `index` (no second look at the file), or
   // nullopt for an item stored with Add or outside the range.
   std::optional<uint32_t> ListedAttributes(int32_t index) const;
+  // What the folder listing reported for the item at 1-based `index` (name, attributes, times, size), or nullopt
+  // for an item stored with Add or outside the range.
+  std::optional<FoundFile> Listed(int32_t index) const;
   // Number of items.
   int32_t Count() const { return static_cast<int32_t>(files_.size()); }
   // Removes the item at 1-based `index`; nothing when there is none.
@@ -67,7 +70,7 @@ class colFiles_Kebbo {
   FileSystem* fs_;
   std::vector<FilePtr> files_;
   std::vector<std::u16string> keys_;  // folded key per item, parallel to files_; empty = stored without a key
-  std::vector<std::optional<uint32_t>> listed_;  // the listing's attributes per item, parallel to files_
+  std::vector<std::optional<FoundFile>> listed_;  // what the listing reported per item, parallel to files_
   std::unordered_map<std::u16string, FilePtr> byKey_;  // folded key -> its item, for the items that have one
   int32_t depth_ = 0;
 };

@@ -33,6 +33,8 @@ class ListItem {
   virtual std::string ProgramPath() const = 0;
   // True once Program has said that the row's program file does not exist.
   virtual bool ProgramMissing() const = 0;
+  // The row's position, counted from 1; rows keep their positions until the list is cleared.
+  virtual int32_t Index() const = 0;
 };
 
 // The list of startup entries: report view, a tick box per row, the columns "App" and "Path", small icons.
@@ -46,9 +48,9 @@ class ListView {
 
   // Removes every row.
   virtual void Clear() = 0;
-  // Appends a row with a first-column text and a small icon; the row, or nullptr when it cannot be added.
-  // The row stays valid until the next Clear.
-  virtual ListItem* Add(const std::string& sText, int32_t smallIcon) = 0;
+  // Appends a row with a first-column text, a small icon and its tick (set without a tick-change event); the row,
+  // or nullptr when it cannot be added. The row stays valid until the next Clear.
+  virtual ListItem* Add(const std::string& sText, int32_t smallIcon, bool bChecked = false) = 0;
   // Number of rows.
   virtual int32_t Count() const = 0;
   // Starts a fill (or a series of moves): painting, layout and moves wait until the matching EndFill, which shows

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/error_reporter.h"
+#include "platform/error_reporter.h"
 #include "platform/registry_api.h"
 #include "registry/one_based_array.h"
 #include "registry/reg_variant.h"

@@ -335,6 +335,38 @@ TEST_F(EngineRegistry, SameNamedEntriesOfBothViewsMoveEachInItsOwnView) {
   test::Remove(reg_, kHkeyLocalMachine, kWowRunKey, x);
 }
 
+// An entry is who it is by location, view and name folded as Windows folds it: switched off (its name spelt in
+// another case) it is the same entry, the 32-bit view's entry of that name another; equality takes in all it holds.
+TEST_F(EngineRegistry, EntriesKeepTheirIdentityAcrossStoresAndLetterCaseButNotAcrossViews) {
+  const std::string live = N("id-\u00e9"), stored = N("ID-\u00c9");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, live, "a.exe");
+  test::PutText(reg_, kHkeyLocalMachine, kWowRunKey, live, "a.exe");
+  test::PutText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), stored, "a.exe");
+  const auto ours = [&] {
+    std::vector<StartupEntry> out;
+    for (StartupEntry& e : engine_.Entries().ReadEntries(LocationId::kHklmRun))
+      if (e.name.rfind(prefix_, 0) == 0) out.push_back(std::move(e));
+    return out;
+  };
+  const std::vector<StartupEntry> first = ours();
+  ASSERT_EQ(3u, first.size());
+  const StartupEntry &native = first[0], &wow = first[1], &off = first[2];
+  EXPECT_EQ(RegView::k32, wow.view);
+  EXPECT_EQ(EntryState::kOff, off.state);
+  EXPECT_EQ(native.Identity(), off.Identity()) << "the same entry, switched off";
+  EXPECT_FALSE(native.Identity() == wow.Identity()) << "another view, another entry";
+  EXPECT_TRUE(native.SameContent(off));
+  EXPECT_FALSE(native == off);
+  EXPECT_TRUE(SameEntries(first, ours())) << "a second read gives equal entries";
+
+  test::PutText(reg_, kHkeyLocalMachine, kWowRunKey, live, "b.exe");
+  const std::vector<StartupEntry> second = ours();
+  EXPECT_FALSE(SameEntries(first, second));
+  EXPECT_FALSE(wow.SameContent(second[1])) << "new data is new content";
+  EXPECT_EQ(wow.Identity(), second[1].Identity());
+  test::Remove(reg_, kHkeyLocalMachine, kWowRunKey, live);
+}
+
 TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {
   const std::string off = N("1 off"), on = N("2 on"), absent = N("3 absent"), wow = N("4 wow");
   for (const auto& name : {off, on, absent}) test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, name, name + ".exe");

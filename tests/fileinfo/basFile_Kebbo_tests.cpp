@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/error_reporter.h"
+#include "platform/error_reporter.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/substitute/substitute_shell.h"
 #include "temp_drive.h"

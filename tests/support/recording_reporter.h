@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/error_reporter.h"
+#include "platform/error_reporter.h"
 
 namespace kqm::test {
 

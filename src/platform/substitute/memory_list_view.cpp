@@ -7,8 +7,8 @@ namespace kqm {
 
 class MemoryListView::Row final : public ListItem {
  public:
-  Row(MemoryListView& list, std::string text, int32_t smallIcon)
-      : list_(list), text_(std::move(text)), smallIcon_(smallIcon) {}
+  Row(MemoryListView& list, int32_t index, std::string text, int32_t smallIcon, bool checked)
+      : list_(list), index_(index), text_(std::move(text)), smallIcon_(smallIcon), checked_(checked) {}
 
   std::string Text() const override { return text_; }
   bool Checked() const override { return checked_; }
@@ -31,12 +31,14 @@ class MemoryListView::Row final : public ListItem {
   }
   std::string ProgramPath() const override { return programPath_; }
   bool ProgramMissing() const override { return missing_; }
+  int32_t Index() const override { return index_; }
 
  private:
   MemoryListView& list_;
+  int32_t index_;
   std::string text_;
   int32_t smallIcon_;
-  bool checked_ = false;
+  bool checked_;
   std::string tag_;
   std::vector<std::string> subItems_;
   std::string programPath_;
@@ -55,9 +57,9 @@ void MemoryListView::Clear() {
   if (deselected && onSelectionChange_) onSelectionChange_();
 }
 
-ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon) {
+ListItem* MemoryListView::Add(const std::string& sText, int32_t smallIcon, bool bChecked) {
   if (++addsSinceClear_ == refuseAdd_) return nullptr;
-  rows_.push_back(std::make_unique<Row>(*this, sText, smallIcon));
+  rows_.push_back(std::make_unique<Row>(*this, Count() + 1, sText, smallIcon, bChecked));
   return rows_.back().get();
 }
 

@@ -18,7 +18,7 @@ class MemoryListView final : public ListView {
   MemoryListView& operator=(const MemoryListView&) = delete;
 
   void Clear() override;
-  ListItem* Add(const std::string& sText, int32_t smallIcon) override;
+  ListItem* Add(const std::string& sText, int32_t smallIcon, bool bChecked = false) override;
   int32_t Count() const override { return static_cast<int32_t>(rows_.size()); }
   ListItem* Item(int32_t index) override;
   // Nothing is painted here: a fill only keeps count of its brackets.

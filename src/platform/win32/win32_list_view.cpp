@@ -65,6 +65,7 @@ class Win32ListView::Row final : public ListItem {
   }
   std::string ProgramPath() const override { return programPath_; }
   bool ProgramMissing() const override { return missing_; }
+  int32_t Index() const override { return position_ + 1; }
   int Position() const { return position_; }
   int Image() const { return image_; }
 
@@ -288,7 +289,7 @@ void Win32ListView::ReserveRows(int32_t rows) {
   if (rows > Count()) ListView_SetItemCountEx(hwnd_, rows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
-ListItem* Win32ListView::Add(const std::string& sText, int32_t smallIcon) {
+ListItem* Win32ListView::Add(const std::string& sText, int32_t smallIcon, bool bChecked) {
   std::wstring wide = Wide(sText);
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE | (smallIcon > 0 ? LVIF_IMAGE : 0);
@@ -296,7 +297,7 @@ ListItem* Win32ListView::Add(const std::string& sText, int32_t smallIcon) {
   item.pszText = wide.data();
   item.lParam = static_cast<LPARAM>(nextId_);
   item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(1);
+  item.state = INDEXTOSTATEIMAGEMASK(bChecked ? 2 : 1);
   item.iImage = smallIcon - 1;  // the list counts icons from 1, the image list from 0
   quiet_ = true;
   const int pos = ListView_InsertItem(hwnd_, &item);

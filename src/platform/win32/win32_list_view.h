@@ -31,7 +31,7 @@ class Win32ListView final : public ListView {
   Win32ListView& operator=(const Win32ListView&) = delete;
 
   void Clear() override;
-  ListItem* Add(const std::string& sText, int32_t smallIcon) override;
+  ListItem* Add(const std::string& sText, int32_t smallIcon, bool bChecked = false) override;
   int32_t Count() const override;
   void BeginFill() override;
   void EndFill() override;

@@ -1,54 +1,26 @@
 #include "ui/main_window/frmMain.h"
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
-#include <tuple>
+#include <chrono>
 #include <vector>
 
 #include "app/app_identity.h"
 #include "controls/explorer_bar/explorer_bar.h"
 #include "engine/clsStartUp.h"
 #include "engine/entry_details.h"
-#include "engine/entry_marks.h"
+#include "engine/entry_rows.h"
+#include "engine/locations.h"
+#include "engine/move_messages.h"
 #include "engine/program_resolver.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/change_watcher.h"
 #include "platform/clipboard.h"
 #include "platform/list_view.h"
-#include "platform/substitute/memory_list_view.h"
 #include "registry/clsRegistry.h"
 
 namespace kqm {
 
 namespace {
-// The navigation keys that show a location: how each is loaded and where its rows come from.
-struct Location {
-  const char* key;
-  void (*load)(clsStartUp&, ListView&);
-  std::vector<WatchedPlace> (*places)(clsStartUp&);
-};
-const Location kLocations[] = {
-    {"HKCUR", [](clsStartUp& e, ListView& l) { e.LoadHKCURItems(l); },
-     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyCurrentUser, "R"); }},
-    {"HKCURO", [](clsStartUp& e, ListView& l) { e.LoadHKCUROItems(l); },
-     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyCurrentUser, "RO"); }},
-    {"HKLMR", [](clsStartUp& e, ListView& l) { e.LoadHKLMRItems(l); },
-     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyLocalMachine, "R"); }},
-    {"HKLMRO", [](clsStartUp& e, ListView& l) { e.LoadHKLMROItems(l); },
-     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyLocalMachine, "RO"); }},
-    {"HKLMS", [](clsStartUp& e, ListView& l) { e.LoadHKLMRSItems(l); },
-     [](clsStartUp& e) { return e.RegistryPlaces(kHkeyLocalMachine, "RS"); }},
-    {"USER", [](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, false); },
-     [](clsStartUp& e) { return e.StartUpFilePlaces(false); }},
-    {"ALLUSERS", [](clsStartUp& e, ListView& l) { e.LoadStartUpFiles(l, true); },
-     [](clsStartUp& e) { return e.StartUpFilePlaces(true); }},
-};
-const Location* FindLocation(const std::string& key) {
-  for (const Location& l : kLocations)
-    if (key == l.key) return &l;
-  return nullptr;
-}
 constexpr const char* kElevateQuestion =
     "Restart the program as administrator to change it? It opens again at this list.";
 }  // namespace
@@ -127,13 +99,7 @@ void frmMain::CreateExBar() {
   location.SetSpecial(true);
   location.SetIconIndex(0);
   ExplorerBarItems& places = location.Items();
-  places.Add("HKLMR", "HKLM\\Run", 0);
-  places.Add("HKLMRO", "HKLM\\Run Once", 0);
-  places.Add("HKLMS", "HKLM\\Run Services", 0);
-  places.Add("HKCUR", "HKCU\\Run", 0);
-  places.Add("HKCURO", "HKCU\\Run Once", 0);
-  places.Add("USER", "User StartUp Folder", 1);
-  places.Add("ALLUSERS", "Common StartUp Folder", 1);
+  for (const Location& l : kLocations) places.Add(l.navKey, l.caption, l.barIcon);
   places.Add("WININI", "Win.ini (Manual Edit)", 2);
   places.Add("SYSTEMINI", "System.ini (Manual Edit)", 2);
 
@@ -190,20 +156,36 @@ void frmMain::ShowAboutMode() {
   aboutMode_ = true;
 }
 
-void frmMain::LoadLocation(const std::function<void(clsStartUp&, ListView&)>& load) {
-  if (clsStartUp* engine = app_.oStartUp()) {
-    // The engine ticks the active rows while it fills the list; those ticks move nothing.
-    ignoreTicks_ = true;
-    load(*engine, controls_.lstItems());
-    ignoreTicks_ = false;
-    // The programs' files are looked for once the rows are shown, so a long list shows as fast as before.
-    FindProgramsWhenIdle(++loads_, 1);
-  }
+void frmMain::LoadLocation(const Location& location) {
+  if (clsStartUp* engine = app_.oStartUp()) ShowEntries(location, engine->Entries().ReadEntries(location.id));
   ShowListMode();
 }
 
+void frmMain::ShowEntries(const Location& location, std::vector<StartupEntry> entries) {
+  ListView& lst = controls_.lstItems();
+  lst.BeginFill();
+  lst.Clear();
+  lst.Tag(location.listTag);
+  lst.ReserveRows(static_cast<int32_t>(entries.size()));
+  shown_.clear();
+  shown_.reserve(entries.size());
+  // Row n shows shown_[n - 1]: an entry whose row the list does not add is not kept either.
+  for (StartupEntry& entry : entries)
+    if (AddEntryRow(lst, entry)) shown_.push_back(std::move(entry));
+  lst.EndFill();
+  // The programs' files are looked for once the rows are shown, so a long list shows as fast as before.
+  FindProgramsWhenIdle(++loads_, 1);
+}
+
+StartupEntry* frmMain::EntryOf(const ListItem& row) {
+  const int32_t index = row.Index();
+  if (index < 1 || static_cast<size_t>(index) > shown_.size() || controls_.lstItems().Item(index) != &row)
+    return nullptr;
+  return &shown_[static_cast<size_t>(index - 1)];
+}
+
 const ProgramLookup& frmMain::Lookup() {
-  if (!lookup_) lookup_ = app_.oStartUp()->Lookup();
+  if (!lookup_) lookup_ = app_.oStartUp()->Entries().Lookup();
   return *lookup_;
 }
 
@@ -211,14 +193,18 @@ void frmMain::FindProgramsWhenIdle(uint64_t load, int32_t next) {
   view_.RunWhenIdle([this, load, next] {
     ListView& lst = controls_.lstItems();
     if (load != loads_ || !app_.oStartUp()) return;
-    const int32_t last = std::min(lst.Count(), next + kProgramBatchRows - 1);
-    for (int32_t i = next; i <= last; ++i) {
-      ListItem* row = lst.Item(i);
-      if (!row) continue;
-      const std::optional<ResolvedProgram> program = ListedProgram(*app_.oStartUp(), lst.Tag(), *row, Lookup());
+    // A batch of rows, or less when its programs take long to find: the window answers again in between.
+    const auto start = std::chrono::steady_clock::now();
+    int32_t i = next;
+    while (i <= lst.Count() && i < next + kProgramBatchRows) {
+      ListItem* row = lst.Item(i++);
+      const StartupEntry* entry = row ? EntryOf(*row) : nullptr;
+      if (!entry) continue;
+      const std::optional<ResolvedProgram> program = ProgramOf(*entry, Lookup());
       if (program && !program->path.empty()) row->Program(program->path, program->exists);
+      if (std::chrono::steady_clock::now() - start >= kProgramBatchTime) break;
     }
-    if (last < lst.Count()) FindProgramsWhenIdle(load, last + 1);
+    if (i <= lst.Count()) FindProgramsWhenIdle(load, i);
   });
 }
 
@@ -234,21 +220,21 @@ void frmMain::lstItems_SelectionChange() {
 }
 
 void frmMain::ShowDetails() {
-  ListView& lst = controls_.lstItems();
-  const ListItem* row = lst.SelectedItem();
+  const ListItem* row = controls_.lstItems().SelectedItem();
+  const StartupEntry* entry = row ? EntryOf(*row) : nullptr;
   clsStartUp* engine = app_.oStartUp();
-  controls_.picDetails().Text(row && engine && !row->Tag().empty()
-                                  ? EntryDetailsText(DescribeListedEntry(*engine, lst.Tag(), *row, Lookup()))
+  controls_.picDetails().Text(entry && engine
+                                  ? EntryDetailsText(DescribeEntry(engine->Entries(), *entry, Lookup()))
                                   : std::string());
 }
 
 void frmMain::exBar_ItemClick(const std::string& key) {
   ListView& lst = controls_.lstItems();
   if (const Location* location = FindLocation(key)) {
-    location_ = key;
+    location_ = location;
     // Watched before the load, so that a change made while it reads is reported (and loaded) afterwards.
     WatchShownLocation();
-    LoadLocation(location->load);
+    LoadLocation(*location);
   } else if (key == "DISABLE") {
     ListItem* row = aboutMode_ ? nullptr : lst.SelectedItem();
     if (row && row->Checked()) row->Checked(false);
@@ -266,112 +252,34 @@ void frmMain::exBar_ItemClick(const std::string& key) {
 
 std::optional<int32_t> frmMain::ToInt32(const std::string& text) { return RootTagValue(text); }
 
-namespace {
-
-// A platform status in words, for the statuses a move meets.
-std::string StatusText(uint32_t code) {
-  switch (code) {
-    case 2: return "the file was not found";
-    case 3: return "the folder does not exist";
-    case 13: return "the data did not read back as written";
-    case 17: return "it cannot be moved to another drive";
-    case 29: return "the disk could not be written";
-    case 32: return "another program is using the file";
-    case 112: return "the disk is full";
-    case 123: return "the name is not valid there";
-    case 234: return "the data kept changing while it was read";
-    default: return "error " + std::to_string(code);
-  }
-}
-
-}  // namespace
-
-std::string frmMain::NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& r) {
-  std::string text = std::string("The startup entry \"") + name + "\" could not be " +
-                     (toEnable ? "enabled" : "disabled") + ".\n\n";
-  switch (r.failure) {
-    case MoveFailure::kNone: break;
-    case MoveFailure::kNoPlace:
-      text += "There is no place to keep it: it is not an entry this program can move.";
-      break;
-    case MoveFailure::kUnaddressable:
-      text += "Its name holds characters that cannot be passed to Windows exactly (a NUL character or an unpaired "
-              "surrogate), so it was left alone.";
-      break;
-    case MoveFailure::kGone:
-      text += "It no longer exists in " + r.source + ": another program has removed or renamed it since the list "
-              "was shown.";
-      break;
-    case MoveFailure::kChanged:
-      text += "Another program has changed it in " + r.source + " since the list was shown.";
-      break;
-    case MoveFailure::kNameTaken:
-      text += r.destination + " already holds a different entry named \"" + name + "\", which was kept.";
-      break;
-    case MoveFailure::kAccessDenied:
-      text += "Windows denied access to " + r.failedAt + ": changing it needs administrator rights.";
-      break;
-    case MoveFailure::kRefused: text += r.failedAt + " refused the change: " + StatusText(r.code) + "."; break;
-    case MoveFailure::kUnconfirmed:
-      text += "Windows could not confirm that it was removed from " + r.source + ".";
-      break;
-  }
-  if (r.failure == MoveFailure::kUnconfirmed)
-    text += "\n\nIt is in " + r.destination + " and may also still be in " + r.source + ".";
-  else if (r.inBothPlaces)
-    text += "\n\nIt is now in both " + r.source + " and " + r.destination + ". Remove one of them to keep it "
-            "in one place.";
-  else if (r.failure != MoveFailure::kGone)
-    text += "\n\nIt was not moved and is still in " + r.source + ".";
-  if (r.failure == MoveFailure::kGone || r.failure == MoveFailure::kChanged || r.inBothPlaces)
-    text += " The list is shown again as it is now.";
-  return text;
-}
-
-std::string frmMain::ReplaceQuestionText(const ReplaceQuestion& q) {
-  std::string text = q.destination + " already holds ";
-  text += q.existing == q.name ? "a different entry of the same name, \"" + q.name + "\"."
-                               : "an entry named \"" + q.existing + "\", which Windows takes for \"" + q.name + "\".";
-  return text + "\n\nReplace it with the one you are moving? The entry replaced is lost. Choose No to leave both "
-                "as they are.";
-}
-
-MoveResult frmMain::MoveEntry(ListItem& row, bool toEnable) {
-  return MoveListedEntry(*app_.oStartUp(), controls_.lstItems().Tag(), row, toEnable);
-}
-
 void frmMain::lstItems_ItemCheck(ListItem& row) {
-  // A row without a tag names no entry yet (the engine ticks a row before it tags it).
-  if (ignoreTicks_ || !app_.oStartUp() || row.Tag().empty()) return;
+  clsStartUp* engine = app_.oStartUp();
+  StartupEntry* entry = EntryOf(row);
+  // A row the window did not fill names no entry; a tick that already says what the entry is moves nothing.
+  if (!engine || !entry || row.Checked() == (entry->state == EntryState::kOn)) return;
   const BusyScope busy(*this);
   const bool toEnable = row.Checked();
-  const MoveResult result = MoveEntry(row, toEnable);
+  const MoveDirection direction = toEnable ? MoveDirection::kOn : MoveDirection::kOff;
+  const MoveResult result = engine->Entries().Move(*entry, direction);
   if (result) {
-    EntryMarks marks = TagMarks(row.Tag());
-    if (toEnable && marks.offByWindows) {
-      ReloadSoon();  // switched on where it was: its row reads differently now
-    } else if (!toEnable && marks.userStore != result.perUserStore) {
-      marks.userStore = result.perUserStore;  // the row names the store that holds the entry now
-      row.Tag(MarkedTag(TagBase(row.Tag()), marks));
-    }
+    const bool approved = toEnable && entry->state == EntryState::kOffByWindows;
+    *entry = EntryEngine::Moved(*entry, result, direction);
+    if (approved) ReloadSoon(false);  // switched on where it was: its row reads differently now
     if (&row == controls_.lstItems().SelectedItem()) ShowDetails();  // it is stored elsewhere now
     return;
   }
   const std::string name = row.Text();
+  const bool machine = entry->Where().ForAllUsers();
   const bool reload = result.failure == MoveFailure::kGone || result.failure == MoveFailure::kChanged ||
                       result.inBothPlaces;
-  // The entry was not moved: the tick goes back, without another move (a reload below shows the rest).
-  ignoreTicks_ = true;
+  // The entry was not moved: the tick goes back to what the entry is, which moves nothing.
   row.Checked(!toEnable);
-  ignoreTicks_ = false;
   const std::string text = NotMovedMessage(name, toEnable, result);
   // The machine's entries (and the common StartUp folder) need an administrator: offer to become one.
-  const bool machine = controls_.lstItems().Tag() == "ALL" ||
-                       (controls_.lstItems().Tag() != "USER" && ToInt32(TagBase(row.Tag())) == kHkeyLocalMachine);
-  if (result.failure == MoveFailure::kAccessDenied && machine && !location_.empty()) {
+  if (result.failure == MoveFailure::kAccessDenied && machine && location_) {
     if (view_.AskYesNo(kAppTitle, text + "\n\n" + kElevateQuestion)) {
-      const int32_t started =
-          shell_.RunElevated(app_.sAppPath() + app_.AppBaseName() + ".exe", "/show " + location_);
+      const int32_t started = shell_.RunElevated(app_.sAppPath() + app_.AppBaseName() + ".exe",
+                                                 std::string("/show ") + location_->navKey);
       if (started == 0) {
         app_.EndApp(false);
         return;
@@ -389,11 +297,11 @@ void frmMain::ShowLocation(const std::string& key) {
   if (FindLocation(key)) exBar_ItemClick(key);
 }
 
-void frmMain::ReloadSoon() {
+void frmMain::ReloadSoon(bool onlyIfChanged) {
   // The list shows what is there now; the rows go only after the list has finished reporting this change.
-  if (location_.empty()) return;
-  view_.RunSoon([this, location = location_] {
-    if (location == location_) ReloadShown(true);
+  if (!location_) return;
+  view_.RunSoon([this, location = location_, onlyIfChanged] {
+    if (location == location_) ReloadShown(onlyIfChanged);
   });
 }
 
@@ -401,30 +309,17 @@ void frmMain::Refresh() { ReloadShown(false); }
 
 namespace {
 
-// What a row shows, to compare two loads of a location.
-using RowFacts = std::tuple<std::string, std::string, std::string, bool>;
-
-std::vector<RowFacts> Facts(ListView& lst) {
-  std::vector<RowFacts> facts;
-  for (int32_t i = 1; i <= lst.Count(); ++i) {
-    const ListItem& row = *lst.Item(i);
-    facts.emplace_back(row.Text(), row.Tag(), row.SubItem(1), row.Checked());
-  }
-  std::sort(facts.begin(), facts.end());
-  return facts;
-}
-
-// The row of a reloaded list that is the entry `before` was: the same name, tag and tick, else the same name
-// and root (or file), else the same name; 0 when there is none.
-int32_t SameEntry(ListView& lst, const RowFacts& before) {
-  const auto& [text, tag, shown, checked] = before;
+// The row of a reloaded list that shows the entry `before` was: the same entry in the same place, else the same
+// entry anywhere, else one of the same caption; 0 when there is none.
+int32_t SameEntryRow(const std::vector<StartupEntry>& shown, const StartupEntry& before) {
+  const EntryIdentity identity = before.Identity();
   for (int pass = 0; pass < 3; ++pass)
-    for (int32_t i = 1; i <= lst.Count(); ++i) {
-      const ListItem& row = *lst.Item(i);
-      if (row.Text() != text) continue;
-      if (pass == 0 && (row.Tag() != tag || row.Checked() != checked)) continue;
-      if (pass == 1 && TagBase(row.Tag()) != TagBase(tag)) continue;
-      return i;
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const StartupEntry& entry = shown[i];
+      const bool same = pass == 2 ? entry.Caption() == before.Caption() : entry.Identity() == identity;
+      if (!same) continue;
+      if (pass == 0 && (entry.state != before.state || entry.userStore != before.userStore)) continue;
+      return static_cast<int32_t>(i + 1);
     }
   return 0;
 }
@@ -432,36 +327,32 @@ int32_t SameEntry(ListView& lst, const RowFacts& before) {
 }  // namespace
 
 void frmMain::ReloadShown(bool onlyIfChanged) {
-  const Location* location = FindLocation(location_);
   clsStartUp* engine = app_.oStartUp();
-  if (!location || !engine || aboutMode_) return;
+  if (!location_ || !engine || aboutMode_) return;
   if (busy_) {
     changedWhileBusy_ = true;
     return;
   }
   ListView& lst = controls_.lstItems();
   WatchShownLocation();
-  if (onlyIfChanged) {
-    MemoryListView fresh;
-    location->load(*engine, fresh);
-    if (fresh.Tag() == lst.Tag() && Facts(fresh) == Facts(lst)) return;
-  }
-  std::optional<RowFacts> selected;
+  std::vector<StartupEntry> fresh = engine->Entries().ReadEntries(location_->id);
+  if (onlyIfChanged && lst.Tag() == location_->listTag && SameEntries(fresh, shown_)) return;
+  std::optional<StartupEntry> selected;
   if (const ListItem* row = lst.SelectedItem())
-    selected = RowFacts{row->Text(), row->Tag(), row->SubItem(1), row->Checked()};
+    if (const StartupEntry* entry = EntryOf(*row)) selected = *entry;
   const int32_t top = lst.TopIndex();
   lst.BeginFill();
-  LoadLocation(location->load);
-  if (selected) lst.Select(SameEntry(lst, *selected));
+  ShowEntries(*location_, std::move(fresh));
+  ShowListMode();
+  if (selected) lst.Select(SameEntryRow(shown_, *selected));
   lst.EndFill();
   if (top > 1) lst.TopIndex(top);
 }
 
 void frmMain::WatchShownLocation() {
-  const Location* location = FindLocation(location_);
   clsStartUp* engine = app_.oStartUp();
-  if (!watcher_ || !location || !engine) return;
-  watcher_->Watch(location->places(*engine), [this] { WatchedPlacesChanged(); });
+  if (!watcher_ || !location_ || !engine) return;
+  watcher_->Watch(engine->Entries().WatchedPlaces(location_->id), [this] { WatchedPlacesChanged(); });
 }
 
 void frmMain::WatchedPlacesChanged() { ReloadShown(true); }
@@ -475,19 +366,14 @@ void frmMain::lstItems_ContextMenu(ListItem* row) {
   if (aboutMode_ || !engine) return;
   const BusyScope busy(*this);
   ListView& lst = controls_.lstItems();
-  const std::string listTag = lst.Tag();
-  const bool files = listTag == "USER" || listTag == "ALL";
+  const StartupEntry* entry = row ? EntryOf(*row) : nullptr;
   std::string command, keyPath;
   ResolvedProgram program;
-  if (row && !row->Tag().empty()) {
-    const EntryMarks marks = TagMarks(row->Tag());
-    command = ListedCommand(*row);
-    const std::optional<int32_t> root = files ? std::nullopt : ToInt32(TagBase(row->Tag()));
-    const bool live = row->Checked() || marks.offByWindows;
-    program = ListedProgram(*engine, listTag, *row, Lookup()).value_or(ResolvedProgram{});
-    if (root) keyPath = engine->EntryKeyPath(*root, listTag, marks, live);
+  if (entry) {
+    command = entry->shown;
+    program = ProgramOf(*entry, Lookup()).value_or(ResolvedProgram{});
+    keyPath = engine->Entries().KeyPath(*entry);
   }
-  const bool entry = row && !row->Tag().empty();
   const std::vector<ListView::MenuEntry> entries{
       {entry && row->Checked() ? "&Disable" : "&Enable", entry},
       {"Open file &location", program.exists},

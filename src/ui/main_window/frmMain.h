@@ -1,13 +1,16 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/basMain.h"
 #include "app/main_window.h"
 #include "engine/move_result.h"
 #include "engine/program_resolver.h"
+#include "engine/startup_entry.h"
 #include "platform/main_window_view.h"
 #include "ui/main_window/about_page.h"
 #include "ui/main_window/main_window_controls.h"
@@ -60,26 +63,27 @@ class frmMain : public MainWindow {
   // The selected row has changed: once the list has reported it, the details strip shows its entry's details
   // (nothing without a row).
   void lstItems_SelectionChange();
-  // Rows marked or given their program's icon per idle step after a load.
+  // Rows marked or given their program's icon per idle step after a load, at most; a step ends sooner once it has
+  // taken this long, so the window answers the user in between.
   static constexpr int32_t kProgramBatchRows = 128;
+  static constexpr std::chrono::milliseconds kProgramBatchTime{30};
 
   // True while the About page is shown instead of the list.
   bool AboutMode() const { return aboutMode_; }
-  // The text of the box shown when a tick change could not move the entry named `name`: what was tried, what
-  // happened and why, and where the entry is now.
-  static std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& result);
-  // The question asked before a move replaces a different entry of the same name.
-  static std::string ReplaceQuestionText(const ReplaceQuestion& question);
   // Text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt when it is not one.
   static std::optional<int32_t> ToInt32(const std::string& text);
 
  private:
   void ShowListMode();
   void ShowAboutMode();
-  void LoadLocation(const std::function<void(clsStartUp&, ListView&)>& load);
-  MoveResult MoveEntry(ListItem& row, bool toEnable);
-  // Loads the location shown last again once the event being handled has ended.
-  void ReloadSoon();
+  void LoadLocation(const Location& location);
+  // Fills the list with `entries`, one row each, and keeps them as the rows' entries.
+  void ShowEntries(const Location& location, std::vector<StartupEntry> entries);
+  // The entry a row of the list shows; nullptr for a row the window did not fill.
+  StartupEntry* EntryOf(const ListItem& row);
+  // Loads the location shown last again once the event being handled has ended (with `onlyIfChanged`, only when
+  // its entries differ from those shown).
+  void ReloadSoon(bool onlyIfChanged = true);
   // Loads the shown location again keeping the selected row and the top row; with `onlyIfChanged` the visible
   // list is left alone when a fresh load gives the same rows. Deferred while the window is busy.
   void ReloadShown(bool onlyIfChanged);
@@ -102,8 +106,8 @@ class frmMain : public MainWindow {
   Shell& shell_;
   AboutPage about_;
   bool aboutMode_ = false;
-  bool ignoreTicks_ = false;
-  std::string location_;  // the navigation key of the location shown last
+  const Location* location_ = nullptr;  // the location shown last
+  std::vector<StartupEntry> shown_;       // the entries the list shows, row n showing shown_[n - 1]
   ChangeWatcher* watcher_ = nullptr;
   Clipboard* clipboard_ = nullptr;
   int busy_ = 0;

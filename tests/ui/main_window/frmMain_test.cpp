@@ -8,6 +8,7 @@
 #include "app/app_identity.h"
 #include "controls/explorer_bar/explorer_bar.h"
 #include "engine/clsStartUp.h"
+#include "engine/locations.h"
 #include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_list_view.h"
 #include "platform/substitute/memory_registry.h"
@@ -224,6 +225,22 @@ TEST(MainWindow, LoadSetsTheCaptionBuildsTheBarAndShowsAnEmptyList) {
   EXPECT_FALSE(h.form->AboutMode());
 }
 
+// The bar's locations are the location table's, in its order; each shows its own list and watches its own places.
+TEST(MainWindow, TheBarOffersEveryLocationOfTheTableAndEachShowsItsOwnList) {
+  Harness h;
+  const ExplorerBarItems& items = h.controls.bar.Groups().Item(0).Items();
+  ASSERT_LE(kLocationCount, items.Count());
+  for (size_t i = 0; i < kLocationCount; ++i) {
+    const Location& l = kLocations[i];
+    EXPECT_EQ(l.navKey, items.Item(i).Key());
+    EXPECT_EQ(l.caption, items.Item(i).Caption());
+    EXPECT_EQ(l.barIcon, items.Item(i).IconIndex());
+    h.controls.Click(l.navKey);
+    EXPECT_EQ(l.listTag, h.controls.list.Tag()) << l.navKey;
+    EXPECT_EQ(h.app->oStartUp()->Entries().WatchedPlaces(l.id), h.watcher.Places()) << l.navKey;
+  }
+}
+
 TEST(MainWindow, ResizeLaysOutTheRightHandSideAndSkipsNegativeSizes) {
   Harness h;
   MemoryListView& lst = h.controls.list;
@@ -425,27 +442,16 @@ TEST(MainWindow, TickingAnEntryWindowsKeepsOffSwitchesItOnWhereItIs) {
   EXPECT_TRUE(h.Row("kqm-off")->Checked());
 }
 
-TEST(MainWindow, TheListTagChoosesFileMovesAndRowsWithoutARootMoveNothing) {
+TEST(MainWindow, ARowTheWindowDidNotFillMovesNothing) {
   Harness h;
-  MemoryListView& lst = h.controls.list;
-  lst.Tag("ALL");
-  ListItem* row = lst.Add("Missing", 2);
-  row->Checked(true);  // ticked before it has its tag, as the engine does: moves nothing
-  row->Tag("kqm-missing.lnk");
-  lst.ClickTickBox(1);
-  ASSERT_EQ(1u, h.view.boxes.size()) << "a shortcut that is not there cannot be disabled";
-  EXPECT_NE(std::string::npos, h.view.boxes[0].text.find("\"Missing\" could not be disabled")) << h.view.boxes[0].text;
-  EXPECT_TRUE(row->Checked());
-
-  lst.Clear();
-  lst.Tag("R");
-  row = lst.Add("NoRoot", 1);
-  row->Checked(true);
-  row->Tag("not a root");
+  h.PutRun("kqm-one", "C:\\one.exe");
+  h.controls.Click("HKCUR");
+  ListItem* stray = h.controls.list.Add("kqm-one", 1, true);
   const uint32_t calls = h.registry.Calls();
-  lst.ClickTickBox(1);
-  EXPECT_EQ(calls, h.registry.Calls()) << "no engine call for a row without a root";
-  EXPECT_EQ(1u, h.view.boxes.size());
+  h.controls.list.ClickTickBox(stray->Index());
+  EXPECT_EQ(calls, h.registry.Calls()) << "no entry behind it: nothing is read or moved";
+  EXPECT_TRUE(h.view.boxes.empty());
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
 }
 
 TEST(MainWindow, IniItemsOpenTheWindowsFolderFilesAndLeaveTheDisplayAlone) {

@@ -119,7 +119,8 @@ TEST_P(ListViewContract, SelectedRowAndGeometry) {
 }
 
 // The engine loads a key of thousands of values as it does a real one: every row arrives in order with its tick,
-// tag and path, and a tick change afterwards reaches its own row once, so the handler moves exactly one entry.
+// tag and path without a tick-change event, and a tick change afterwards reaches its own row once, so the handler
+// moves exactly one entry.
 TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMovesOneEntry) {
   constexpr int kLive = 2000, kStored = 1000;
   MemoryRegistry reg;
@@ -147,12 +148,12 @@ TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMo
       if (++wrong == 5) break;
     }
   }
-  EXPECT_EQ(static_cast<size_t>(kLive), events_.size()) << "each tick the load set is reported once";
+  EXPECT_TRUE(events_.empty()) << "a load's ticks are no changes: the rows arrive ticked";
 
   int moves = 0;
   list().OnItemCheck([&](ListItem& row) {
     ++moves;
-    engine.EnableRegItem(kHkeyCurrentUser, "R", row.Text(), row.SubItem(1));
+    EXPECT_TRUE(engine.EnableRegItem(kHkeyCurrentUser, "R", row.Text(), row.SubItem(1)));
   });
   backend_->UserToggles(2500);
   EXPECT_EQ(1, moves);

@@ -1,0 +1,101 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/entry_places.h"
+#include "engine/move_result.h"
+#include "engine/program_resolver.h"
+#include "engine/startup_entry.h"
+#include "fileinfo/colFiles_Kebbo.h"
+#include "platform/change_watcher.h"
+#include "platform/error_reporter.h"
+#include "platform/file_system.h"
+#include "platform/registry_api.h"
+#include "platform/shell.h"
+#include "registry/clsRegistry.h"
+
+namespace kqm {
+
+// The facts a program file's details show (dates are automation dates, UTC; the zero date when unknown).
+struct ProgramFileFacts {
+  int64_t size = 0;
+  double created = 0;
+  double modified = 0;
+  std::optional<FileVersionFacts> version;
+};
+
+// Reads the startup entries of a location and moves single entries between their live place and the program's
+// own store: registry values into HKEY_LOCAL_MACHINE\Software\Kestrum\QuorvelManager\Disabled\<root>\<R|RO|RS>
+// (in the entry's view; a user's own entries into the same path below HKEY_CURRENT_USER when the machine's store
+// refuses them), StartUp files into the Disabled folder's subfolder named after the user (or "All Users"). A move
+// takes the entry as it was read and goes ahead only while the entry is still that.
+class EntryEngine {
+ public:
+  // sDisabledPath: the Disabled folder beside the program, ending in "\"; reporter: where a StartUp folder the
+  // shell does not give is reported; registry: the registry object whose reading the list shows.
+  EntryEngine(RegistryApi& api, FileSystem& fs, Shell& shell, ErrorReporter& reporter, clsRegistry& registry,
+              std::string sDisabledPath);
+
+  // The entries of a location: the live ones (native view, then the 32-bit view), then the switched-off ones
+  // (the machine's store in both views, then the user's own), each place in its enumeration order.
+  std::vector<StartupEntry> ReadEntries(LocationId location);
+  // The one entry named exactly `name` at the place its other fields name (state, view, store), read now;
+  // nullopt when it is not there (or cannot be read).
+  std::optional<StartupEntry> ReadEntry(const StartupEntry& where);
+
+  // Moves the entry as it was read: off into the store, or on again (an entry Windows keeps off is switched on
+  // where it is). Nothing moves when it is no longer what was read.
+  [[nodiscard]] MoveResult Move(const StartupEntry& entry, MoveDirection direction);
+  // The entry as it is after `result`, a successful move of `entry` in `direction`.
+  static StartupEntry Moved(const StartupEntry& entry, const MoveResult& result, MoveDirection direction);
+
+  // Where the entry is kept, as the details show it: the key with its view, or the file's path.
+  std::string StoredIn(const StartupEntry& entry);
+  // The key a registry entry is in, as the registry editor names it; "" for a file.
+  std::string KeyPath(const StartupEntry& entry) const;
+  // The places a location's entries come from (launch keys in every view, stores, Disabled folders, Windows'
+  // approval lists), to watch for changes.
+  std::vector<WatchedPlace> WatchedPlaces(LocationId location);
+  // How this machine finds the program a command line starts.
+  ProgramLookup Lookup();
+  // Size, dates and version resource of an existing file.
+  ProgramFileFacts FileFacts(const std::string& path);
+  // The folders of a StartUp folder location (reported when the shell gives none).
+  FolderPair Folders(const Location& location);
+
+  // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
+  void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
+  // The window that owns the shell's folder queries (0 = none).
+  void OwnerWindow(std::intptr_t hWnd) { ownerWindow_ = hWnd; }
+  const std::string& sDisabledPath() const { return sDisabledPath_; }
+  clsRegistry& Registry() { return registry_; }
+
+ private:
+  void ReadRegistryPlace(std::vector<StartupEntry>& out, const StartupEntry& kind, const RegPlace& place,
+                         const std::unordered_set<std::u16string>* off);
+  void ReadFolder(std::vector<StartupEntry>& out, const StartupEntry& kind, const std::string& folder,
+                  const std::unordered_set<std::u16string>* off);
+  // The list's text for raw data, as the registry object reads it.
+  std::string ShownText(uint32_t type, const std::string& bytes);
+  MoveResult MoveRegistryEntry(const StartupEntry& entry, MoveDirection direction);
+  MoveResult MoveRegistryEntryTo(const StartupEntry& entry, bool toStore);
+  MoveResult ApproveRegistryEntry(const StartupEntry& entry);
+  MoveResult MoveFileEntry(const StartupEntry& entry, MoveDirection direction);
+  MoveResult ApproveFileEntry(const StartupEntry& entry);
+
+  RegistryApi& api_;
+  FileSystem& fs_;
+  Shell& shell_;
+  ErrorReporter& reporter_;
+  clsRegistry& registry_;
+  std::string sDisabledPath_;
+  std::intptr_t ownerWindow_ = 0;
+  ReplaceAsker askReplace_;
+  colFiles_Kebbo files_;
+};
+
+}  // namespace kqm

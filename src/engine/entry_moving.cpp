@@ -1,0 +1,125 @@
+#include "engine/entry_engine.h"
+#include "engine/file_move.h"
+#include "engine/registry_move.h"
+#include "engine/startup_approval.h"
+
+namespace kqm {
+
+MoveResult EntryEngine::Move(const StartupEntry& entry, MoveDirection direction) {
+  if (entry.IsFile()) return MoveFileEntry(entry, direction);
+  return MoveRegistryEntry(entry, direction);
+}
+
+StartupEntry EntryEngine::Moved(const StartupEntry& entry, const MoveResult& result, MoveDirection direction) {
+  StartupEntry moved = entry;
+  moved.state = direction == MoveDirection::kOn ? EntryState::kOn : EntryState::kOff;
+  moved.userStore = direction == MoveDirection::kOff && result.perUserStore;
+  if (moved.userStore) moved.view = RegView::kNative;
+  if (moved.IsFile() && !result.destination.empty()) moved.folder = result.destination + "\\";
+  return moved;
+}
+
+MoveResult EntryEngine::MoveRegistryEntry(const StartupEntry& entry, MoveDirection direction) {
+  if (direction == MoveDirection::kOn) {
+    if (entry.state == EntryState::kOffByWindows) return ApproveRegistryEntry(entry);
+    MoveResult r = MoveRegistryEntryTo(entry, false);
+    // An old flag of Windows' own must not keep the entry from starting now that it is back.
+    if (const char* approvals = PlacesOf(entry).approvals; r && approvals)
+      ClearSwitchedOff(api_, entry.Where().root, approvals, entry.name);
+    return r;
+  }
+  MoveResult r = MoveRegistryEntryTo(entry, true);
+  // Refused the store below HKEY_LOCAL_MACHINE (a standard user), an entry of the user's own goes to his area.
+  if (r.failure == MoveFailure::kAccessDenied && r.failedAt == r.destination && !r.inBothPlaces &&
+      entry.Where().root == kHkeyCurrentUser && !entry.userStore) {
+    StartupEntry own = entry;
+    own.userStore = true;
+    own.view = RegView::kNative;
+    r = MoveRegistryEntryTo(own, true);
+  }
+  return r;
+}
+
+MoveResult EntryEngine::MoveRegistryEntryTo(const StartupEntry& entry, bool toStore) {
+  const EntryPlaces places = PlacesOf(entry);
+  RegistryMove move{toStore ? places.live : places.store, toStore ? places.store : places.live, entry.name,
+                    std::nullopt, askReplace_, nullptr};
+  if (entry.readable) move.shown = RawValue{entry.type, entry.bytes};
+  MoveResult r;
+  r.source = PlaceText(move.from);
+  r.destination = PlaceText(move.to);
+  r.perUserStore = toStore && places.store.root == kHkeyCurrentUser;
+  if (entry.IsLive() != toStore) return Failed(r, MoveFailure::kNoPlace);
+  if (!Addressable(entry.name)) return Failed(r, MoveFailure::kUnaddressable);
+  // Both directions leave this key below the store's or the item's root; a failure here stops nothing.
+  move.beforeWriting = [&] {
+    registry_.ClassKey(toStore ? places.store.root : entry.Where().root);
+    registry_.SectionKey(std::string(kProgramRegistryArea) + "Disabled");
+    try {
+      registry_.CreateKey();
+    } catch (const AppError&) {
+    }
+  };
+  MoveResult moved = MoveRegistryValue(api_, move);
+  moved.perUserStore = r.perUserStore;
+  return moved;
+}
+
+MoveResult EntryEngine::ApproveRegistryEntry(const StartupEntry& entry) {
+  const EntryPlaces places = PlacesOf(entry);
+  MoveResult r;
+  r.source = r.destination = PlaceText(places.live);
+  if (!places.approvals) return Failed(r, MoveFailure::kNoPlace);
+  if (!Addressable(entry.name)) return Failed(r, MoveFailure::kUnaddressable);
+  const RawRead live = Read(api_, places.live, entry.name);
+  if (live.status == kRegFileNotFound) return Failed(r, MoveFailure::kGone);
+  if (live.status != kRegOk) return Failed(r, static_cast<uint32_t>(live.status), r.source);
+  if (!entry.readable || !(live.value == RawValue{entry.type, entry.bytes})) return Failed(r, MoveFailure::kChanged);
+  const int32_t cleared = ClearSwitchedOff(api_, entry.Where().root, places.approvals, entry.name);
+  if (cleared != kRegOk)
+    return Failed(r, static_cast<uint32_t>(cleared), PlaceText(ApprovalPlace(entry.Where().root, places.approvals)));
+  return r;
+}
+
+MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection direction) {
+  const Location& location = entry.Where();
+  if (direction == MoveDirection::kOn && entry.state == EntryState::kOffByWindows) return ApproveFileEntry(entry);
+  const bool toDisabled = direction == MoveDirection::kOff;
+  const FolderPair folders = Folders(location);
+  FileMove move{toDisabled ? folders.live : folders.disabled, toDisabled ? folders.disabled : folders.live,
+                entry.name, std::nullopt, askReplace_};
+  if (entry.size >= 0) move.shownSize = static_cast<uint64_t>(entry.size);
+  MoveResult r;
+  r.source = WithoutTrailingSeparator(move.fromFolder);
+  r.destination = WithoutTrailingSeparator(move.toFolder);
+  if (folders.live.empty() || folders.disabled.empty() || !IsPlainName(entry.name) || !IsStartedName(entry.name) ||
+      entry.IsLive() != toDisabled)
+    return Failed(r, MoveFailure::kNoPlace);
+  if (!Addressable(entry.name)) return Failed(r, MoveFailure::kUnaddressable);
+  if (const uint32_t prepared = PrepareDisabledFolders(fs_, sDisabledPath_, folders.disabled);
+      prepared != fs_error::kOk)
+    return FileFailed(r, prepared == fs_error::kAlreadyExists ? fs_error::kPathNotFound : prepared,
+                      WithoutTrailingSeparator(folders.disabled));
+  MoveResult moved = MoveStartUpFile(fs_, move);
+  if (moved && !toDisabled) ClearSwitchedOff(api_, location.root, location.approvals, entry.name);
+  return moved;
+}
+
+MoveResult EntryEngine::ApproveFileEntry(const StartupEntry& entry) {
+  const Location& location = entry.Where();
+  const FolderPair folders = Folders(location);
+  MoveResult r;
+  r.source = r.destination = WithoutTrailingSeparator(folders.live);
+  if (folders.live.empty() || !IsPlainName(entry.name) || !IsStartedName(entry.name))
+    return Failed(r, MoveFailure::kNoPlace);
+  if (!Addressable(entry.name)) return Failed(r, MoveFailure::kUnaddressable);
+  const FileLook live = LookForFile(fs_, folders.live, entry.name);
+  if (live.status != fs_error::kOk) return FileFailed(r, live.status, r.source);
+  if (!live.found) return Failed(r, MoveFailure::kGone);
+  const int32_t cleared = ClearSwitchedOff(api_, location.root, location.approvals, entry.name);
+  if (cleared != kRegOk)
+    return Failed(r, static_cast<uint32_t>(cleared), PlaceText(ApprovalPlace(location.root, location.approvals)));
+  return r;
+}
+
+}  // namespace kqm

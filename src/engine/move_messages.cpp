@@ -1,0 +1,75 @@
+#include "engine/move_messages.h"
+
+namespace kqm {
+
+namespace {
+
+// A platform status in words, for the statuses a move meets.
+std::string StatusText(uint32_t code) {
+  switch (code) {
+    case 2: return "the file was not found";
+    case 3: return "the folder does not exist";
+    case 13: return "the data did not read back as written";
+    case 17: return "it cannot be moved to another drive";
+    case 29: return "the disk could not be written";
+    case 32: return "another program is using the file";
+    case 112: return "the disk is full";
+    case 123: return "the name is not valid there";
+    case 234: return "the data kept changing while it was read";
+    default: return "error " + std::to_string(code);
+  }
+}
+
+}  // namespace
+
+std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& r) {
+  std::string text = std::string("The startup entry \"") + name + "\" could not be " +
+                     (toEnable ? "enabled" : "disabled") + ".\n\n";
+  switch (r.failure) {
+    case MoveFailure::kNone: break;
+    case MoveFailure::kNoPlace:
+      text += "There is no place to keep it: it is not an entry this program can move.";
+      break;
+    case MoveFailure::kUnaddressable:
+      text += "Its name holds characters that cannot be passed to Windows exactly (a NUL character or an unpaired "
+              "surrogate), so it was left alone.";
+      break;
+    case MoveFailure::kGone:
+      text += "It no longer exists in " + r.source + ": another program has removed or renamed it since the list "
+              "was shown.";
+      break;
+    case MoveFailure::kChanged:
+      text += "Another program has changed it in " + r.source + " since the list was shown.";
+      break;
+    case MoveFailure::kNameTaken:
+      text += r.destination + " already holds a different entry named \"" + name + "\", which was kept.";
+      break;
+    case MoveFailure::kAccessDenied:
+      text += "Windows denied access to " + r.failedAt + ": changing it needs administrator rights.";
+      break;
+    case MoveFailure::kRefused: text += r.failedAt + " refused the change: " + StatusText(r.code) + "."; break;
+    case MoveFailure::kUnconfirmed:
+      text += "Windows could not confirm that it was removed from " + r.source + ".";
+      break;
+  }
+  if (r.failure == MoveFailure::kUnconfirmed)
+    text += "\n\nIt is in " + r.destination + " and may also still be in " + r.source + ".";
+  else if (r.inBothPlaces)
+    text += "\n\nIt is now in both " + r.source + " and " + r.destination + ". Remove one of them to keep it "
+            "in one place.";
+  else if (r.failure != MoveFailure::kGone)
+    text += "\n\nIt was not moved and is still in " + r.source + ".";
+  if (r.failure == MoveFailure::kGone || r.failure == MoveFailure::kChanged || r.inBothPlaces)
+    text += " The list is shown again as it is now.";
+  return text;
+}
+
+std::string ReplaceQuestionText(const ReplaceQuestion& q) {
+  std::string text = q.destination + " already holds ";
+  text += q.existing == q.name ? "a different entry of the same name, \"" + q.name + "\"."
+                               : "an entry named \"" + q.existing + "\", which Windows takes for \"" + q.name + "\".";
+  return text + "\n\nReplace it with the one you are moving? The entry replaced is lost. Choose No to leave both "
+                "as they are.";
+}
+
+}  // namespace kqm
