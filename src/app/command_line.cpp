@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/text.h"
+
 #include "engine/clsStartUp.h"
 #include "engine/entry_details.h"
 #include "engine/locations.h"
@@ -27,14 +29,21 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// A JSON string: quotes, backslashes and control characters escaped, an unpaired surrogate of a name written as
+// its \\uXXXX escape.
 std::string Json(const std::string& text) {
   std::string out = "\"";
-  for (const unsigned char c : text) {
-    if (c == '"' || c == '\\') {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    char escaped[8];
+    if (const char16_t surrogate = SurrogateAt(text, i)) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(surrogate));
+      out += escaped;
+      i += 2;
+    } else if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
     } else if (c < 0x20) {
-      char escaped[8];
       std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
       out += escaped;
     } else {
@@ -42,6 +51,28 @@ std::string Json(const std::string& text) {
     }
   }
   return out + "\"";
+}
+
+// A field of a plain-text line: control characters (tabs and line breaks among them) and unpaired surrogates as
+// \\xNN and \\uXXXX, so that one entry is one line of tab-separated fields.
+std::string Field(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    char escaped[8];
+    if (const char16_t surrogate = SurrogateAt(text, i)) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(surrogate));
+      out += escaped;
+      i += 2;
+    } else if (c < 0x20 || c == 0x7F) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
 }
 
 std::string StateText(const StartupEntry& entry) {
@@ -53,11 +84,20 @@ std::string StateText(const StartupEntry& entry) {
   return "off";
 }
 
-void List(EntryEngine& engine, const Location& location, bool json, std::string& out) {
+void List(EntryEngine& engine, const Location& location, bool json, CommandOutcome& outcome) {
   const ProgramLookup lookup = engine.Lookup();
-  for (const StartupEntry& entry : engine.ReadEntries(location.id)) {
+  std::string& out = outcome.out;
+  std::vector<ReadProblem> problems;
+  const std::vector<StartupEntry> entries = engine.ReadEntries(location.id, &problems);
+  // A place that cannot be read is no empty list.
+  for (const ReadProblem& problem : problems) {
+    outcome.err += ReadProblemText(problem.place, problem.code) + "\n";
+    outcome.exitCode = 1;
+  }
+  for (const StartupEntry& entry : entries) {
     if (!json) {
-      out += std::string(location.navKey) + "\t" + StateText(entry) + "\t" + entry.name + "\t" + entry.shown + "\n";
+      out += std::string(location.navKey) + "\t" + StateText(entry) + "\t" + Field(entry.name) + "\t" +
+             Field(entry.shown) + "\n";
       continue;
     }
     const std::string type = entry.IsFile() ? "file" : entry.readable ? RegistryTypeName(entry.type) : "";
@@ -123,7 +163,7 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
     }
     CommandOutcome outcome;
     for (const Location& l : kLocations)
-      if (!only || only == &l) List(engine.Entries(), l, json, outcome.out);
+      if (!only || only == &l) List(engine.Entries(), l, json, outcome);
     return outcome;
   }
   if (verb == "/DISABLE" || verb == "/ENABLE") {

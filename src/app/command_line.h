@@ -10,7 +10,7 @@ class clsStartUp;
 
 // What a command for scripts printed and how it ended.
 struct CommandOutcome {
-  int exitCode = 0;  // 0 done, 1 a move failed (the reason on standard error), 2 bad arguments
+  int exitCode = 0;  // 0 done, 1 a move failed or a place could not be read (why on standard error), 2 bad arguments
   std::string out;   // for standard output (UTF-8)
   std::string err;   // for standard error
 };

@@ -28,6 +28,13 @@ struct ProgramFileFacts {
   std::optional<FileVersionFacts> version;
 };
 
+// A place a read could not list (a key or folder that exists but cannot be read), and the platform's status.
+struct ReadProblem {
+  std::string place;
+  uint32_t code = 0;
+  bool operator==(const ReadProblem&) const = default;
+};
+
 // Reads the startup entries of a location and moves single entries between their live place and the program's
 // own store: registry values into HKEY_LOCAL_MACHINE\Software\Kestrum\QuorvelManager\Disabled\<root>\<R|RO|RS>
 // (in the entry's view; a user's own entries into the same path below HKEY_CURRENT_USER when the machine's store
@@ -41,8 +48,9 @@ class EntryEngine {
               std::string sDisabledPath);
 
   // The entries of a location: the live ones (native view, then the 32-bit view), then the switched-off ones
-  // (the machine's store in both views, then the user's own), each place in its enumeration order.
-  std::vector<StartupEntry> ReadEntries(LocationId location);
+  // (the machine's store in both views, then the user's own), each place in its enumeration order. A place that
+  // exists but cannot be read adds nothing, and is added to `problems` when given.
+  std::vector<StartupEntry> ReadEntries(LocationId location, std::vector<ReadProblem>* problems = nullptr);
   // The one entry named exactly `name` at the place its other fields name (state, view, store), read now;
   // nullopt when it is not there (or cannot be read).
   std::optional<StartupEntry> ReadEntry(const StartupEntry& where);
@@ -76,9 +84,9 @@ class EntryEngine {
 
  private:
   void ReadRegistryPlace(std::vector<StartupEntry>& out, const StartupEntry& kind, const RegPlace& place,
-                         const std::unordered_set<std::u16string>* off);
+                         const std::unordered_set<std::u16string>* off, std::vector<ReadProblem>* problems);
   void ReadFolder(std::vector<StartupEntry>& out, const StartupEntry& kind, const std::string& folder,
-                  const std::unordered_set<std::u16string>* off);
+                  const std::unordered_set<std::u16string>* off, std::vector<ReadProblem>* problems);
   // The list's text for raw data, as the registry object reads it.
   std::string ShownText(uint32_t type, const std::string& bytes);
   MoveResult MoveRegistryEntry(const StartupEntry& entry, MoveDirection direction);

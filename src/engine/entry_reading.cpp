@@ -18,7 +18,7 @@ EntryEngine::EntryEngine(RegistryApi& api, FileSystem& fs, Shell& shell, ErrorRe
       sDisabledPath_(std::move(sDisabledPath)),
       files_(fs) {}
 
-std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id) {
+std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id, std::vector<ReadProblem>* problems) {
   const Location& location = LocationOf(id);
   std::vector<StartupEntry> out;
   StartupEntry kind;
@@ -26,9 +26,9 @@ std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id) {
   if (location.IsFolder()) {
     const FolderPair folders = Folders(location);
     const auto off = SwitchedOffNames(api_, location.root, location.approvals);
-    if (!folders.live.empty()) ReadFolder(out, kind, folders.live, &off);
+    if (!folders.live.empty()) ReadFolder(out, kind, folders.live, &off, problems);
     kind.state = EntryState::kOff;
-    if (!folders.disabled.empty()) ReadFolder(out, kind, folders.disabled, nullptr);
+    if (!folders.disabled.empty()) ReadFolder(out, kind, folders.disabled, nullptr, problems);
     return out;
   }
   for (const RegView view : {RegView::kNative, RegView::k32}) {
@@ -37,7 +37,7 @@ std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id) {
     const auto off = places.approvals ? SwitchedOffNames(api_, location.root, places.approvals)
                                       : std::unordered_set<std::u16string>{};
     kind.view = view;
-    ReadRegistryPlace(out, kind, places.live, &off);
+    ReadRegistryPlace(out, kind, places.live, &off, problems);
   }
   // The stores lie under HKEY_LOCAL_MACHINE, in both views, and the user's own below his root.
   kind.state = EntryState::kOff;
@@ -46,7 +46,7 @@ std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id) {
     if (userStore && location.root != kHkeyCurrentUser) continue;
     kind.view = view;
     kind.userStore = userStore;
-    ReadRegistryPlace(out, kind, PlacesFor(location, view, userStore).store, nullptr);
+    ReadRegistryPlace(out, kind, PlacesFor(location, view, userStore).store, nullptr, problems);
   }
   return out;
 }
@@ -83,15 +83,27 @@ std::optional<StartupEntry> EntryEngine::ReadEntry(const StartupEntry& where) {
 }
 
 void EntryEngine::ReadRegistryPlace(std::vector<StartupEntry>& out, const StartupEntry& kind, const RegPlace& place,
-                                    const std::unordered_set<std::u16string>* off) {
+                                    const std::unordered_set<std::u16string>* off,
+                                    std::vector<ReadProblem>* problems) {
+  // A key that is not there holds no entries; one that is there but cannot be read is a problem to tell.
+  const auto problem = [&](int32_t status) {
+    if (problems) problems->push_back({PlaceTextWithView(place), static_cast<uint32_t>(status)});
+  };
   UniqueRegKey key;
-  if (OpenPlace(api_, place, kKeyQueryValue, key) != kRegOk) return;
+  if (const int32_t opened = OpenPlace(api_, place, kKeyQueryValue, key); opened != kRegOk) {
+    if (opened != kRegFileNotFound) problem(opened);
+    return;
+  }
   uint32_t values = 0, longest = 0, largest = 0;
-  if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest, &largest) != kRegOk) return;
+  if (const int32_t info = api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest, &largest);
+      info != kRegOk) {
+    problem(info);
+    return;
+  }
   out.reserve(out.size() + values);
-  ForEachValue(api_, key.get(), longest + 1, largest, [&](const std::u16string& found, const RawRead& data) {
+  const int32_t ended = ForEachValue(api_, key.get(), longest + 1, largest, [&](const std::u16string& found, const RawRead& data) {
     StartupEntry& entry = out.emplace_back(kind);
-    entry.name = Utf16ToUtf8(found);
+    entry.name = Utf16ToUtf8Exact(found);  // asked for again exactly as listed
     if (off && off->count(FoldCase(found))) entry.state = EntryState::kOffByWindows;
     entry.readable = data.status == kRegOk;
     if (entry.readable) {
@@ -100,13 +112,21 @@ void EntryEngine::ReadRegistryPlace(std::vector<StartupEntry>& out, const Startu
     }
     entry.shown = entry.readable ? ShownText(entry.type, entry.bytes) : VariantForMessage(registry_.Default());
   });
+  if (ended != kRegNoMoreItems) problem(ended);
 }
 
 void EntryEngine::ReadFolder(std::vector<StartupEntry>& out, const StartupEntry& kind, const std::string& folder,
-                             const std::unordered_set<std::u16string>* off) {
+                             const std::unordered_set<std::u16string>* off, std::vector<ReadProblem>* problems) {
   // The system starts every file of a StartUp folder but its folder settings: shortcuts show their targets,
   // other files themselves.
   const int32_t count = files_.LoadFiles(folder + "*", false);
+  if (count == 0 && problems) {  // empty, missing, or not readable: only the last is a problem
+    FoundFile first;
+    uint32_t error = 0;
+    if (!fs_.FindFirst(folder + "*", first, &error) && error != fs_error::kFileNotFound &&
+        error != fs_error::kPathNotFound && error != fs_error::kNoMoreFiles)
+      problems->push_back({WithoutTrailingSeparator(folder), error ? error : fs_error::kAccessDenied});
+  }
   out.reserve(out.size() + static_cast<size_t>(std::max(count, 0)));
   for (int32_t i = 1; i <= count; ++i) {
     const auto file = files_.Item(i);

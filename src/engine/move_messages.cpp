@@ -2,13 +2,11 @@
 
 namespace kqm {
 
-namespace {
-
-// A platform status in words, for the statuses a move meets.
 std::string StatusText(uint32_t code) {
   switch (code) {
     case 2: return "the file was not found";
     case 3: return "the folder does not exist";
+    case 5: return "access is denied";
     case 13: return "the data did not read back as written";
     case 17: return "it cannot be moved to another drive";
     case 29: return "the disk could not be written";
@@ -20,7 +18,9 @@ std::string StatusText(uint32_t code) {
   }
 }
 
-}  // namespace
+std::string ReadProblemText(const std::string& place, uint32_t code) {
+  return place + " could not be read (" + StatusText(code) + "): its entries are not listed.";
+}
 
 std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& r) {
   std::string text = std::string("The startup entry \"") + name + "\" could not be " +

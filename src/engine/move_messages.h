@@ -8,6 +8,10 @@ namespace kqm {
 // The text shown when a move of the entry named `name` did not complete: what was tried, what happened and why,
 // and where the entry is now.
 std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveResult& result);
+// A platform status in words ("the disk is full"), for the statuses a move or a read meets.
+std::string StatusText(uint32_t code);
+// The line that tells of a place a read could not list.
+std::string ReadProblemText(const std::string& place, uint32_t code);
 // The question asked before a move replaces a different entry of the same name.
 std::string ReplaceQuestionText(const ReplaceQuestion& question);
 

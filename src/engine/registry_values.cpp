@@ -84,7 +84,7 @@ StoredNameRead StoredName(RegistryApi& api, const RegPlace& place, const std::st
   const std::u16string folded = FoldCase(Utf8ToUtf16(name));
   r.status = ForEachValueName(api, key.get(), folded.size() + 1, [&](const std::u16string& found) {
     if (FoldCase(found) != folded) return true;
-    r.name = Utf16ToUtf8(found);
+    r.name = Utf16ToUtf8Exact(found);
     return false;
   });
   if (r.status == kRegNoMoreItems) r.status = kRegFileNotFound;

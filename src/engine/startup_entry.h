@@ -72,7 +72,7 @@ struct StartupEntry {
 bool SameEntries(std::vector<StartupEntry> a, std::vector<StartupEntry> b);
 
 // Names the platform can be asked for exactly: no NUL (which would cut the name short) and no U+FFFD (which
-// stands for an unpaired surrogate the name had when it was listed).
+// stands for an unpaired surrogate a file's name had when it was listed; registry names keep theirs).
 bool Addressable(const std::string& name);
 
 // True for a name ending in ".lnk" (any case).

@@ -59,6 +59,11 @@ std::u16string Utf8ToUtf16(std::string_view s) {
       c = (c << 6) | (cb & 0x3F);
     }
     static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (ok && extra == 2 && c >= 0xD800 && c <= 0xDFFF) {  // a single surrogate, as Utf16ToUtf8Exact writes it
+      out += static_cast<char16_t>(c);
+      i += 3;
+      continue;
+    }
     if (!ok || c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
       AppendUtf16(out, kReplacement);
       ++i;
@@ -84,6 +89,27 @@ std::string Utf16ToUtf8(std::u16string_view s) {
     AppendUtf8(out, c);
   }
   return out;
+}
+
+std::string Utf16ToUtf8Exact(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    }
+    AppendUtf8(out, c);  // a lone surrogate keeps its code unit, in three bytes
+  }
+  return out;
+}
+
+char16_t SurrogateAt(std::string_view s, size_t at) {
+  if (at + 2 >= s.size() || static_cast<unsigned char>(s[at]) != 0xED) return 0;
+  const auto b1 = static_cast<unsigned char>(s[at + 1]), b2 = static_cast<unsigned char>(s[at + 2]);
+  if (b1 < 0xA0 || b1 > 0xBF || (b2 & 0xC0) != 0x80) return 0;
+  return static_cast<char16_t>(0xD000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
 }
 
 std::string Utf16ToBytes(std::u16string_view s, bool withTerminator) {

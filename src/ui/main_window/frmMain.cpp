@@ -157,12 +157,18 @@ void frmMain::ShowAboutMode() {
 }
 
 void frmMain::LoadLocation(const Location& location) {
-  if (clsStartUp* engine = app_.oStartUp()) ShowEntries(location, engine->Entries().ReadEntries(location.id));
+  if (clsStartUp* engine = app_.oStartUp()) {
+    std::vector<ReadProblem> problems;
+    std::vector<StartupEntry> entries = engine->Entries().ReadEntries(location.id, &problems);
+    ShowEntries(location, std::move(entries), std::move(problems));
+  }
   ShowListMode();
 }
 
-void frmMain::ShowEntries(const Location& location, std::vector<StartupEntry> entries) {
+void frmMain::ShowEntries(const Location& location, std::vector<StartupEntry> entries,
+                          std::vector<ReadProblem> problems) {
   ListView& lst = controls_.lstItems();
+  unreadable_ = std::move(problems);
   lst.BeginFill();
   lst.Clear();
   lst.Tag(location.listTag);
@@ -173,6 +179,7 @@ void frmMain::ShowEntries(const Location& location, std::vector<StartupEntry> en
   for (StartupEntry& entry : entries)
     if (AddEntryRow(lst, entry)) shown_.push_back(std::move(entry));
   lst.EndFill();
+  lstItems_SelectionChange();  // the strip tells of the new list (or of what could not be read)
   // The programs' files are looked for once the rows are shown, so a long list shows as fast as before.
   FindProgramsWhenIdle(++loads_, 1);
 }
@@ -223,9 +230,15 @@ void frmMain::ShowDetails() {
   const ListItem* row = controls_.lstItems().SelectedItem();
   const StartupEntry* entry = row ? EntryOf(*row) : nullptr;
   clsStartUp* engine = app_.oStartUp();
-  controls_.picDetails().Text(entry && engine
-                                  ? EntryDetailsText(DescribeEntry(engine->Entries(), *entry, Lookup()))
-                                  : std::string());
+  if (entry && engine) {
+    controls_.picDetails().Text(EntryDetailsText(DescribeEntry(engine->Entries(), *entry, Lookup())));
+    return;
+  }
+  // Without a row, the strip tells of the places whose entries could not be read.
+  std::string text;
+  for (const ReadProblem& problem : unreadable_)
+    text += (text.empty() ? "" : "\n") + ReadProblemText(problem.place, problem.code);
+  controls_.picDetails().Text(text);
 }
 
 void frmMain::exBar_ItemClick(const std::string& key) {
@@ -335,14 +348,15 @@ void frmMain::ReloadShown(bool onlyIfChanged) {
   }
   ListView& lst = controls_.lstItems();
   WatchShownLocation();
-  std::vector<StartupEntry> fresh = engine->Entries().ReadEntries(location_->id);
-  if (onlyIfChanged && lst.Tag() == location_->listTag && SameEntries(fresh, shown_)) return;
+  std::vector<ReadProblem> problems;
+  std::vector<StartupEntry> fresh = engine->Entries().ReadEntries(location_->id, &problems);
+  if (onlyIfChanged && lst.Tag() == location_->listTag && problems == unreadable_ && SameEntries(fresh, shown_)) return;
   std::optional<StartupEntry> selected;
   if (const ListItem* row = lst.SelectedItem())
     if (const StartupEntry* entry = EntryOf(*row)) selected = *entry;
   const int32_t top = lst.TopIndex();
   lst.BeginFill();
-  ShowEntries(*location_, std::move(fresh));
+  ShowEntries(*location_, std::move(fresh), std::move(problems));
   ShowListMode();
   if (selected) lst.Select(SameEntryRow(shown_, *selected));
   lst.EndFill();

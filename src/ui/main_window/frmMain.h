@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "engine/move_result.h"
 #include "engine/program_resolver.h"
+#include "engine/entry_engine.h"
 #include "engine/startup_entry.h"
 #include "platform/main_window_view.h"
 #include "ui/main_window/about_page.h"
@@ -78,7 +79,7 @@ class frmMain : public MainWindow {
   void ShowAboutMode();
   void LoadLocation(const Location& location);
   // Fills the list with `entries`, one row each, and keeps them as the rows' entries.
-  void ShowEntries(const Location& location, std::vector<StartupEntry> entries);
+  void ShowEntries(const Location& location, std::vector<StartupEntry> entries, std::vector<ReadProblem> problems);
   // The entry a row of the list shows; nullptr for a row the window did not fill.
   StartupEntry* EntryOf(const ListItem& row);
   // Loads the location shown last again once the event being handled has ended (with `onlyIfChanged`, only when
@@ -108,6 +109,7 @@ class frmMain : public MainWindow {
   bool aboutMode_ = false;
   const Location* location_ = nullptr;  // the location shown last
   std::vector<StartupEntry> shown_;       // the entries the list shows, row n showing shown_[n - 1]
+  std::vector<ReadProblem> unreadable_;   // the places of the shown location that could not be read
   ChangeWatcher* watcher_ = nullptr;
   Clipboard* clipboard_ = nullptr;
   int busy_ = 0;
