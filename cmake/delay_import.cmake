@@ -1,5 +1,7 @@
 # Delay-loaded system DLLs: a DLL the program needs only after its window is up (the shell, COM, accessibility)
-# is loaded at its first call instead of before WinMain, so the first window does not wait for it.
+# is loaded at its first call instead of before WinMain, so the first window does not wait for it. A system DLL
+# that is not one of Windows' known DLLs is delay-loaded too: the loader helper loads it with LoadLibraryA by
+# its bare name, after WinMain has kept such loads to System32, so one put in the program's folder is not used.
 #
 #   kqm_delay_import(<interface target> <dll> ...)
 #

@@ -68,6 +68,11 @@ class StandardErrorReporter final : public kqm::ErrorReporter {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before any DLL is loaded by name (delay-loaded ones too): System32 only, never a DLL planted in our folder.
+  if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    WriteStandard(STD_ERROR_HANDLE, "Kestrum Quorvel Manager could not keep DLLs to the system folder.\n");
+    return 1;
+  }
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
 

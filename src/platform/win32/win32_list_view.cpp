@@ -89,7 +89,7 @@ namespace {
 template <typename Function>
 Function Entry(const wchar_t* library, const char* name) {
   HMODULE module = GetModuleHandleW(library);
-  if (!module) module = LoadLibraryW(library);
+  if (!module) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);  // never the program's folder
   return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 

@@ -65,7 +65,8 @@ std::optional<std::string> InstalledProgram(const std::string& shortcutPath) {
   using GetShortcutTarget = UINT(WINAPI*)(LPCWSTR, LPWSTR, LPWSTR, LPWSTR);
   using GetComponentPath = INT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, DWORD*);
   constexpr INT kInstalledLocally = 3, kRunFromSource = 4, kMoreData = -3;  // the installer's INSTALLSTATE values
-  static const HMODULE msi = LoadLibraryW(L"msi.dll");
+  // From System32 only: a bare name would find an msi.dll planted in the program's folder first.
+  static const HMODULE msi = LoadLibraryExW(L"msi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!msi) return std::nullopt;
   // Through void(*)(): GetProcAddress's type says nothing of the function's.
   const auto getTarget = reinterpret_cast<GetShortcutTarget>(

@@ -48,11 +48,12 @@ UniqueFont MakeFont(int dpi, bool bold, bool underline) {
 
 // Image lists belong to the common controls, which the caller that made them has loaded. The function is
 // looked up there rather than imported: loading the common controls at process start binds a process to its
-// first desktop's display, which breaks programs (and tests) that move to a desktop of their own.
+// first desktop's display, which breaks programs (and tests) that move to a desktop of their own. It comes from
+// System32 (or the side-by-side copy the manifest names), never from the program's folder.
 void DrawImage(HIMAGELIST images, int index, HDC dc, int x, int y) {
   using DrawFunction = BOOL(WINAPI*)(HIMAGELIST, int, HDC, int, int, UINT);
   static const DrawFunction draw = [] {
-    const HMODULE module = LoadLibraryW(L"comctl32.dll");
+    const HMODULE module = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return module ? reinterpret_cast<DrawFunction>(reinterpret_cast<void*>(GetProcAddress(module, "ImageList_Draw")))
                   : nullptr;
   }();
