@@ -132,6 +132,9 @@ CommandOutcome Move(EntryEngine& engine, const Location& location, const std::st
   const MoveResult result = engine.Move(*found, toEnable ? MoveDirection::kOn : MoveDirection::kOff);
   if (result) {
     outcome.out = std::string(toEnable ? "Enabled" : "Disabled") + " \"" + name + "\" in " + location.navKey + ".\n";
+    // Moved, but not all is as it should be: the script is told, and does not take it for done.
+    for (const std::string& note : result.notes) outcome.err += note + "\n";
+    if (!result.notes.empty()) outcome.exitCode = 1;
     return outcome;
   }
   outcome.exitCode = 1;

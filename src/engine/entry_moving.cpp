@@ -1,5 +1,6 @@
 #include "engine/entry_engine.h"
 #include "engine/file_move.h"
+#include "engine/move_messages.h"
 #include "engine/registry_move.h"
 #include "engine/startup_approval.h"
 
@@ -25,7 +26,9 @@ MoveResult EntryEngine::MoveRegistryEntry(const StartupEntry& entry, MoveDirecti
     MoveResult r = MoveRegistryEntryTo(entry, false);
     // An old flag of Windows' own must not keep the entry from starting now that it is back.
     if (const char* approvals = PlacesOf(entry).approvals; r && approvals)
-      ClearSwitchedOff(api_, entry.Where().root, approvals, entry.name);
+      if (const int32_t cleared = ClearSwitchedOff(api_, entry.Where().root, approvals, entry.name); cleared != kRegOk)
+        r.notes.push_back(StillKeptOffNote(PlaceText(ApprovalPlace(entry.Where().root, approvals)),
+                                           static_cast<uint32_t>(cleared)));
     return r;
   }
   MoveResult r = MoveRegistryEntryTo(entry, true);
@@ -101,7 +104,10 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
     return FileFailed(r, prepared == fs_error::kAlreadyExists ? fs_error::kPathNotFound : prepared,
                       WithoutTrailingSeparator(folders.disabled));
   MoveResult moved = MoveStartUpFile(fs_, move);
-  if (moved && !toDisabled) ClearSwitchedOff(api_, location.root, location.approvals, entry.name);
+  if (moved && !toDisabled)
+    if (const int32_t cleared = ClearSwitchedOff(api_, location.root, location.approvals, entry.name); cleared != kRegOk)
+      moved.notes.push_back(StillKeptOffNote(PlaceText(ApprovalPlace(location.root, location.approvals)),
+                                             static_cast<uint32_t>(cleared)));
   return moved;
 }
 

@@ -128,7 +128,9 @@ class Mover {
     }
     const bool arrived = atDestination.Has(m_.name), stayed = atSource.Has(m_.name);
     if (arrived && !stayed) {
-      if (!aside_.empty()) fs_.RemoveFile(m_.toFolder + aside_);
+      if (!aside_.empty() && fs_.RemoveFile(m_.toFolder + aside_) != fs_error::kOk)
+        r_.notes.push_back("The entry it replaced could not be removed: it is still in " + r_.destination + " as \"" +
+                           aside_ + "\".");
       return r_;
     }
     if (arrived && stayed) {
@@ -146,7 +148,9 @@ class Mover {
 
   // Puts a parked file back under its name.
   void TakeBack() {
-    if (!aside_.empty()) fs_.MoveFileNoReplace(m_.toFolder + aside_, m_.toFolder + replaced_);
+    if (!aside_.empty() && fs_.MoveFileNoReplace(m_.toFolder + aside_, m_.toFolder + replaced_) != fs_error::kOk)
+      r_.notes.push_back("The entry it would have replaced could not be put back: it is in " + r_.destination +
+                         " as \"" + aside_ + "\".");
   }
 
   FileSystem& fs_;

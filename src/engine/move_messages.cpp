@@ -18,6 +18,18 @@ std::string StatusText(uint32_t code) {
   }
 }
 
+std::string StillKeptOffNote(const std::string& place, uint32_t code) {
+  return "Windows' own startup approval still keeps it from starting: " + place + " refused the change (" +
+         StatusText(code) + ").";
+}
+
+std::string MovedWithNotesMessage(const std::string& name, bool toEnable, const MoveResult& r) {
+  std::string text = std::string("The startup entry \"") + name + "\" was " + (toEnable ? "enabled" : "disabled") +
+                     ", but:";
+  for (const std::string& note : r.notes) text += "\n\n" + note;
+  return text;
+}
+
 std::string ReadProblemText(const std::string& place, uint32_t code) {
   return place + " could not be read (" + StatusText(code) + "): its entries are not listed.";
 }
@@ -61,6 +73,7 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
     text += "\n\nIt was not moved and is still in " + r.source + ".";
   if (r.failure == MoveFailure::kGone || r.failure == MoveFailure::kChanged || r.inBothPlaces)
     text += " The list is shown again as it is now.";
+  for (const std::string& note : r.notes) text += "\n\n" + note;
   return text;
 }
 

@@ -12,6 +12,10 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
 std::string StatusText(uint32_t code);
 // The line that tells of a place a read could not list.
 std::string ReadProblemText(const std::string& place, uint32_t code);
+// The note for a flag of Windows' own at `place` that could not be set to "on".
+std::string StillKeptOffNote(const std::string& place, uint32_t code);
+// The text shown when a move completed but left notes: what was done, then the notes.
+std::string MovedWithNotesMessage(const std::string& name, bool toEnable, const MoveResult& result);
 // The question asked before a move replaces a different entry of the same name.
 std::string ReplaceQuestionText(const ReplaceQuestion& question);
 

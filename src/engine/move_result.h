@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kqm {
 
@@ -28,6 +29,9 @@ struct [[nodiscard]] MoveResult {
   std::string destination;
   std::string failedAt;       // the place that refused, for kAccessDenied and kRefused
   bool perUserStore = false;  // a registry entry switched off went to the store below HKEY_CURRENT_USER
+  // What did not go as it should around the move, each a sentence for the user: a flag of Windows' own that
+  // still keeps an entry switched on from starting, a replaced file that could not be removed or put back.
+  std::vector<std::string> notes;
 
   bool Moved() const { return failure == MoveFailure::kNone; }
   explicit operator bool() const { return Moved(); }

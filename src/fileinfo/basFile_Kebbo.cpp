@@ -56,8 +56,8 @@ std::string ShortcutTarget(Shell& shell, const std::string& sShortcutPath) {
   return target.ok() ? target.value : std::string(kShortcutTargetError);
 }
 
-void ShellOpen(Shell& shell, const std::string& sPathOrAddress) {
-  static_cast<void>(shell.OpenWithAssociatedProgram(sPathOrAddress));
+int32_t ShellOpen(Shell& shell, const std::string& sPathOrAddress) {
+  return shell.OpenWithAssociatedProgram(sPathOrAddress);
 }
 
 std::string EnsureSuffix(const std::string& s, const std::string& sSuffix) {

@@ -52,8 +52,8 @@ std::string CurrentUserName(Shell& shell);
 std::string FolderLocation(Shell& shell, ErrorReporter& reporter, int32_t lFolder, std::intptr_t hWnd);
 // The target path of a shortcut file, or "Error occured." when it cannot be read.
 std::string ShortcutTarget(Shell& shell, const std::string& sShortcutPath);
-// Hands a path or address to its associated program; the outcome is not reported.
-void ShellOpen(Shell& shell, const std::string& sPathOrAddress);
+// Hands a path or address to its associated program; 0 when it was opened, else the shell's error code.
+int32_t ShellOpen(Shell& shell, const std::string& sPathOrAddress);
 
 // `s` followed by `sSuffix` unless `s` already ends with it (exact comparison).
 std::string EnsureSuffix(const std::string& s, const std::string& sSuffix);

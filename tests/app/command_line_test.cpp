@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "engine/clsStartUp.h"
+#include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_registry.h"
 #include "platform/substitute/posix_file_system.h"
 #include "platform/substitute/substitute_shell.h"
@@ -77,6 +78,53 @@ TEST_F(CommandLine, AnEntryOfAnotherTypeThanTextNamesNoProgram) {
   ASSERT_TRUE(listed);
   EXPECT_NE(std::string::npos, listed->out.find("\"type\":\"REG_BINARY\",\"program\":null,\"exists\":false}"))
       << listed->out;
+}
+
+// A name with an unpaired surrogate and data with a tab and a line break: one line per entry in plain text, the
+// surrogate as its escape in JSON, and the entry moves by the name as listed.
+TEST_F(CommandLine, EveryNameAndCommandPrintsAsOneLineAndMovesAsListed) {
+  const std::u16string name = u"A\xD800" u"B";
+  const std::string data = Text(u"x\ty\nz");
+  ASSERT_EQ(kRegOk, reg.SetValue(run, name, kRegSz, reinterpret_cast<const uint8_t*>(data.data()),
+                                 static_cast<uint32_t>(data.size())));
+  EXPECT_EQ("HKCUR\ton\tA\\uD800B\tx\\x09y\\x0Az\n", RunCommandLine({"/list", "HKCUR"}, engine)->out);
+  const std::string json = RunCommandLine({"/list", "HKCUR", "/json"}, engine)->out;
+  EXPECT_NE(std::string::npos, json.find("\"name\":\"A\\ud800B\",\"command\":\"x\\u0009y\\u000az\"")) << json;
+  EXPECT_EQ(0, RunCommandLine({"/disable", "HKCUR", Utf16ToUtf8Exact(name)}, engine)->exitCode);
+  uint32_t type = 0, size = 0;
+  EXPECT_EQ(kRegFileNotFound, reg.QueryValue(run, name, &type, nullptr, &size));
+}
+
+// A key that cannot be read is no empty list: whichever registry call fails, /list either lists every entry or
+// says what it could not read and ends with exit code 1.
+TEST(CommandLineFailures, AListThatCouldNotBeReadIsNeverReportedAsComplete) {
+  MemoryRegistry memory;
+  FailingRegistry failing(memory);
+  PosixFileSystem files;
+  SubstituteShell shell{files};
+  test::RecordingReporter reporter;
+  clsStartUp engine{failing, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\"};
+  RegKey key = 0;
+  ASSERT_EQ(kRegOk, memory.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                     kKeyAll63, key));
+  for (const char16_t* n : {u"one", u"two"})
+    ASSERT_EQ(kRegOk, memory.SetValue(key, n, kRegSz, reinterpret_cast<const uint8_t*>("x\0"), 2));
+  memory.CloseKey(key);
+  failing.FailCall(0);
+  ASSERT_EQ(0, RunCommandLine({"/list", "HKCUR"}, engine)->exitCode);
+  const uint32_t calls = failing.Calls();
+  int reported = 0;
+  for (uint32_t n = 1; n <= calls; ++n) {
+    failing.FailCall(n, kRegAccessDenied);
+    const auto listed = RunCommandLine({"/list", "HKCUR"}, engine);
+    const bool complete = listed->out.find("\tone\t") != std::string::npos &&
+                          listed->out.find("\ttwo\t") != std::string::npos;
+    if (listed->exitCode == 1) ++reported;
+    EXPECT_TRUE(complete || (listed->exitCode == 1 && listed->err.find("could not be read") != std::string::npos))
+        << "call " << n << " failing: " << listed->out << listed->err;
+  }
+  EXPECT_LT(0, reported) << "reading the Run key itself can fail";
+  failing.FailCall(0);
 }
 
 // Where the program's name ends decides whether the window opens: a quoted name may hold blanks, and what follows

@@ -145,10 +145,11 @@ TEST_F(ShellUtilities, ShortcutTargetAndItsErrorText) {
   EXPECT_EQ(ShortcutTarget(shell, "C:\\s\\missing.lnk"), "Error occured.");
 }
 
-TEST_F(ShellUtilities, ShellOpenHandsOverThePathAndIgnoresTheOutcome) {
+TEST_F(ShellUtilities, ShellOpenHandsOverThePathAndGivesTheOutcome) {
   shell.SetOpenResult(2);
-  ShellOpen(shell, "C:\\WINNT\\win.ini");
-  ShellOpen(shell, "http://www.example.com/");
+  EXPECT_EQ(2, ShellOpen(shell, "C:\\WINNT\\win.ini"));
+  shell.SetOpenResult(0);
+  EXPECT_EQ(0, ShellOpen(shell, "http://www.example.com/"));
   EXPECT_EQ(shell.OpenedPaths(), (std::vector<std::string>{"C:\\WINNT\\win.ini", "http://www.example.com/"}));
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -32,29 +33,43 @@ std::vector<std::string> Arguments() {
   if (!kqm::NamesArguments(reinterpret_cast<const char16_t*>(GetCommandLineW()))) return args;
   int argc = 0;
   if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-    for (int i = 1; i < argc; ++i) args.push_back(kqm::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    for (int i = 1; i < argc; ++i) args.push_back(kqm::Utf16ToUtf8Exact(reinterpret_cast<const char16_t*>(argv[i])));
     LocalFree(argv);
   }
   return args;
 }
 
 // Writes to the console or file the program was started with: its own standard handle, else the console of
-// the process that started it.
-void WriteStandard(DWORD which, const std::string& text) {
-  if (text.empty()) return;
+// the process that started it. True when all of `text` was written (or there was nothing to write); a script
+// must not take a listing cut short by a full disk or a closed pipe for the whole of it.
+bool WriteStandard(DWORD which, const std::string& text) {
+  if (text.empty()) return true;
   HANDLE h = GetStdHandle(which);
   if (!h || h == INVALID_HANDLE_VALUE) {
     AttachConsole(ATTACH_PARENT_PROCESS);
     h = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
+    if (h == INVALID_HANDLE_VALUE) return false;
   }
-  DWORD mode = 0, done = 0;
+  DWORD mode = 0;
   if (GetConsoleMode(h, &mode)) {
     const std::u16string wide = kqm::Utf8ToUtf16(text);
-    WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
-  } else {
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+    for (size_t at = 0; at < wide.size();) {
+      DWORD done = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(wide.size() - at, 16384));
+      if (!WriteConsoleW(h, wide.data() + at, chunk, &done, nullptr) || done == 0) return false;
+      at += done;
+    }
+    return true;
   }
+  for (size_t at = 0; at < text.size();) {
+    DWORD done = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - at, 1 << 20));
+    if (!WriteFile(h, text.data() + at, chunk, &done, nullptr) || done == 0) return false;
+    at += done;
+  }
+  // Written to a file: on to the disk, so that a full disk is known now rather than lost later.
+  if (GetFileType(h) == FILE_TYPE_DISK && !FlushFileBuffers(h)) return false;
+  return true;
 }
 
 // Failures the engine reports while a script runs it go to standard error instead of a box.
@@ -89,9 +104,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StandardErrorReporter reporter;
     kqm::clsStartUp engine(registry, fileSystem, shell, reporter, process.ExecutableBaseName(), folder + "Disabled\\");
     const std::optional<kqm::CommandOutcome> outcome = kqm::RunCommandLine(args, engine);
-    WriteStandard(STD_OUTPUT_HANDLE, outcome->out);
-    WriteStandard(STD_ERROR_HANDLE, outcome->err);
-    return outcome->exitCode;
+    const bool wroteOut = WriteStandard(STD_OUTPUT_HANDLE, outcome->out);
+    const bool wroteErr = WriteStandard(STD_ERROR_HANDLE, outcome->err);
+    if (!wroteOut && wroteErr)
+      WriteStandard(STD_ERROR_HANDLE, "The output could not be written completely (the disk may be full).\n");
+    return wroteOut && wroteErr ? outcome->exitCode : 1;
   }
 
   kqm::Win32MainWindowView view;

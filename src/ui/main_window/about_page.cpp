@@ -47,9 +47,13 @@ const AboutLayout& AboutPage::Resize(std::int32_t pageWidthTwips, std::int32_t p
   return layout_;
 }
 
-void AboutPage::cmdReadme_Click() { ShellOpen(shell_, ReadmePath()); }
+void AboutPage::cmdReadme_Click() { Open(ReadmePath()); }
 
-void AboutPage::cmdWeb_Click() { ShellOpen(shell_, kWebAddress); }
+void AboutPage::cmdWeb_Click() { Open(kWebAddress); }
+
+void AboutPage::Open(const std::string& what) {
+  if (const std::int32_t status = ShellOpen(shell_, what); status != 0 && onOpenFailed_) onOpenFailed_(what, status);
+}
 
 std::string AboutPage::ReadmePath() const { return sAppPath_ + kReadmeFileName; }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,10 @@ class AboutPage {
   // The layout as it stands (the design layout before the first Resize).
   const AboutLayout& Layout() const { return layout_; }
 
+  // Sets who is told when a button's path or address could not be opened (what, and the shell's error code).
+  void OnOpenFailed(std::function<void(const std::string& what, std::int32_t status)> handler) {
+    onOpenFailed_ = std::move(handler);
+  }
   // cmdReadme's click: opens readme.txt in the program's folder.
   void cmdReadme_Click();
   // cmdWeb's click: opens the maker's web site.
@@ -81,9 +86,12 @@ class AboutPage {
   static std::vector<std::uint32_t> PictureBackground(std::int32_t dpi = 96);
 
  private:
+  void Open(const std::string& what);
+
   Shell& shell_;
   std::string sAppPath_;
   AboutLayout layout_;
+  std::function<void(const std::string&, std::int32_t)> onOpenFailed_;
 };
 
 }  // namespace kqm

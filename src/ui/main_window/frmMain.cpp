@@ -53,6 +53,7 @@ frmMain::frmMain(MainWindowView& view, MainWindowControls& controls, basMain& ap
 void frmMain::Load() {
   view_.Create(kClientWidthTwips, kClientHeightTwips, [this] { Form_Unload(); });
   controls_.Create(view_, about_);
+  about_.OnOpenFailed([this](const std::string& what, int32_t status) { ShowNotOpened(what, status); });
   controls_.lstItems().OnItemCheck([this](ListItem& row) { lstItems_ItemCheck(row); });
   controls_.lstItems().OnContextMenu([this](ListItem* row) { lstItems_ContextMenu(row); });
   controls_.lstItems().OnSelectionChange([this] { lstItems_SelectionChange(); });
@@ -86,6 +87,14 @@ void frmMain::Unload() {
 }
 
 void frmMain::Form_Unload() { app_.EndApp(true); }
+
+void frmMain::OpenForEditing(const std::string& path) {
+  if (const int32_t status = ShellOpen(shell_, path); status != 0) ShowNotOpened(path, status);
+}
+
+void frmMain::ShowNotOpened(const std::string& what, int32_t status) {
+  view_.MessageBoxOk(kAppTitle, "\"" + what + "\" could not be opened (error " + std::to_string(status) + ").");
+}
 
 void frmMain::CreateExBar() {
   ExplorerBar& bar = controls_.exBar();
@@ -257,9 +266,9 @@ void frmMain::exBar_ItemClick(const std::string& key) {
   } else if (key == "HELP") {
     ShowAboutMode();
   } else if (key == "WININI") {
-    ShellOpen(shell_, WindowsFolder(shell_) + "\\win.ini");
+    OpenForEditing(WindowsFolder(shell_) + "\\win.ini");
   } else if (key == "SYSTEMINI") {
-    ShellOpen(shell_, WindowsFolder(shell_) + "\\system.ini");
+    OpenForEditing(WindowsFolder(shell_) + "\\system.ini");
   }
 }
 
@@ -279,6 +288,7 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
     *entry = EntryEngine::Moved(*entry, result, direction);
     if (approved) ReloadSoon(false);  // switched on where it was: its row reads differently now
     if (&row == controls_.lstItems().SelectedItem()) ShowDetails();  // it is stored elsewhere now
+    if (!result.notes.empty()) view_.MessageBoxOk(kAppTitle, MovedWithNotesMessage(row.Text(), toEnable, result));
     return;
   }
   const std::string name = row.Text();

@@ -93,6 +93,9 @@ class frmMain : public MainWindow {
   // One of the watched places has changed.
   void WatchedPlacesChanged();
   void OpenInRegistryEditor(const std::string& keyPath);
+  // Opens win.ini or system.ini with its associated program; says so when it cannot.
+  void OpenForEditing(const std::string& path);
+  void ShowNotOpened(const std::string& what, int32_t status);
   // Counts the handlers running (a move, a question, a menu): a reload then would take the rows from under them.
   class BusyScope;
   // Finds the programs of rows `next`... of the load numbered `load`, a batch at a time while the window is idle.

@@ -466,6 +466,12 @@ TEST(MainWindow, IniItemsOpenTheWindowsFolderFilesAndLeaveTheDisplayAlone) {
   EXPECT_TRUE(h.form->AboutMode());
   h.form->exBar_ItemClick("hkcur");  // keys compare with case
   EXPECT_TRUE(h.form->AboutMode());
+  EXPECT_TRUE(h.view.boxes.empty());
+  h.shell.SetOpenResult(1155);  // no program is associated with the file
+  h.controls.Click("SYSTEMINI");
+  h.controls.page->cmdReadme_Click();
+  ASSERT_EQ(2u, h.view.boxes.size()) << "a file that could not be opened is not passed over in silence";
+  EXPECT_EQ("\"C:\\windows\\system.ini\" could not be opened (error 1155).", h.view.boxes[0].text);
 }
 
 TEST(MainWindow, AnOutsideChangeReloadsTheShownListKeepingTheSelectedAndTopRows) {
