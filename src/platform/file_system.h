@@ -35,6 +35,7 @@ constexpr uint32_t kDirectory = 0x10;
 constexpr uint32_t kArchive = 0x20;
 constexpr uint32_t kNormal = 0x80;
 constexpr uint32_t kTemporary = 0x100;
+constexpr uint32_t kReparsePoint = 0x400;  // a symbolic link, junction or other reparse point (the path itself)
 constexpr uint32_t kInvalid = 0xFFFFFFFF;
 }  // namespace file_attribute
 
@@ -82,6 +83,16 @@ struct VolumeFacts {
   std::string fileSystemName;
 };
 
+// What tells one file from another, whichever path reaches it: the volume and the file's number on it (Windows:
+// the volume serial number and the 64-bit file index; POSIX: the device and inode numbers). Identities of two paths
+// read while both exist are equal when the paths reach one file or folder (through links, or as two hard links of
+// one file) and differ for two different files, whatever their bytes.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t file = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 // An open folder search; destroying it closes the search.
 class FileSearch {
  public:
@@ -92,6 +103,8 @@ class FileSearch {
 
 // The file services the program uses. Paths are Windows paths ("C:\dir\file.ext", "\\server\share\x") in UTF-8;
 // statuses are Windows error codes (fs_error), 0 meaning success. Names compare without regard to letter case.
+// Under Wine a Unix symbolic link is followed by the calls that change files too: moving, deleting or removing it
+// moves, deletes or removes what it leads to and leaves the link.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -100,13 +113,18 @@ class FileSystem {
   // Returns the open search, or nullptr with `*error` set (2 nothing matches, 3 folder missing).
   virtual std::unique_ptr<FileSearch> FindFirst(const std::string& spec, FoundFile& first, uint32_t* error = nullptr) = 0;
 
-  // Attribute bits of a file or folder; nullopt (error in `*error`) when it cannot be read, e.g. missing.
+  // Attribute bits of a file or folder; nullopt (error in `*error`) when it cannot be read, e.g. missing. The last
+  // name is not followed: a link there has kReparsePoint (and kDirectory when it leads to a folder). So does its
+  // entry in a search. (Wine marks only Unix links to folders; a Unix link to a file reads as that file.)
   virtual std::optional<uint32_t> Attributes(const std::string& path, uint32_t* error = nullptr) = 0;
   // Sets the attribute bits (read-only, hidden, system, archive, normal); returns a status.
   virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
 
   // Opens the file for reading and reads its times, size and volume serial through the handle; folders fail.
   virtual std::optional<FileFacts> FileInformation(const std::string& path, uint32_t* error = nullptr) = 0;
+  // The identity of the file or folder the path reaches, links followed; nullopt (error in `*error`) when it cannot
+  // be opened. Compare only two identities that were both read: two nullopts say nothing.
+  virtual std::optional<FileIdentity> Identity(const std::string& path, uint32_t* error = nullptr) = 0;
   // Length of a file in bytes, read through an open handle; nullopt when it cannot be opened.
   virtual std::optional<uint64_t> FileLength(const std::string& path, uint32_t* error = nullptr) = 0;
   // True when the file can be opened for reading and lies on a fixed disk.

@@ -45,6 +45,26 @@ class SubstituteBackend final : public FsShellBackend {
   void SetEnvironment(const std::string& name, const std::string& value) override {
     shell_.SetEnvironmentVariable(name, value);
   }
+  std::string MakeSymbolicLink(const std::string& link, const std::string& target, bool folder) override {
+    const auto hostLink = files_.HostPath(link);
+    const auto hostTarget = files_.HostPath(target);
+    if (!hostLink || !hostTarget) return "not on a mapped drive";
+    std::error_code ec;
+    if (folder)
+      fsys::create_directory_symlink(*hostTarget, *hostLink, ec);
+    else
+      fsys::create_symlink(*hostTarget, *hostLink, ec);
+    return ec ? "symlink: " + ec.message() : "";
+  }
+  std::string MakeHardLink(const std::string& link, const std::string& target) override {
+    const auto hostLink = files_.HostPath(link);
+    const auto hostTarget = files_.HostPath(target);
+    if (!hostLink || !hostTarget) return "not on a mapped drive";
+    std::error_code ec;
+    fsys::create_hard_link(*hostTarget, *hostLink, ec);
+    return ec ? "link: " + ec.message() : "";
+  }
+  std::string FileLinksUnmarkedBecause() const override { return ""; }
   std::string Name() const override { return "substitute"; }
 
  private:

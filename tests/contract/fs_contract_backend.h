@@ -20,6 +20,13 @@ class FsShellBackend {
   virtual std::string OtherVolumeRoot() const = 0;
   // Sets a process environment variable the shell expands.
   virtual void SetEnvironment(const std::string& name, const std::string& value) = 0;
+  // Makes `link` a symbolic link to the existing `target` (Windows paths; `folder` when the target is one), as a
+  // user of this platform would; "" when made, else why links cannot be made here.
+  virtual std::string MakeSymbolicLink(const std::string& link, const std::string& target, bool folder) = 0;
+  // Makes `link` another name (hard link) of the file `target`; "" when made, else why not.
+  virtual std::string MakeHardLink(const std::string& link, const std::string& target) = 0;
+  // "" when a symbolic link to a file shows as a reparse point here, else why it does not.
+  virtual std::string FileLinksUnmarkedBecause() const = 0;
   // Short name of the backend for messages.
   virtual std::string Name() const = 0;
 };

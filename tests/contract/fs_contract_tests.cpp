@@ -2,9 +2,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <ostream>
 #include <set>
 
 #include "fs_contract_backend.h"
+
+namespace kqm {
+// Failures show an identity as its two numbers.
+void PrintTo(const FileIdentity& identity, std::ostream* out) {
+  *out << "{volume " << std::hex << identity.volume << ", file " << identity.file << std::dec << "}";
+}
+}  // namespace kqm
 
 namespace kqm::contract {
 namespace {
@@ -30,6 +39,17 @@ class FileSystemContract : public ::testing::Test {
       } while (search->Next(entry));
     }
     return names;
+  }
+  // Attribute bits of each entry a search of `spec` lists, by name.
+  std::map<std::string, uint32_t> ListedAttributes(const std::string& spec) {
+    std::map<std::string, uint32_t> listed;
+    FoundFile entry;
+    if (auto search = fs().FindFirst(spec, entry)) {
+      do {
+        listed[entry.name] = entry.attributes;
+      } while (search->Next(entry));
+    }
+    return listed;
   }
   static FileTime Now() {
     const auto since1970 = std::chrono::duration_cast<std::chrono::seconds>(
@@ -226,6 +246,64 @@ TEST_F(FileSystemContract, FilesAndFoldersAreRemoved) {
   uint32_t error = 0;
   EXPECT_FALSE(fs().ReadWholeFile(At("d\\f"), &error));
   EXPECT_EQ(error, fs_error::kPathNotFound);
+}
+
+// A Disabled folder (or a folder in it) that is a link into a StartUp folder must be seen before anything is moved.
+TEST_F(FileSystemContract, ALinkToAFolderIsAReparsePointWhereAPlainFolderOrFileIsNot) {
+  using file_attribute::kDirectory;
+  using file_attribute::kReparsePoint;
+  ASSERT_EQ(fs().CreateFolder(At("real")), 0u);
+  Write("real\\f.txt", "x");
+  if (const std::string why = backend_->MakeSymbolicLink(At("link"), At("real"), true); !why.empty())
+    GTEST_SKIP() << why;
+  EXPECT_EQ(fs().Attributes(At("link")).value_or(0) & (kDirectory | kReparsePoint), kDirectory | kReparsePoint);
+  EXPECT_EQ(fs().Attributes(At("real")).value_or(kReparsePoint) & kReparsePoint, 0u);
+  EXPECT_EQ(fs().Attributes(At("real\\f.txt")).value_or(kReparsePoint) & kReparsePoint, 0u);
+  const auto listed = ListedAttributes(At("*"));
+  ASSERT_TRUE(listed.count("link") && listed.count("real"));
+  EXPECT_EQ(listed.at("link") & (kDirectory | kReparsePoint), kDirectory | kReparsePoint);
+  EXPECT_EQ(listed.at("real") & kReparsePoint, 0u);
+  const auto inside = ListedAttributes(At("real\\*"));
+  ASSERT_TRUE(inside.count("f.txt"));
+  EXPECT_EQ(inside.at("f.txt") & kReparsePoint, 0u);
+}
+
+// A file in the Disabled folder that is a link to the entry in the StartUp folder must be seen as one.
+TEST_F(FileSystemContract, ALinkToAFileIsAReparsePoint) {
+  using file_attribute::kDirectory;
+  using file_attribute::kReparsePoint;
+  if (const std::string why = backend_->FileLinksUnmarkedBecause(); !why.empty()) GTEST_SKIP() << why;
+  Write("f.txt", "x");
+  if (const std::string why = backend_->MakeSymbolicLink(At("link.txt"), At("f.txt"), false); !why.empty())
+    GTEST_SKIP() << why;
+  EXPECT_EQ(fs().Attributes(At("link.txt")).value_or(kDirectory) & (kDirectory | kReparsePoint), kReparsePoint);
+  EXPECT_EQ(fs().Attributes(At("f.txt")).value_or(kReparsePoint) & kReparsePoint, 0u);
+  const auto listed = ListedAttributes(At("*.txt"));
+  ASSERT_TRUE(listed.count("link.txt") && listed.count("f.txt"));
+  EXPECT_EQ(listed.at("link.txt") & (kDirectory | kReparsePoint), kReparsePoint);
+  EXPECT_EQ(listed.at("f.txt") & kReparsePoint, 0u);
+}
+
+// "The same bytes are already at the destination, so remove the source" is safe only for two different files.
+TEST_F(FileSystemContract, IdentityIsTheFileWhicheverPathReachesItAndNotItsBytes) {
+  ASSERT_EQ(fs().CreateFolder(At("real")), 0u);
+  Write("real\\f.txt", "same bytes");
+  Write("real\\copy.txt", "same bytes");
+  ASSERT_EQ(backend_->MakeHardLink(At("real\\hard.txt"), At("real\\f.txt")), "");
+  if (const std::string why = backend_->MakeSymbolicLink(At("link"), At("real"), true); !why.empty())
+    GTEST_SKIP() << why;
+  const auto file = fs().Identity(At("real\\f.txt"));
+  const auto copy = fs().Identity(At("real\\copy.txt"));
+  const auto folder = fs().Identity(At("real"));
+  ASSERT_TRUE(file && copy && folder);
+  EXPECT_EQ(fs().Identity(At("link\\f.txt")), file) << "through the linked folder";
+  EXPECT_EQ(fs().Identity(At("real\\hard.txt")), file) << "another name of the file";
+  EXPECT_NE(*copy, *file) << "a copy with the same bytes";
+  EXPECT_EQ(fs().Identity(At("link")), folder) << "the linked folder is the folder";
+  EXPECT_NE(*folder, *file);
+  uint32_t error = 0;
+  EXPECT_FALSE(fs().Identity(At("missing.txt"), &error));
+  EXPECT_EQ(error, fs_error::kFileNotFound);
 }
 
 }  // namespace

@@ -28,6 +28,11 @@ std::optional<FileFacts> FailingFileSystem::FileInformation(const std::string& p
   return inner_->FileInformation(path, error);
 }
 
+std::optional<FileIdentity> FailingFileSystem::Identity(const std::string& path, uint32_t* error) {
+  if (Fails(error)) return std::nullopt;
+  return inner_->Identity(path, error);
+}
+
 std::optional<uint64_t> FailingFileSystem::FileLength(const std::string& path, uint32_t* error) {
   if (Fails(error)) return std::nullopt;
   return inner_->FileLength(path, error);

@@ -32,6 +32,7 @@ class FailingFileSystem final : public FileSystem {
   std::optional<uint32_t> Attributes(const std::string& path, uint32_t* error = nullptr) override;
   uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<FileFacts> FileInformation(const std::string& path, uint32_t* error = nullptr) override;
+  std::optional<FileIdentity> Identity(const std::string& path, uint32_t* error = nullptr) override;
   std::optional<uint64_t> FileLength(const std::string& path, uint32_t* error = nullptr) override;
   bool OpenableOnFixedDisk(const std::string& path) override;
   std::optional<std::string> ShortPathName(const std::string& path, uint32_t* error = nullptr) override;

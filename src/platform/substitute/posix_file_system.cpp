@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/expanded_name.h"
+#include "platform/substitute/host_file_facts.h"
 #include "platform/text.h"
 
 namespace kqm {
@@ -226,7 +227,7 @@ uint32_t PosixFileSystem::AttributesOf(const fsys::path& host, const std::string
   if (const auto stored = storedBits_.find(HostKey(host)); stored != storedBits_.end())
     bits = (bits & file_attribute::kDirectory) | stored->second;
   if (!folder && (st.permissions() & fsys::perms::owner_write) == fsys::perms::none) bits |= file_attribute::kReadOnly;
-  if (fsys::is_symlink(fsys::symlink_status(host, ec))) bits |= 0x400;  // reparse point
+  if (HostIsLink(host)) bits |= file_attribute::kReparsePoint;
   return bits == 0 ? file_attribute::kNormal : bits;
 }
 
@@ -293,7 +294,8 @@ std::optional<uint32_t> PosixFileSystem::Attributes(const std::string& path, uin
   const Resolved r = Resolve(path);
   if (r.error) return Failed<uint32_t>(r.error, error);
   std::error_code ec;
-  if (!fsys::exists(r.host, ec))
+  // The link itself is asked about, so a link whose target is gone still answers (as a reparse point).
+  if (!fsys::exists(fsys::symlink_status(r.host, ec)))
     return Failed<uint32_t>(r.parentExists || r.isRoot ? fs_error::kFileNotFound : fs_error::kPathNotFound, error);
   return AttributesOf(r.host, ToUtf8(r.host));
 }
@@ -331,6 +333,17 @@ std::optional<FileFacts> PosixFileSystem::FileInformation(const std::string& pat
   facts.size = fsys::file_size(r.host, ec);
   facts.volumeSerialNumber = r.drive->serialNumber;
   return facts;
+}
+
+std::optional<FileIdentity> PosixFileSystem::Identity(const std::string& path, uint32_t* error) {
+  const Resolved r = Resolve(path);
+  if (r.error) return Failed<FileIdentity>(r.error, error);
+  std::error_code ec;
+  const auto identity = HostIdentity(r.host, ec);
+  if (!identity)
+    return Failed<FileIdentity>(
+        FromErrorCode(ec, r.parentExists || r.isRoot ? fs_error::kFileNotFound : fs_error::kPathNotFound), error);
+  return identity;
 }
 
 std::optional<uint64_t> PosixFileSystem::FileLength(const std::string& path, uint32_t* error) {

@@ -10,7 +10,8 @@ namespace kqm {
 // A stand-in for the Windows file system over the host's files: each drive letter is mapped to a host folder (as
 // Wine maps its drives), Windows paths use "\" (or "/"), and names match without regard to letter case. No
 // volume keeps 8.3 names, so short paths are the long ones; creation and access times read as the last write
-// time; hidden, system and archive bits live in this object.
+// time; hidden, system and archive bits live in this object. A host symbolic link is a reparse point, and an
+// identity is what the host numbers the file by (device and inode).
 class PosixFileSystem final : public FileSystem {
  public:
   struct Drive {
@@ -34,6 +35,7 @@ class PosixFileSystem final : public FileSystem {
   std::optional<uint32_t> Attributes(const std::string& path, uint32_t* error = nullptr) override;
   uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<FileFacts> FileInformation(const std::string& path, uint32_t* error = nullptr) override;
+  std::optional<FileIdentity> Identity(const std::string& path, uint32_t* error = nullptr) override;
   std::optional<uint64_t> FileLength(const std::string& path, uint32_t* error = nullptr) override;
   bool OpenableOnFixedDisk(const std::string& path) override;
   std::optional<std::string> ShortPathName(const std::string& path, uint32_t* error = nullptr) override;

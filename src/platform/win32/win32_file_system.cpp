@@ -127,6 +127,27 @@ std::optional<FileFacts> Win32FileSystem::FileInformation(const std::string& pat
   return facts;
 }
 
+std::optional<FileIdentity> Win32FileSystem::Identity(const std::string& path, uint32_t* error) {
+  // Attribute access with every sharing mode never stands in another program's way; backup semantics open folders
+  // too. Without FILE_FLAG_OPEN_REPARSE_POINT the handle is of what a link leads to. (Wine derives the serial from
+  // the drive whose folder holds the file's real path, so two hard links in the trees of two drives differ.)
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    Fail(error);
+    return std::nullopt;
+  }
+  const FileHandle file(h);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info)) {
+    Fail(error);
+    return std::nullopt;
+  }
+  const uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return FileIdentity{info.dwVolumeSerialNumber, index};
+}
+
 std::optional<uint64_t> Win32FileSystem::FileLength(const std::string& path, uint32_t* error) {
   const FileHandle file = OpenForReading(path);
   LARGE_INTEGER size{};
