@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 namespace kqm {
 
@@ -28,20 +29,53 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && Lower(s.substr(s.size() - tail.size())) == tail;
 }
 
+// The most characters CreateProcess takes on a command line, its terminating null included.
+constexpr size_t kLongestCommandLine = 32767;
+// Real install paths hold a handful of spaces, so 32 prefixes find any of them; a value padded with more costs no more.
+constexpr size_t kMostProgramPrefixes = 32;
+
+// True when the system would refuse to start the command: longer, in UTF-16 characters, than a command line can be.
+bool LongerThanACommandLine(const std::string& command) {
+  if (command.size() < kLongestCommandLine) return false;  // never fewer bytes of UTF-8 than UTF-16 characters
+  size_t characters = 1;  // the terminating null
+  for (const char c : command) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) characters += byte >= 0xF0 ? 2 : 1;  // a four-byte sequence is a surrogate pair
+  }
+  return characters > kLongestCommandLine;
+}
+
+// The lookups of one resolution: each path is asked of the machine once (compared without regard to case, as
+// Windows compares paths; the PATH often names the system folders again).
+class Files {
+ public:
+  explicit Files(const ProgramLookup& lookup) : lookup_(lookup) {}
+  const ProgramLookup& Lookup() const { return lookup_; }
+  bool IsFile(const std::string& path) {
+    const auto [known, added] = answers_.try_emplace(Lower(path), false);
+    if (added) known->second = lookup_.isFile(path);
+    return known->second;
+  }
+
+ private:
+  const ProgramLookup& lookup_;
+  std::unordered_map<std::string, bool> answers_;
+};
+
 // The existing file `path` names: as written, then with `extension` added when it has none; a bare name is
 // looked for in the search folders. "" when there is none.
-std::string Locate(const std::string& path, const ProgramLookup& lookup, const char* extension) {
+std::string Locate(const std::string& path, Files& files, const char* extension) {
   if (path.empty()) return {};
   std::vector<std::string> names{path};
   if (extension && !HasExtension(path)) names.push_back(path + extension);
   for (const std::string& name : names) {
     if (name.find_first_of("\\/:") != std::string::npos) {
-      if (lookup.isFile(name)) return name;
+      if (files.IsFile(name)) return name;
       continue;
     }
-    for (const std::string& folder : lookup.searchFolders) {
+    for (const std::string& folder : files.Lookup().searchFolders) {
       const std::string candidate = folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
-      if (lookup.isFile(candidate)) return candidate;
+      if (files.IsFile(candidate)) return candidate;
     }
   }
   return {};
@@ -59,21 +93,33 @@ struct ProgramPart {
   std::string rest;
 };
 
-ProgramPart SplitProgram(const std::string& command, const ProgramLookup& lookup) {
-  const std::string s = TrimLeft(command);
+// The program part as written, nothing looked up: the quoted path, or the text up to the first space.
+ProgramPart WrittenProgram(const std::string& s) {
   if (!s.empty() && s[0] == '"') {
     const size_t end = s.find('"', 1);
-    const std::string written = s.substr(1, end == std::string::npos ? std::string::npos : end - 1);
-    return {written, Locate(written, lookup, ".exe"), end == std::string::npos ? "" : s.substr(end + 1)};
-  }
-  for (size_t space = s.find(' ');; space = s.find(' ', space + 1)) {
-    const std::string candidate = s.substr(0, space);
-    if (const std::string located = Locate(candidate, lookup, ".exe"); !located.empty())
-      return {candidate, located, space == std::string::npos ? "" : s.substr(space)};
-    if (space == std::string::npos) break;
+    return {s.substr(1, end == std::string::npos ? std::string::npos : end - 1), "",
+            end == std::string::npos ? "" : s.substr(end + 1)};
   }
   const size_t space = s.find(' ');
   return {s.substr(0, space), "", space == std::string::npos ? "" : s.substr(space)};
+}
+
+ProgramPart SplitProgram(const std::string& command, Files& files) {
+  const std::string s = TrimLeft(command);
+  if (!s.empty() && s[0] == '"') {
+    ProgramPart part = WrittenProgram(s);
+    part.located = Locate(part.written, files, ".exe");
+    return part;
+  }
+  size_t space = s.find(' ');
+  for (size_t tried = 0; tried < kMostProgramPrefixes; ++tried) {
+    std::string candidate = s.substr(0, space);
+    if (std::string located = Locate(candidate, files, ".exe"); !located.empty())
+      return {std::move(candidate), std::move(located), space == std::string::npos ? "" : s.substr(space)};
+    if (space == std::string::npos) break;
+    space = s.find(' ', space + 1);
+  }
+  return WrittenProgram(s);
 }
 
 std::string Quoted(const std::string& argument) {
@@ -101,8 +147,13 @@ std::string CommandAfterStart(const std::vector<std::string>& args, size_t from)
   return command;
 }
 
-ResolvedProgram Resolve(const std::string& commandLine, const ProgramLookup& lookup, int depth) {
-  const ProgramPart part = SplitProgram(lookup.expand(commandLine), lookup);
+ResolvedProgram Resolve(const std::string& commandLine, Files& files, int depth) {
+  // Too long to start, and too long to expand (the system expands at most 32K characters): nothing to look up.
+  if (LongerThanACommandLine(commandLine)) return {WrittenProgram(TrimLeft(commandLine)).written, false};
+  const ProgramLookup& lookup = files.Lookup();
+  const std::string command = lookup.expand(commandLine);
+  if (LongerThanACommandLine(command)) return {WrittenProgram(TrimLeft(command)).written, false};
+  const ProgramPart part = SplitProgram(command, files);
   const std::string program = part.located.empty() ? part.written : part.located;
   std::string host = Lower(FileNameOf(program));
   if (EndsWith(host, ".exe")) host.resize(host.size() - 4);
@@ -117,31 +168,31 @@ ResolvedProgram Resolve(const std::string& commandLine, const ProgramLookup& loo
     // "rundll32 shell32.dll,Control_RunDLL x": the library, up to its entry point.
     std::string library = args.empty() ? std::string() : args[0].substr(0, args[0].find(','));
     if (library.empty()) return Found(program, part.located);
-    return Found(library, Locate(library, lookup, ".dll"));
+    return Found(library, Locate(library, files, ".dll"));
   }
   if (host == "regsvr32") {
     const std::string library = firstOperand(true);
-    if (!library.empty()) return Found(library, Locate(library, lookup, nullptr));
+    if (!library.empty()) return Found(library, Locate(library, files, nullptr));
   }
   if (host == "wscript" || host == "cscript" || host == "mshta") {
     const std::string script = firstOperand(true);
-    if (!script.empty()) return Found(script, Locate(script, lookup, nullptr));
+    if (!script.empty()) return Found(script, Locate(script, files, nullptr));
   }
   if (host == "powershell" || host == "pwsh") {
     for (size_t i = 0; i + 1 < args.size(); ++i)
-      if (Lower(args[i]) == "-file") return Found(args[i + 1], Locate(args[i + 1], lookup, nullptr));
+      if (Lower(args[i]) == "-file") return Found(args[i + 1], Locate(args[i + 1], files, nullptr));
   }
   if (host == "cmd" && depth < 4) {
     for (size_t i = 0; i < args.size(); ++i)
       if (Lower(args[i]) == "/c" || Lower(args[i]) == "/k") {
-        const std::string command = CommandAfterStart(args, i + 1);
-        if (!command.empty()) return Resolve(command, lookup, depth + 1);
+        const std::string started = CommandAfterStart(args, i + 1);
+        if (!started.empty()) return Resolve(started, files, depth + 1);
         break;
       }
   }
   if (!part.located.empty() && EndsWith(part.located, ".lnk") && lookup.shortcutTarget) {
     const std::string target = lookup.shortcutTarget(part.located);
-    if (!target.empty()) return {target, lookup.isFile(target)};
+    if (!target.empty()) return {target, files.IsFile(target)};
   }
   return Found(part.written, part.located);
 }
@@ -196,7 +247,8 @@ std::vector<std::string> SplitArguments(const std::string& commandLine) {
 }
 
 ResolvedProgram ResolveProgram(const std::string& commandLine, const ProgramLookup& lookup) {
-  return Resolve(commandLine, lookup, 0);
+  Files files(lookup);
+  return Resolve(commandLine, files, 0);
 }
 
 }  // namespace kqm

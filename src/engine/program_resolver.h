@@ -27,6 +27,8 @@ struct ResolvedProgram {
 // tried prefix by prefix (with ".exe" added where the name has no extension); bare names in the search folders;
 // environment variables expanded for the lookup only; a shortcut's target; and, for the hosts that run another
 // file (rundll32, cmd /c or /k with start, wscript, cscript, mshta, powershell -File, regsvr32), that file.
+// Its cost grows linearly with the command: at most 32 prefixes are tried, each path is looked up once, and a
+// command longer than a command line can be (32,766 UTF-16 characters and its null) is not looked up (exists false).
 ResolvedProgram ResolveProgram(const std::string& commandLine, const ProgramLookup& lookup);
 
 // The command line split into arguments as the system's C runtime splits it (quotes group, "" and \" escape).

@@ -2,7 +2,9 @@
 // enumeration of names and data through the same registry, and the raw listing of the folder. Counters:
 // ratio = engine time / floor time (thread CPU time); extra_ns_per_entry = (engine - floor) / entries, and
 // calls_per_entry = platform calls the engine makes per entry; both stay flat when the engine's own work grows
-// linearly.
+// linearly. ResolveLongCommand: the program of a Run value of 10,000 and 40,000 characters, half of them spaces,
+// beside the program of a plain short command (the floor), both through the machine's lookup over the file
+// system; ratio = long / plain, and the file lookups (isFile calls) of each.
 #include <benchmark/benchmark.h>
 
 #include <ctime>
@@ -11,6 +13,7 @@
 #include <sstream>
 
 #include "engine/clsStartUp.h"
+#include "engine/program_lookup.h"
 #include "platform/substitute/failing_file_system.h"
 #include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_list_view.h"
@@ -135,6 +138,51 @@ void LoadStartUpFolder(benchmark::State& state) {
   fsys::remove_all(host, ec);
 }
 BENCHMARK(LoadStartUpFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void ResolveLongCommand(benchmark::State& state) {
+  namespace fsys = std::filesystem;
+  const fsys::path host = fsys::temp_directory_path() / ("kqm-resolver-bench-" + std::to_string(::getpid()));
+  PosixFileSystem files;
+  files.MapDrive('C', host);
+  SubstituteShell shell(files);
+  // The PATH names the system folders again, as it does on a real machine.
+  shell.SetEnvironmentVariable("PATH", "C:\\windows\\system32;C:\\windows;C:\\tools");
+  for (const char* folder : {"C:\\windows\\system32", "C:\\tools", "C:\\Program Files\\App"})
+    fsys::create_directories(*files.HostPath(folder));
+  files.WriteWholeFile("C:\\Program Files\\App\\app.exe", "x");
+  MemoryRegistry reg;
+  const ProgramLookup machine = MakeProgramLookup(files, reg, shell);
+  int64_t lookups = 0;
+  ProgramLookup counted = machine;
+  counted.isFile = [&](const std::string& path) {
+    ++lookups;
+    return machine.isFile(path);
+  };
+  const std::string plain = "C:\\Program Files\\App\\app.exe /q";
+  std::string padded = "gone";
+  while (static_cast<int64_t>(padded.size()) < state.range(0)) padded += " x";
+  double longTime = 0, floorTime = 0;
+  int64_t plainLookups = 0, paddedLookups = 0;
+  for (auto _ : state) {
+    lookups = 0;
+    auto start = Now();
+    const bool plainFound = ResolveProgram(plain, counted).exists;
+    floorTime += Now() - start;
+    plainLookups = lookups;
+    lookups = 0;
+    start = Now();
+    const bool paddedFound = ResolveProgram(padded, counted).exists;
+    longTime += Now() - start;
+    paddedLookups = lookups;
+    if (!plainFound || paddedFound) state.SkipWithError("the commands did not resolve as expected");
+  }
+  state.counters["ratio"] = longTime / floorTime;
+  state.counters["lookups_long"] = static_cast<double>(paddedLookups);
+  state.counters["lookups_plain"] = static_cast<double>(plainLookups);
+  std::error_code ec;
+  fsys::remove_all(host, ec);
+}
+BENCHMARK(ResolveLongCommand)->Arg(10000)->Arg(40000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kqm

@@ -2,6 +2,8 @@
 // real one under Wine).
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "engine/program_resolver.h"
 #include "engine_world.h"
 #include "fileinfo/basFile_Kebbo.h"
@@ -60,6 +62,37 @@ TEST(ProgramResolver, CommandShapesResolveAsTheSystemStartsThem) {
   RecordProperty("resolver_table_rows", static_cast<int>(std::size(table)));
   EXPECT_EQ((std::vector<std::string>{"a b", "c\"d", "e\\\\f", "", "g\\\"h"}),
             SplitArguments("\"a b\" c\\\"d e\\\\f \"\" \"g\\\\\\\"h\""));
+}
+
+// A Run value anyone can write, padded with thousands of spaces, costs a few dozen lookups whatever its length,
+// none of them repeated (here the PATH names the system folder again); a command longer than a process's command
+// line can be is not looked up at all.
+TEST(ProgramResolver, HugeCommandsCostABoundedNumberOfLookups) {
+  size_t calls = 0, repeated = 0;
+  std::set<std::string> asked;  // the first thousand paths asked
+  ProgramLookup lookup;
+  lookup.isFile = [&](const std::string& p) {
+    if (++calls <= 1000) repeated += !asked.insert(p).second;
+    return p == "C:\\sys\\tool.exe";
+  };
+  lookup.expand = [](const std::string& text) { return text; };
+  lookup.searchFolders = {"C:\\sys", "C:\\win", "C:\\sys\\"};
+  const ResolvedProgram padded = ResolveProgram("gone" + std::string(20000, ' ') + "/q", lookup);
+  EXPECT_EQ("gone", padded.path);
+  EXPECT_FALSE(padded.exists);
+  EXPECT_LE(calls, 2u * 2u * 50u) << "under fifty prefixes, as written and with .exe, in two distinct folders";
+  EXPECT_EQ(0u, repeated);
+
+  std::string longest = "C:\\sys\\tool.exe ";
+  longest.resize(32766, 'x');  // the most a command line holds (32,767 characters with its terminating null)
+  EXPECT_TRUE(ResolveProgram(longest, lookup).exists);
+  std::string tooLong = "C:\\sys\\tool.exe";
+  while (tooLong.size() < 40000) tooLong += " x";
+  calls = 0;
+  const ResolvedProgram unresolved = ResolveProgram(tooLong, lookup);
+  EXPECT_EQ("C:\\sys\\tool.exe", unresolved.path);
+  EXPECT_FALSE(unresolved.exists);
+  EXPECT_EQ(0u, calls);
 }
 
 }  // namespace
