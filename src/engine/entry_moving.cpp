@@ -99,6 +99,12 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
       entry.IsLive() != toDisabled)
     return Failed(r, MoveFailure::kNoPlace);
   if (!Addressable(entry.name)) return Failed(r, MoveFailure::kUnaddressable);
+  // A Disabled folder that leads elsewhere (a link or junction someone made) is never moved into or out of.
+  for (const std::string& folder : {WithoutTrailingSeparator(sDisabledPath_), WithoutTrailingSeparator(folders.disabled)})
+    if (IsLink(fs_, folder)) {
+      r.failedAt = folder;
+      return Failed(r, MoveFailure::kLinked);
+    }
   if (const uint32_t prepared = PrepareDisabledFolders(fs_, sDisabledPath_, folders.disabled);
       prepared != fs_error::kOk)
     return FileFailed(r, prepared == fs_error::kAlreadyExists ? fs_error::kPathNotFound : prepared,

@@ -84,6 +84,7 @@ class Mover {
     const Matches source = MatchesIn(fs_, m_.fromFolder, m_.name);
     if (source.status != fs_error::kOk) return FileFailed(r_, source.status, r_.source);
     if (!source.Has(m_.name)) return Failed(r_, MoveFailure::kGone);
+    if (IsLink(fs_, From())) return Linked(From());
     if (m_.shownSize && source.exactSize != *m_.shownSize) return Failed(r_, MoveFailure::kChanged);
     return std::nullopt;
   }
@@ -95,6 +96,7 @@ class Mover {
     if (existing.status != fs_error::kOk) return FileFailed(r_, existing.status, r_.destination);
     if (existing.names.empty()) return std::nullopt;
     replaced_ = existing.Has(m_.name) ? m_.name : existing.names.front();
+    if (IsLink(fs_, m_.toFolder + replaced_)) return Linked(m_.toFolder + replaced_);
     if (replaced_ == m_.name && SameFileBytes(fs_, From(), To())) return RemoveSourceOfSameBytes();
     if (!m_.askReplace || !m_.askReplace(ReplaceQuestion{m_.name, replaced_, r_.destination}))
       return Failed(r_, MoveFailure::kNameTaken);
@@ -106,8 +108,11 @@ class Mover {
     return std::nullopt;
   }
 
-  // The destination already holds the same bytes: the source only goes.
+  // The destination already holds the same bytes: the source only goes, provided the two are two files (the same
+  // file reached through a link holds the same bytes too).
   MoveResult RemoveSourceOfSameBytes() {
+    const std::optional<FileIdentity> source = fs_.Identity(From()), destination = fs_.Identity(To());
+    if (!source || !destination || *source == *destination) return Failed(r_, MoveFailure::kSameFile);
     const uint32_t removed = fs_.RemoveFile(From());
     const Matches after = MatchesIn(fs_, m_.fromFolder, m_.name);
     if (after.status == fs_error::kOk && !after.Has(m_.name)) return r_;
@@ -146,6 +151,11 @@ class Mover {
     return FileFailed(r_, moved != fs_error::kOk ? moved : fs_error::kWriteFault, r_.destination);
   }
 
+  MoveResult Linked(const std::string& path) {
+    r_.failedAt = path;
+    return Failed(r_, MoveFailure::kLinked);
+  }
+
   // Puts a parked file back under its name.
   void TakeBack() {
     if (!aside_.empty() && fs_.MoveFileNoReplace(m_.toFolder + aside_, m_.toFolder + replaced_) != fs_error::kOk)
@@ -168,6 +178,11 @@ MoveResult FileFailed(MoveResult r, uint32_t code, const std::string& place) {
     return r;
   }
   return Failed(std::move(r), code, place);
+}
+
+bool IsLink(FileSystem& fs, const std::string& path) {
+  const std::optional<uint32_t> attributes = fs.Attributes(path);
+  return attributes && *attributes != file_attribute::kInvalid && (*attributes & file_attribute::kReparsePoint);
 }
 
 FileLook LookForFile(FileSystem& fs, const std::string& folder, const std::string& name) {

@@ -37,6 +37,9 @@ struct FileLook {
 };
 FileLook LookForFile(FileSystem& fs, const std::string& folder, const std::string& name);
 
+// Whether the file system says `path` is a symbolic link, junction or other reparse point (not following it).
+bool IsLink(FileSystem& fs, const std::string& path);
+
 // A failure of a file step at `place`: a taken name, access denied, or another refusal.
 MoveResult FileFailed(MoveResult r, uint32_t code, const std::string& place);
 

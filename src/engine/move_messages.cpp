@@ -60,6 +60,14 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
       text += "Windows denied access to " + r.failedAt + ": changing it needs administrator rights.";
       break;
     case MoveFailure::kRefused: text += r.failedAt + " refused the change: " + StatusText(r.code) + "."; break;
+    case MoveFailure::kLinked:
+      text += r.failedAt + " is a symbolic link or junction: it leads somewhere else, so the program moves nothing "
+              "into, out of or through it.";
+      break;
+    case MoveFailure::kSameFile:
+      text += r.source + " and " + r.destination + " hold it as one and the same file (one of them leads to the "
+              "other), so removing it from one would remove it from both.";
+      break;
     case MoveFailure::kUnconfirmed:
       text += "Windows could not confirm that it was removed from " + r.source + ".";
       break;

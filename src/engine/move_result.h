@@ -17,6 +17,8 @@ enum class MoveFailure {
   kAccessDenied,   // the platform refused access to `failedAt`
   kRefused,        // `failedAt` refused the change for another reason (`code` says which)
   kUnconfirmed,    // the check after the move could not tell whether the source still holds the entry
+  kLinked,         // `failedAt` is a symbolic link, junction or other reparse point: never moved into, out of or through
+  kSameFile,       // source and destination are one file reached by two paths (or that could not be ruled out)
 };
 
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -266,6 +267,40 @@ TEST(EngineFileNames, ShortcutsWhoseNamesDifferOnlyInCaseEachMoveAsThemselves) {
   std::filesystem::remove(*host / "Case.lnk");
   EXPECT_TRUE(engine.EnableFileItem("case.lnk", false));
   EXPECT_EQ("lower", exact("C:\\S", "case.lnk")) << "back under its own spelling";
+}
+
+// Links someone made in the Disabled folder: a subfolder leading to the StartUp folder itself, or an entry that is
+// a link, is never moved into, out of or through; a file there that is the StartUp file itself (a hard link) holds
+// the same bytes but is no copy, so the only file is never removed as a duplicate.
+TEST(EngineFileLinks, NothingMovesThroughALinkAndOneFileIsNeverTakenForItsOwnCopy) {
+  test::TempDrive drive;
+  SubstituteShell inner(drive.fs);
+  test::SteeredShell shell(inner);
+  shell.Folder(special_folder::kStartUp, "C:\\S");
+  shell.UserName("U");
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\");
+  drive.Folder("C:\\P\\Disabled");
+  drive.File("C:\\S\\keep.bat", "echo");
+  const std::filesystem::path startUp = *drive.fs.HostPath("C:\\S"), user = *drive.fs.HostPath("C:\\P\\Disabled") / "U";
+
+  std::error_code linked;
+  std::filesystem::create_directory_symlink(startUp, user, linked);
+  if (linked) GTEST_SKIP() << "this system makes no symbolic links here: " << linked.message();
+  EXPECT_EQ(MoveFailure::kLinked, engine.DisableFileItem("keep.bat", false).failure);
+  EXPECT_EQ("echo", drive.fs.ReadWholeFile("C:\\S\\keep.bat"));
+
+  std::filesystem::remove(user);
+  std::filesystem::create_directory(user);
+  std::filesystem::create_hard_link(startUp / "keep.bat", user / "keep.bat");
+  EXPECT_EQ(MoveFailure::kSameFile, engine.DisableFileItem("keep.bat", false).failure);
+  EXPECT_EQ("echo", drive.fs.ReadWholeFile("C:\\S\\keep.bat"));
+
+  std::filesystem::remove(user / "keep.bat");
+  std::filesystem::create_symlink(startUp / "keep.bat", user / "planted.bat");
+  EXPECT_EQ(MoveFailure::kLinked, engine.EnableFileItem("planted.bat", false).failure);
+  EXPECT_EQ("echo", drive.fs.ReadWholeFile("C:\\S\\keep.bat"));
 }
 
 }  // namespace
