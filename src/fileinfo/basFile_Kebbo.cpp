@@ -11,8 +11,6 @@ namespace {
 
 constexpr int64_t kTicksPerSecond = 10'000'000;
 constexpr int64_t kSecondsPerDay = 86'400;
-// Days from 1601-01-01 (file-time origin) to 1899-12-30 (automation-date origin).
-constexpr int64_t kDaysFrom1601To1899 = 109'205;
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {

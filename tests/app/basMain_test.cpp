@@ -12,7 +12,8 @@ namespace kqm {
 namespace {
 
 struct FakeWindow : MainWindow {
-  explicit FakeWindow(std::vector<std::string>& log, bool failLoad = false) : log(log), failLoad(failLoad) {}
+  explicit FakeWindow(std::vector<std::string>& sharedLog, bool failOnLoad = false)
+      : log(sharedLog), failLoad(failOnLoad) {}
   void Load() override {
     log.push_back("load");
     if (failLoad) throw AppError(-2147024894, "x", "The window could not load");
@@ -27,10 +28,10 @@ struct FakeWindow : MainWindow {
 struct Harness {
   explicit Harness(std::string folder, bool failEngine = false, bool failLoad = false) : process(std::move(folder)) {
     AppFactories f;
-    f.engine = [this, failEngine](basMain& app) -> std::unique_ptr<clsStartUp> {
+    f.engine = [this, failEngine](basMain& owner) -> std::unique_ptr<clsStartUp> {
       log.push_back("engine");
       if (failEngine) throw AppError(429, "QuorvelManager", "ActiveX component can't create object");
-      return std::make_unique<clsStartUp>(registry, files, shell, app, app.AppBaseName(), app.sDisabledPath());
+      return std::make_unique<clsStartUp>(registry, files, shell, owner, owner.AppBaseName(), owner.sDisabledPath());
     };
     f.mainWindow = [this, failLoad](basMain&) { return std::make_unique<FakeWindow>(log, failLoad); };
     app = std::make_unique<basMain>(process, std::move(f));

@@ -153,7 +153,7 @@ TEST_P(RegistryFaults, NoFailingCallLosesARegistryEntry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engine, RegistryFaults, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "FromNthOn" : "NthOnly"; });
+                         [](const auto& paramInfo) { return paramInfo.param ? "FromNthOn" : "NthOnly"; });
 
 // The world's file system behind a failing one, an engine on it, and the user's two folders.
 class FileFaults : public ::testing::Test {

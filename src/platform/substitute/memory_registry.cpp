@@ -105,8 +105,8 @@ int32_t MemoryRegistry::Walk(RegKey root, const std::u16string& path, bool creat
   return kRegOk;
 }
 
-MemoryRegistry::Value* MemoryRegistry::Node::Find(const std::u16string& name) {
-  auto it = valueIndex.find(FoldCase(name));
+MemoryRegistry::Value* MemoryRegistry::Node::Find(const std::u16string& valueName) {
+  auto it = valueIndex.find(FoldCase(valueName));
   return it == valueIndex.end() ? nullptr : &values[it->second];
 }
 

@@ -74,7 +74,7 @@ class MemoryRegistry : public RegistryApi {
     std::vector<Value> values;                                 // insertion order
     std::unordered_map<std::u16string, size_t> valueIndex;     // folded name -> position in values
     bool deleted = false;
-    Value* Find(const std::u16string& name);
+    Value* Find(const std::u16string& valueName);
   };
   struct Handle {
     std::shared_ptr<Node> node;

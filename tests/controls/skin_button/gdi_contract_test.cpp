@@ -103,11 +103,12 @@ TEST(GdiContract, EllipsesWithATwoPixelPenMatchTheRaster) {
     for (int h = 1; h <= 33; h += 3) {
       // Not compared: ellipses 3 pixels wide, whose interior is narrower than the pen. Wine's fill of them
       // spills over whole rows left of the ellipse in some runs and not in others (seen on fresh prefixes).
-      if (w != 3)
+      if (w != 3) {
         EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(3, 2, 3 + w, 2 + h, Rgb(255, 0, 0), Rgb(0, 0, 255)); },
                                      redraws),
                   "")
             << w << "x" << h;
+      }
       EXPECT_EQ(EllipseDifferences([&](Raster& r) { r.Ellipse(0, 0, w + 1, h + 1, Rgb(0, 255, 0), Rgb(9, 9, 9)); },
                                    redraws),
                 "")

@@ -123,7 +123,9 @@ TEST(PaintBehaviour, PictureOnlyTypeDrawsNoCaptionOverItsPictureInAnyState) {
       ASSERT_TRUE(p.Paint(state, true));
       EXPECT_EQ(p.text.DrawCount(), 0) << "enabled " << enabled << " state " << state;
       EXPECT_EQ(testing::CountColour(p.surface, 0, 0, 40, 20, Rgb(0, 0, 0)), 0);  // no caption colour anywhere
-      if (enabled) EXPECT_EQ(testing::CountColour(p.surface, 0, 0, 40, 20, Rgb(192, 192, 192)), 40 * 20 - 16);
+      if (enabled) {
+        EXPECT_EQ(testing::CountColour(p.surface, 0, 0, 40, 20, Rgb(192, 192, 192)), 40 * 20 - 16);
+      }
     }
   }
 }

@@ -71,8 +71,8 @@ struct FakeView : MainWindowView {
 
 // Records the order of visibility and z-order changes of every control it hands out.
 struct FakePanel : PanelView {
-  FakePanel(std::string name, std::vector<std::string>& log, int32_t l, int32_t t, int32_t w, int32_t h)
-      : name(std::move(name)), log(log), left(l), top(t), width(w), height(h) {}
+  FakePanel(std::string panelName, std::vector<std::string>& sharedLog, int32_t l, int32_t t, int32_t w, int32_t h)
+      : name(std::move(panelName)), log(sharedLog), left(l), top(t), width(w), height(h) {}
   void Visible(bool b) override {
     visible = b;
     log.push_back(name + (b ? " shown" : " hidden"));
@@ -148,11 +148,11 @@ struct FakeControls : MainWindowControls {
 struct Harness {
   Harness() {
     AppFactories f;
-    f.engine = [this](basMain& app) {
-      return std::make_unique<clsStartUp>(registry, files, shell, app, app.AppBaseName(), app.sDisabledPath());
+    f.engine = [this](basMain& owner) {
+      return std::make_unique<clsStartUp>(registry, files, shell, owner, owner.AppBaseName(), owner.sDisabledPath());
     };
-    f.mainWindow = [this](basMain& app) {
-      auto window = std::make_unique<frmMain>(view, controls, app, shell, &watcher, &clipboard);
+    f.mainWindow = [this](basMain& owner) {
+      auto window = std::make_unique<frmMain>(view, controls, owner, shell, &watcher, &clipboard);
       form = window.get();
       return window;
     };

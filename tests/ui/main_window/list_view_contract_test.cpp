@@ -185,7 +185,7 @@ TEST_P(ListViewContract, TheTopRowComesBackAsSetAndSelectingRaisesNoTickChange) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListViewContract, ::testing::ValuesIn(ListBackends()),
-                         [](const ::testing::TestParamInfo<ListBackendMaker>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<ListBackendMaker>& paramInfo) { return paramInfo.param.name; });
 
 }  // namespace
 }  // namespace kqm::test
