@@ -35,7 +35,7 @@ std::string DateText(double date) {
   const int64_t day = doy - (153 * mp + 2) / 5 + 1;
   const int64_t month = mp < 10 ? mp + 3 : mp - 9;
   const int64_t year = yoe + era * 400 + (month <= 2);
-  char text[40];
+  char text[96];
   std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld UTC", static_cast<long long>(year),
                 static_cast<long long>(month), static_cast<long long>(day),
                 static_cast<long long>(minuteOfDay / 60), static_cast<long long>(minuteOfDay % 60));

@@ -53,8 +53,11 @@ WriteResult WriteAndVerify(RegistryApi& api, const RegPlace& place, const std::s
   if (w.status != kRegOk) return w;
   {
     const UniqueRegKey key(opened, RegKeyCloser{&api});
-    w.status = api.SetValue(key.get(), Utf8ToUtf16(name), value.type,
-                            reinterpret_cast<const uint8_t*>(value.bytes.data()),
+    // Text stored without its terminating NUL (as careless installers write it) gets one added by the platform
+    // when a NUL character happens to follow the data in memory: one that is not keeps the bytes as they are.
+    std::string buffer = value.bytes;
+    buffer.append("\xFF\xFF\xFF", 3);
+    w.status = api.SetValue(key.get(), Utf8ToUtf16(name), value.type, reinterpret_cast<const uint8_t*>(buffer.data()),
                             static_cast<uint32_t>(value.bytes.size()));
   }
   if (w.status != kRegOk) return w;

@@ -367,6 +367,18 @@ TEST_F(EngineRegistry, EntriesKeepTheirIdentityAcrossStoresAndLetterCaseButNotAc
   test::Remove(reg_, kHkeyLocalMachine, kWowRunKey, live);
 }
 
+// Text an installer wrote without its terminating NUL goes to the store and back with exactly its bytes.
+TEST_F(EngineRegistry, TextWithoutItsTerminatorMovesWithExactlyItsBytes) {
+  const std::string x = N("unterminated");
+  const std::string bytes("C\0:\0\\\0a\0.\0e\0x\0e\0", 16);
+  ASSERT_TRUE(test::Put(reg_, kHkeyCurrentUser, test::kRunKey, x, kRegSz, bytes));
+  ASSERT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, test::kRunKey, x)->bytes);
+  EXPECT_TRUE(engine_.DisableRegItem(kHkeyCurrentUser, "R", x, "C:\\a.exe"));
+  EXPECT_EQ(bytes, test::Read(reg_, kHkeyLocalMachine, Store("HKCU\\R"), x).value_or(test::Stored{}).bytes);
+  EXPECT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", x, "C:\\a.exe"));
+  EXPECT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, test::kRunKey, x).value_or(test::Stored{}).bytes);
+}
+
 TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {
   const std::string off = N("1 off"), on = N("2 on"), absent = N("3 absent"), wow = N("4 wow");
   for (const auto& name : {off, on, absent}) test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, name, name + ".exe");

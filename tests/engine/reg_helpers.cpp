@@ -8,7 +8,9 @@ bool Put(RegistryApi& api, int32_t root, const std::string& path, const std::str
          const std::string& bytes) {
   RegKey key = 0;
   if (api.CreateKey(RootKey(root), Utf8ToUtf16(path), kKeyAll63, key) != kRegOk) return false;
-  const int32_t r = api.SetValue(key, Utf8ToUtf16(name), type, reinterpret_cast<const uint8_t*>(bytes.data()),
+  // Stored as given: no NUL character after the data that the platform could take for a forgotten terminator.
+  const std::string buffer = bytes + "\xFF\xFF\xFF";
+  const int32_t r = api.SetValue(key, Utf8ToUtf16(name), type, reinterpret_cast<const uint8_t*>(buffer.data()),
                                  static_cast<uint32_t>(bytes.size()));
   api.CloseKey(key);
   return r == kRegOk;

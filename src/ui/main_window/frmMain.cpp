@@ -399,7 +399,7 @@ void frmMain::lstItems_ContextMenu(ListItem* row) {
     keyPath = engine->Entries().KeyPath(*entry);
   }
   const std::vector<ListView::MenuEntry> entries{
-      {entry && row->Checked() ? "&Disable" : "&Enable", entry},
+      {entry && row->Checked() ? "&Disable" : "&Enable", entry != nullptr},
       {"Open file &location", program.exists},
       {"Open in &Registry Editor", !keyPath.empty()},
       {"&Copy command line", entry && clipboard_ && !command.empty()},
