@@ -75,7 +75,8 @@ MoveResult clsStartUp::MoveNamed(int32_t sRoot, const std::string& sKey, const s
   named.state = state;
   named.userStore = state == EntryState::kOff && marks.userStore;
   named.readable = false;  // unless it still reads as shown: then the move takes what it reads now
-  if (std::optional<StartupEntry> now = entries_->ReadEntry(named); now && MarkedText(now->shown, marks) == sValue)
+  if (std::optional<StartupEntry> now = entries_->ReadEntry(named);
+      now && MarkedText(now->shown, marks) + (now->InSharedStore() ? kSharedStoreMark : "") == sValue)
     named = *now;
   return entries_->Move(named, direction);
 }

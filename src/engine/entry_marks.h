@@ -26,6 +26,9 @@ EntryMarks TagMarks(const std::string& tag);
 // The "Path" column's text for an entry's data: `shown`, then "  [32-bit]" and "  [switched off by Windows]".
 std::string MarkedText(const std::string& shown, const EntryMarks& marks);
 
+// The "Path" column's mark of a user's entry kept in the machine's store, shared by all users.
+inline constexpr const char* kSharedStoreMark = "  [in the machine's shared store]";
+
 // `text` without what MarkedText added for `marks`.
 std::string UnmarkedText(const std::string& text, const EntryMarks& marks);
 

@@ -31,16 +31,15 @@ MoveResult EntryEngine::MoveRegistryEntry(const StartupEntry& entry, MoveDirecti
                                            static_cast<uint32_t>(cleared)));
     return r;
   }
-  MoveResult r = MoveRegistryEntryTo(entry, true);
-  // Refused the store below HKEY_LOCAL_MACHINE (a standard user), an entry of the user's own goes to his area.
-  if (r.failure == MoveFailure::kAccessDenied && r.failedAt == r.destination && !r.inBothPlaces &&
-      entry.Where().root == kHkeyCurrentUser && !entry.userStore) {
+  // A user's own entries stay his own: kept below his HKEY_CURRENT_USER, which no other user can read or change
+  // (the machine's store is shared by every user).
+  if (entry.Where().root == kHkeyCurrentUser) {
     StartupEntry own = entry;
     own.userStore = true;
     own.view = RegView::kNative;
-    r = MoveRegistryEntryTo(own, true);
+    return MoveRegistryEntryTo(own, true);
   }
-  return r;
+  return MoveRegistryEntryTo(entry, true);
 }
 
 MoveResult EntryEngine::MoveRegistryEntryTo(const StartupEntry& entry, bool toStore) {

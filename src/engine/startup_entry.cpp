@@ -33,6 +33,12 @@ std::string StartupEntry::Caption() const {
   return IsFile() && HasShortcutExtension(name) ? name.substr(0, name.size() - 4) : name;
 }
 
+std::string StartupEntry::MarkedShown() const {
+  std::string text = MarkedText(shown, Marks());
+  if (InSharedStore()) text += kSharedStoreMark;
+  return text;
+}
+
 EntryIdentity StartupEntry::Identity() const { return {location, view, FoldCase(Utf8ToUtf16(name))}; }
 
 EntryMarks StartupEntry::Marks() const { return {view, state == EntryState::kOffByWindows, userStore}; }

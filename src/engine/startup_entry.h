@@ -59,10 +59,15 @@ struct StartupEntry {
   // The first column's text: a shortcut without its ".lnk", anything else by its name.
   std::string Caption() const;
   EntryIdentity Identity() const;
-  // The marks a row of the spec's list shape carries for it (view, Windows' switch, store).
+  // Switched off into the machine's store although it is a user's own (as earlier versions kept them), where
+  // every user can read it.
+  bool InSharedStore() const {
+    return state == EntryState::kOff && !userStore && !IsFile() && Where().root == kHkeyCurrentUser;
+  }
+  // The marks a row of the list's shape carries for it (view, Windows' switch, store).
   EntryMarks Marks() const;
-  // The "Path" column's text: what is shown, with the marks for the view and Windows' switch.
-  std::string MarkedShown() const { return MarkedText(shown, Marks()); }
+  // The "Path" column's text: what is shown, with the marks for the view, Windows' switch and the shared store.
+  std::string MarkedShown() const;
   // Whether its content is the same as `other`'s (registry: type and bytes; file: size, and hash where both know
   // it): the test for "still what was shown".
   bool SameContent(const StartupEntry& other) const;

@@ -8,7 +8,7 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 name="kqm-cli$$"
 cleanup() {
   wine reg delete "$run_key" /v "$name" /f >>"$out/reg-cleanup.log" 2>&1
-  wine reg delete 'HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R' /v "$name" /f >>"$out/reg-cleanup.log" 2>&1
+  wine reg delete 'HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R' /v "$name" /f >>"$out/reg-cleanup.log" 2>&1
   e2e_teardown
 }
 trap cleanup EXIT
@@ -31,7 +31,7 @@ check "/list /json names the entry, its type and its existing program" \
   grep -qF "{\"location\":\"HKCUR\",\"name\":\"$name\",\"command\":\"C:\\\\windows\\\\system32\\\\notepad.exe /kqm-never\",\"on\":true,\"offByWindows\":false,\"view\":\"native\",\"type\":\"REG_EXPAND_SZ\",\"program\":\"C:\\\\windows\\\\system32\\\\notepad.exe\",\"exists\":true}" "$out/cli.out"
 cli /disable HKCUR "$name"
 check "/disable exits 0" code_is 0
-check "and the entry is in the store" has_value 'HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R' "$name"
+check "and the entry is in the store" has_value 'HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R' "$name"
 cli /disable HKCUR "$name"
 check "disabling it again exits 1 with the reason" bash -c "[ \"\$(cat '$out/cli.code')\" = 1 ] && grep -q 'that is on' '$out/cli.err'"
 cli /enable HKCUR "$name"

@@ -8,7 +8,7 @@
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 tag="kqm-details$$"
 names=("$tag-Gone" "$tag-Helper" "$tag-Manager" "$tag-Plugin" "$tag-Query")
-store='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
+store='HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
 cleanup() {
   for n in "${names[@]}"; do
     wine reg delete "$run_key" /v "$n" /f >>"$out/reg-cleanup.log" 2>&1

@@ -1,12 +1,12 @@
 #!/bin/bash
 # Drives the real QuorvelManager.exe under Wine on a virtual display: a value put in HKCU's Run key shows in the
-# "HKCU\Run" list; unticking its row (Space) moves it into the program's Disabled area of HKLM, and "Enable
+# "HKCU\Run" list; unticking its row (Space) moves it into the program's Disabled area below HKCU, and "Enable
 # StartUp Item" moves it back. Checks the registry with `wine reg query`, keeps screenshots, closes the window with
 # Alt+F4 and checks the exit code. Prints "N passed, M failed"; exits non-zero on a failure.
 . "$(dirname "$0")/e2e_lib.sh"
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-store_key='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
+store_key='HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
 name="kqm-e2e-$$-$RANDOM"
 command='C:\kqm-e2e\never-run.exe /quiet'
 cleanup() {

@@ -8,7 +8,7 @@
 
 probe="$(dirname "$exe")/tests/e2e/kqm_probe.exe"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-store_key='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
+store_key='HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
 tag="kqm-live$$"
 first="$tag-a" second="$tag-b"
 first_command='"C:\kqm-never\first app.exe" /from "the e2e"'

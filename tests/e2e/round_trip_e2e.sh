@@ -6,7 +6,7 @@
 . "$(dirname "$0")/e2e_lib.sh"
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-store_key='HKLM\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
+store_key='HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R'
 tag="kqm-rt$$"
 names=("$tag-expand" "$tag-percent" "$tag-binary" "$tag-u-$(printf '\xc3\xbc\xe2\x82\xac')")
 cleanup() {

@@ -26,6 +26,10 @@ constexpr const char* kHkcu = "-2147483647";
 constexpr const char* kHklm = "-2147483646";
 
 std::string Store(const std::string& rest) { return std::string(test::kStore) + rest; }
+// A user's own store, below his HKEY_CURRENT_USER.
+constexpr const char* kUserStore = "Software\\Kestrum\\QuorvelManager\\Disabled\\HKCU\\";
+// The "Path" column of a user's entry that an earlier version kept in the machine's shared store.
+std::string Shared(const std::string& shown) { return shown + kSharedStoreMark; }
 
 class EngineRegistry : public ::testing::Test {
  protected:
@@ -37,6 +41,8 @@ class EngineRegistry : public ::testing::Test {
         for (const auto& name : names_) test::Remove(reg_, root, live, name);
     for (const char* store : {"HKCU\\R", "HKCU\\RO", "HKLM\\R", "HKLM\\RO", "HKLM\\RS"})
       for (const auto& name : names_) test::Remove(reg_, kHkeyLocalMachine, Store(store), name);
+    for (const char* store : {"R", "RO"})
+      for (const auto& name : names_) test::Remove(reg_, kHkeyCurrentUser, std::string(kUserStore) + store, name);
   }
   // A name of this test's own (starting with prefix_), removed from every launch and store key at the end.
   std::string N(const std::string& stem) { return names_.emplace_back(prefix_ + stem); }
@@ -62,8 +68,8 @@ TEST_F(EngineRegistry, ActiveRowsComeFirstThenStoredOnesEachInEnumerationOrder) 
   EXPECT_EQ("R", list_.Tag());
   EXPECT_EQ((std::vector<RowData>{{a, true, kHkcu, 1, "A.exe /x"},
                                   {b, true, kHkcu, 1, "B.exe"},
-                                  {c, false, kHkcu, 1, "C.exe"},
-                                  {d, false, kHkcu, 1, "D.exe"}}),
+                                  {c, false, kHkcu, 1, Shared("C.exe")},
+                                  {d, false, kHkcu, 1, Shared("D.exe")}}),
             Ours())
       << "stored rows carry the live root's tag although they lie under HKEY_LOCAL_MACHINE";
 }
@@ -93,7 +99,8 @@ TEST_F(EngineRegistry, EachLocationReadsItsOwnKeysAndNamesItself) {
     (engine_.*l.load)(list_);
     EXPECT_EQ(l.tag, list_.Tag()) << l.store;
     EXPECT_EQ((std::vector<RowData>{{prefix_ + "live " + l.store, true, l.rootTag, 1, "L"},
-                                    {prefix_ + "stored " + l.store, false, l.rootTag, 1, "S"}}),
+                                    {prefix_ + "stored " + l.store, false, l.rootTag, 1,
+                                     l.root == kHkeyCurrentUser ? Shared("S") : "S"}}),
               Ours())
         << l.store << ": nothing of the other locations or of the previous load remains";
   }
@@ -129,7 +136,7 @@ TEST_F(EngineRegistry, SameNameLiveAndStoredGivesTwoRowsTickedFirst) {
   test::PutText(reg_, kHkeyCurrentUser, test::kRunOnceKey, twin, "new.exe");
   test::PutText(reg_, kHkeyLocalMachine, Store("HKCU\\RO"), twin, "old.exe");
   engine_.LoadHKCUROItems(list_);
-  EXPECT_EQ((std::vector<RowData>{{twin, true, kHkcu, 1, "new.exe"}, {twin, false, kHkcu, 1, "old.exe"}}), Ours());
+  EXPECT_EQ((std::vector<RowData>{{twin, true, kHkcu, 1, "new.exe"}, {twin, false, kHkcu, 1, Shared("old.exe")}}), Ours());
 }
 
 TEST_F(EngineRegistry, DisableThenEnableMovesTheEntryAndLeavesTheEmptyUserKey) {
@@ -137,16 +144,17 @@ TEST_F(EngineRegistry, DisableThenEnableMovesTheEntryAndLeavesTheEmptyUserKey) {
   test::PutText(reg_, kHkeyCurrentUser, test::kRunKey, x, "C:\\x.exe -q");
   ASSERT_TRUE(engine_.DisableRegItem(kHkeyCurrentUser, "R", x, "C:\\x.exe -q"));
   EXPECT_FALSE(test::Read(reg_, kHkeyCurrentUser, test::kRunKey, x));
-  const auto stored = test::Read(reg_, kHkeyLocalMachine, Store("HKCU\\R"), x);
-  ASSERT_TRUE(stored);
+  const auto stored = test::Read(reg_, kHkeyCurrentUser, std::string(kUserStore) + "R", x);
+  ASSERT_TRUE(stored) << "a user's own entry stays below his own HKEY_CURRENT_USER";
+  EXPECT_FALSE(test::Read(reg_, kHkeyLocalMachine, Store("HKCU\\R"), x)) << "where other users could read it";
   EXPECT_EQ(kRegSz, stored->type);
   EXPECT_EQ(test::TextBytes("C:\\x.exe -q"), stored->bytes);
   engine_.LoadHKCURItems(list_);
-  EXPECT_EQ((std::vector<RowData>{{x, false, kHkcu, 1, "C:\\x.exe -q"}}), Ours());
+  EXPECT_EQ((std::vector<RowData>{{x, false, std::string(kHkcu) + "|user", 1, "C:\\x.exe -q"}}), Ours());
 
-  ASSERT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", x, "C:\\x.exe -q"));
+  ASSERT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", x, "C:\\x.exe -q", TagMarks("|user")));
   EXPECT_EQ("C:\\x.exe -q", test::ReadText(reg_, kHkeyCurrentUser, test::kRunKey, x).value_or("(none)"));
-  EXPECT_FALSE(test::Read(reg_, kHkeyLocalMachine, Store("HKCU\\R"), x));
+  EXPECT_FALSE(test::Read(reg_, kHkeyCurrentUser, std::string(kUserStore) + "R", x));
   EXPECT_TRUE(test::KeyExists(reg_, kHkeyCurrentUser, "Software\\Kestrum\\QuorvelManager\\Disabled"));
   EXPECT_TRUE(test::ValueNames(reg_, kHkeyCurrentUser, "Software\\Kestrum\\QuorvelManager\\Disabled").empty());
 }
@@ -170,9 +178,13 @@ TEST_F(EngineRegistry, TheKeyTextChoosesTheLaunchKeyAndTheRootChoosesTheStoreKey
     const std::string id = N(std::string(c.store) + " from '" + c.sKey + "'");
     test::PutText(reg_, c.root, c.live, id, "p");
     EXPECT_TRUE(engine_.DisableRegItem(c.root, c.sKey, id, "p")) << id;
-    EXPECT_EQ("p", test::ReadText(reg_, kHkeyLocalMachine, Store(c.store), id).value_or("(none)")) << id;
+    const bool user = c.root == kHkeyCurrentUser;
+    EXPECT_EQ("p", test::ReadText(reg_, user ? kHkeyCurrentUser : kHkeyLocalMachine,
+                                  user ? std::string(kUserStore) + (c.store + 5) : Store(c.store), id)
+                       .value_or("(none)"))
+        << id;
     EXPECT_FALSE(test::Read(reg_, c.root, c.live, id)) << id;
-    EXPECT_TRUE(engine_.EnableRegItem(c.root, c.sKey, id, "p")) << id;
+    EXPECT_TRUE(engine_.EnableRegItem(c.root, c.sKey, id, "p", TagMarks(user ? "|user" : ""))) << id;
     EXPECT_EQ("p", test::ReadText(reg_, c.root, c.live, id).value_or("(none)")) << id;
   }
 }
@@ -227,7 +239,8 @@ TEST_F(EngineRegistry, SwitchingOffAndOnGivesBackTheSameTypeAndBytesInEveryLocat
         ASSERT_NE(rows.end(), row) << names[i];
         const int32_t root = std::stoi(row->tag);
         const MoveResult moved = disable ? engine_.DisableRegItem(root, list_.Tag(), row->text, row->path)
-                                         : engine_.EnableRegItem(root, list_.Tag(), row->text, row->path);
+                                         : engine_.EnableRegItem(root, list_.Tag(), row->text, row->path,
+                                                                 TagMarks(row->tag));
         EXPECT_TRUE(moved) << names[i] << " failure " << static_cast<int>(moved.failure);
         ++moves;
       }
@@ -374,8 +387,8 @@ TEST_F(EngineRegistry, TextWithoutItsTerminatorMovesWithExactlyItsBytes) {
   ASSERT_TRUE(test::Put(reg_, kHkeyCurrentUser, test::kRunKey, x, kRegSz, bytes));
   ASSERT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, test::kRunKey, x)->bytes);
   EXPECT_TRUE(engine_.DisableRegItem(kHkeyCurrentUser, "R", x, "C:\\a.exe"));
-  EXPECT_EQ(bytes, test::Read(reg_, kHkeyLocalMachine, Store("HKCU\\R"), x).value_or(test::Stored{}).bytes);
-  EXPECT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", x, "C:\\a.exe"));
+  EXPECT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, std::string(kUserStore) + "R", x).value_or(test::Stored{}).bytes);
+  EXPECT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", x, "C:\\a.exe", TagMarks("|user")));
   EXPECT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, test::kRunKey, x).value_or(test::Stored{}).bytes);
 }
 
@@ -397,7 +410,7 @@ TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {
   // An entry enabled from the store while an old flag would still keep it off: the flag goes.
   ASSERT_TRUE(engine_.DisableRegItem(kHkeyCurrentUser, "R", off, off + ".exe"));
   test::Put(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", off, kRegBinary, kOffFlag);
-  ASSERT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", off, off + ".exe"));
+  ASSERT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", off, off + ".exe", TagMarks("|user")));
   EXPECT_EQ(kOnFlag, test::Read(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", off)->bytes);
 
   // The 32-bit view's entries have their flags in Run32; RunOnce has none.
@@ -462,7 +475,8 @@ TEST_F(EngineOwnRegistry, MissingKeysGiveEmptyHalvesAndAFailedRowLeavesTheOthers
   for (const char* stem : {"1", "2", "3"}) test::PutText(reg_, kHkeyLocalMachine, Store("HKCU\\RO"), N(stem), stem);
   list_.RefuseAddNumber(2);
   engine_.LoadHKCUROItems(list_);
-  EXPECT_EQ((std::vector<RowData>{{prefix_ + "1", false, kHkcu, 1, "1"}, {prefix_ + "3", false, kHkcu, 1, "3"}}),
+  EXPECT_EQ((std::vector<RowData>{{prefix_ + "1", false, kHkcu, 1, Shared("1")},
+                                  {prefix_ + "3", false, kHkcu, 1, Shared("3")}}),
             Ours());
 }
 

@@ -25,6 +25,8 @@ namespace {
 
 using test::kRunKey;
 using test::kStore;
+// Where a user's own entries are switched off to: below his own HKEY_CURRENT_USER.
+const std::string kUserStore = "Software\\Kestrum\\QuorvelManager\\Disabled\\HKCU\\R";
 
 struct FakeView : MainWindowView {
   void Create(int w, int h, std::function<void()> onUnload) override {
@@ -327,13 +329,13 @@ TEST(MainWindow, LoadingTicksMoveNothingAndATickChangeMovesTheEntryOnce) {
 
   h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
   EXPECT_FALSE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
-  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-one"));
   EXPECT_TRUE(test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-two")) << "the other entry stays";
   EXPECT_FALSE(h.Row("kqm-one")->Checked());
 
   h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
   EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-one"));
-  EXPECT_FALSE(test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  EXPECT_FALSE(test::ReadText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-one"));
   EXPECT_TRUE(h.view.boxes.empty());
 }
 
@@ -401,11 +403,11 @@ TEST(MainWindow, AnEntryChangedSinceShownIsReloadedAndATakenNameIsAskedAboutWith
   EXPECT_EQ("C:\\newer.exe", h.Row("kqm-one")->SubItem(1));
   EXPECT_TRUE(h.Row("kqm-one")->Checked());
 
-  ASSERT_TRUE(test::PutText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one", "other.exe"));
+  ASSERT_TRUE(test::PutText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-one", "other.exe"));
   h.controls.list.ClickTickBox(h.RowIndex("kqm-one"));
   ASSERT_EQ(1u, h.view.questions.size());
   EXPECT_NE(std::string::npos, h.view.questions[0].text.find("Choose No to leave both")) << h.view.questions[0].text;
-  EXPECT_EQ("other.exe", test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  EXPECT_EQ("other.exe", test::ReadText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-one"));
   ASSERT_EQ(2u, h.view.boxes.size());
   EXPECT_NE(std::string::npos, h.view.boxes[1].text.find("already holds a different entry named \"kqm-one\""));
   EXPECT_TRUE(h.Row("kqm-one")->Checked());
@@ -523,7 +525,7 @@ TEST(MainWindow, TheProgramsOwnMoveCausesNoSecondVisibleReload) {
 TEST(MainWindow, AChangeWhileAQuestionWaitsReloadsOnlyAfterTheMove) {
   Harness h;
   h.PutRun("kqm-one", "C:\\one.exe");
-  ASSERT_TRUE(test::PutText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one", "C:\\old.exe"));
+  ASSERT_TRUE(test::PutText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-one", "C:\\old.exe"));
   h.controls.Click("HKCUR");
   int32_t rowsDuringQuestion = -1;
   h.view.duringQuestion = [&] {
@@ -538,7 +540,7 @@ TEST(MainWindow, AChangeWhileAQuestionWaitsReloadsOnlyAfterTheMove) {
   EXPECT_EQ(nullptr, h.Row("kqm-new"));
   h.view.EndOfEvent();
   EXPECT_NE(nullptr, h.Row("kqm-new")) << "the change is shown once the move has ended";
-  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyLocalMachine, std::string(kStore) + "HKCU\\R", "kqm-one"));
+  EXPECT_EQ("C:\\one.exe", test::ReadText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-one"));
 }
 
 TEST(MainWindow, TheRowMenuDisablesLikeUntickingAndCopiesTheWholeCommandLine) {
@@ -629,8 +631,8 @@ TEST(MainWindow, ProgramsAreLookedForAfterTheFillAndTheSelectedRowShowsItsDetail
 
   h.controls.list.ClickTickBox(h.RowIndex("kqm-gone"));  // switched off: kept in the program's store now
   EXPECT_NE(std::string::npos,
-            h.controls.details.text.find("Stored in: HKEY_LOCAL_MACHINE\\Software\\Kestrum\\QuorvelManager\\Disabled\\"
-                                         "HKCU\\R (64-bit view), REG_SZ"))
+            h.controls.details.text.find("Stored in: HKEY_CURRENT_USER\\Software\\Kestrum\\QuorvelManager\\Disabled\\"
+                                         "HKCU\\R, REG_SZ"))
       << h.controls.details.text;
   h.controls.list.Select(h.RowIndex("kqm-number"));
   h.view.EndOfEvent();

@@ -128,7 +128,7 @@ TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMo
   for (int i = 0; i < kLive; ++i)
     test::PutText(reg, kHkeyCurrentUser, test::kRunKey, "live " + std::to_string(i), "C:\\l\\" + std::to_string(i));
   for (int i = 0; i < kStored; ++i)
-    test::PutText(reg, kHkeyLocalMachine, store, "stored " + std::to_string(i), "C:\\s\\" + std::to_string(i));
+    test::PutText(reg, kHkeyCurrentUser, store, "stored " + std::to_string(i), "C:\\s\\" + std::to_string(i));
   PosixFileSystem files;
   SubstituteShell shell(files);
   test::RecordingReporter reporter;
@@ -142,7 +142,8 @@ TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMo
     const bool live = i <= kLive;
     const std::string n = std::to_string(live ? i - 1 : i - 1 - kLive);
     ListItem* row = list().Item(i);
-    if (row->Text() != (live ? "live " : "stored ") + n || row->Checked() != live || row->Tag() != "-2147483647" ||
+    if (row->Text() != (live ? "live " : "stored ") + n || row->Checked() != live ||
+        row->Tag() != (live ? "-2147483647" : "-2147483647|user") ||
         row->SubItem(1) != (live ? "C:\\l\\" : "C:\\s\\") + n) {
       ADD_FAILURE() << "row " << i << ": " << row->Text() << " " << row->Checked() << " " << row->Tag();
       if (++wrong == 5) break;
@@ -153,13 +154,13 @@ TEST_P(ListViewContract, ALoadOfThousandsOfRowsKeepsTheirOrderAndOneTickChangeMo
   int moves = 0;
   list().OnItemCheck([&](ListItem& row) {
     ++moves;
-    EXPECT_TRUE(engine.EnableRegItem(kHkeyCurrentUser, "R", row.Text(), row.SubItem(1)));
+    EXPECT_TRUE(engine.EnableRegItem(kHkeyCurrentUser, "R", row.Text(), row.SubItem(1), TagMarks(row.Tag())));
   });
   backend_->UserToggles(2500);
   EXPECT_EQ(1, moves);
   EXPECT_TRUE(list().Item(2500)->Checked());
   EXPECT_EQ("C:\\s\\499", test::ReadText(reg, kHkeyCurrentUser, test::kRunKey, "stored 499").value_or("(none)"));
-  EXPECT_FALSE(test::ReadText(reg, kHkeyLocalMachine, store, "stored 499"));
+  EXPECT_FALSE(test::ReadText(reg, kHkeyCurrentUser, store, "stored 499"));
 }
 
 TEST_P(ListViewContract, TheTopRowComesBackAsSetAndSelectingRaisesNoTickChange) {
