@@ -14,6 +14,7 @@
 #include "platform/change_watcher.h"
 #include "platform/error_reporter.h"
 #include "platform/file_system.h"
+#include "platform/move_lock.h"
 #include "platform/registry_api.h"
 #include "platform/shell.h"
 #include "registry/clsRegistry.h"
@@ -75,6 +76,10 @@ class EntryEngine {
   // The folders of a StartUp folder location (reported when the shell gives none).
   FolderPair Folders(const Location& location);
 
+  // Every move holds `lock` (shared by every copy of the program; nullptr: none), waiting for it at most
+  // kMoveLockWait.
+  void UseLock(MoveLock* lock) { lock_ = lock; }
+  static constexpr uint32_t kMoveLockWaitMs = 3000;
   // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
   void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
   // The window that owns the shell's folder queries (0 = none).
@@ -103,6 +108,7 @@ class EntryEngine {
   std::string sDisabledPath_;
   std::intptr_t ownerWindow_ = 0;
   ReplaceAsker askReplace_;
+  MoveLock* lock_ = nullptr;
   colFiles_Kebbo files_;
 };
 

@@ -7,6 +7,9 @@
 namespace kqm {
 
 MoveResult EntryEngine::Move(const StartupEntry& entry, MoveDirection direction) {
+  // One move at a time on the machine; what was read before is checked again under the lock.
+  const MoveLockScope lock(lock_, kMoveLockWaitMs);
+  if (!lock.Held()) return Failed(MoveResult{}, MoveFailure::kBusy);
   if (entry.IsFile()) return MoveFileEntry(entry, direction);
   return MoveRegistryEntry(entry, direction);
 }

@@ -98,8 +98,11 @@ class Mover {
     replaced_ = existing.Has(m_.name) ? m_.name : existing.names.front();
     if (IsLink(fs_, m_.toFolder + replaced_)) return Linked(m_.toFolder + replaced_);
     if (replaced_ == m_.name && SameFileBytes(fs_, From(), To())) return RemoveSourceOfSameBytes();
+    const std::optional<std::string> asked = fs_.ReadWholeFile(m_.toFolder + replaced_);
     if (!m_.askReplace || !m_.askReplace(ReplaceQuestion{m_.name, replaced_, r_.destination}))
       return Failed(r_, MoveFailure::kNameTaken);
+    // The answer is about what the question named: anything else there now is not replaced.
+    if (!asked || fs_.ReadWholeFile(m_.toFolder + replaced_) != asked) return Failed(r_, MoveFailure::kDestinationChanged);
     // The file replaced is parked beside its place until the move is done, so that a failure can put it back.
     aside_ = AsideName(fs_, m_.toFolder, replaced_);
     if (aside_.empty()) return FileFailed(r_, fs_error::kAlreadyExists, r_.destination);

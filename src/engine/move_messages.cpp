@@ -68,6 +68,14 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
       text += r.source + " and " + r.destination + " hold it as one and the same file (one of them leads to the "
               "other), so removing it from one would remove it from both.";
       break;
+    case MoveFailure::kDestinationChanged:
+      text += "While you were asked, another program changed the entry in " + r.destination +
+              " that the question named, so nothing was replaced.";
+      break;
+    case MoveFailure::kBusy:
+      text += "Another copy of the program is moving startup entries right now, so nothing was changed. Try again "
+              "in a moment.";
+      break;
     case MoveFailure::kUnconfirmed:
       text += "Windows could not confirm that it was removed from " + r.source + ".";
       break;
@@ -77,9 +85,10 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
   else if (r.inBothPlaces)
     text += "\n\nIt is now in both " + r.source + " and " + r.destination + ". Remove one of them to keep it "
             "in one place.";
-  else if (r.failure != MoveFailure::kGone)
+  else if (r.failure != MoveFailure::kGone && r.failure != MoveFailure::kBusy)
     text += "\n\nIt was not moved and is still in " + r.source + ".";
-  if (r.failure == MoveFailure::kGone || r.failure == MoveFailure::kChanged || r.inBothPlaces)
+  if (r.failure == MoveFailure::kGone || r.failure == MoveFailure::kChanged ||
+      r.failure == MoveFailure::kDestinationChanged || r.inBothPlaces)
     text += " The list is shown again as it is now.";
   for (const std::string& note : r.notes) text += "\n\n" + note;
   return text;

@@ -19,6 +19,8 @@ enum class MoveFailure {
   kUnconfirmed,    // the check after the move could not tell whether the source still holds the entry
   kLinked,         // `failedAt` is a symbolic link, junction or other reparse point: never moved into, out of or through
   kSameFile,       // source and destination are one file reached by two paths (or that could not be ruled out)
+  kDestinationChanged,  // while the replace question was open, another program changed what it named: kept
+  kBusy,           // another copy of the program kept the move lock for longer than a move waits
 };
 
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a

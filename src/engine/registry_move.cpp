@@ -48,6 +48,9 @@ class Mover {
     if (alreadyThere_) return std::nullopt;
     if (!m_.askReplace || !m_.askReplace(ReplaceQuestion{m_.name, replacedName_, r_.destination}))
       return Failed(r_, MoveFailure::kNameTaken);
+    // The answer is about what the question named: anything else there now is not replaced.
+    const RawRead after = Read(api_, m_.to, replacedName_);
+    if (after.status != kRegOk || !(after.value == existing.value)) return Failed(r_, MoveFailure::kDestinationChanged);
     replaced_ = existing.value;
     // The entry keeps its own spelling: the other one goes first (and comes back if the move is taken back).
     if (replacedName_ != m_.name) {

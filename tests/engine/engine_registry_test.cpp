@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <thread>
 
 #include "engine/clsStartUp.h"
 #include "engine_world.h"
@@ -390,6 +391,45 @@ TEST_F(EngineRegistry, TextWithoutItsTerminatorMovesWithExactlyItsBytes) {
   EXPECT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, std::string(kUserStore) + "R", x).value_or(test::Stored{}).bytes);
   EXPECT_TRUE(engine_.EnableRegItem(kHkeyCurrentUser, "R", x, "C:\\a.exe", TagMarks("|user")));
   EXPECT_EQ(bytes, test::Read(reg_, kHkeyCurrentUser, test::kRunKey, x).value_or(test::Stored{}).bytes);
+}
+
+// A yes answers the question as it was asked: a value another program writes at the destination meanwhile is kept.
+TEST_F(EngineRegistry, AValueChangedWhileTheReplaceQuestionIsOpenIsNotReplaced) {
+  const std::string x = N("asked");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, x, "mine.exe");
+  test::PutText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x, "asked about.exe");
+  engine_.AskReplace([&](const ReplaceQuestion&) {
+    test::PutText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x, "written meanwhile.exe");
+    return true;
+  });
+  EXPECT_EQ(MoveFailure::kDestinationChanged, engine_.DisableRegItem(kHkeyLocalMachine, "R", x, "mine.exe").failure);
+  engine_.AskReplace(nullptr);
+  EXPECT_EQ("written meanwhile.exe", test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x));
+  EXPECT_EQ("mine.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, x));
+}
+
+// Two copies of the program moving one entry at once, one switching it off and the other on, again and again: with
+// the lock every copy shares, it ends in exactly one place, unchanged.
+TEST_F(EngineRegistry, TwoCopiesRacingOneEntryLeaveItInExactlyOnePlace) {
+  if (!test::IsRealRegistry()) GTEST_SKIP() << "the in-memory registry is not made for threads";
+  const std::string x = N("race");
+  test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, x, "race.exe");
+  const auto race = [&](MoveDirection direction) {
+    const std::unique_ptr<MoveLock> lock = test::MakeMoveLock();
+    clsStartUp copy(reg_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\");
+    copy.Entries().UseLock(lock.get());
+    for (int i = 0; i < 150; ++i)
+      for (const StartupEntry& entry : copy.Entries().ReadEntries(LocationId::kHklmRun))
+        if (entry.name == x && (entry.state == EntryState::kOn) == (direction == MoveDirection::kOff))
+          static_cast<void>(copy.Entries().Move(entry, direction));
+  };
+  std::thread off(race, MoveDirection::kOff), on(race, MoveDirection::kOn);
+  off.join();
+  on.join();
+  const auto live = test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, x);
+  const auto stored = test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x);
+  EXPECT_NE(live.has_value(), stored.has_value()) << "in exactly one place";
+  EXPECT_EQ("race.exe", live ? *live : stored.value_or("(lost)"));
 }
 
 TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {

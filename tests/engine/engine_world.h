@@ -6,6 +6,7 @@
 
 #include "platform/file_system.h"
 #include "platform/list_view.h"
+#include "platform/move_lock.h"
 #include "platform/shell.h"
 
 namespace kqm::test {
@@ -34,6 +35,9 @@ class EngineWorld {
 };
 
 std::unique_ptr<EngineWorld> MakeEngineWorld();
+// A move lock as one copy of the program holds it: the machine's named one in the Windows build, the process's
+// natively. Each call gives another copy's handle on the same lock.
+std::unique_ptr<MoveLock> MakeMoveLock();
 
 // A name no other test or process uses: "kqm-<stem>-<process>-<n>".
 std::string UniqueName(const std::string& stem);

@@ -3,6 +3,7 @@
 #include <random>
 #include <sstream>
 
+#include "platform/substitute/process_move_lock.h"
 #include "engine_world.h"
 #include "platform/substitute/posix_file_system.h"
 #include "platform/substitute/substitute_shell.h"
@@ -76,5 +77,7 @@ class SubstituteWorld final : public EngineWorld {
 }  // namespace
 
 std::unique_ptr<EngineWorld> MakeEngineWorld() { return std::make_unique<SubstituteWorld>(); }
+
+std::unique_ptr<MoveLock> MakeMoveLock() { return std::make_unique<ProcessMoveLock>(); }
 
 }  // namespace kqm::test

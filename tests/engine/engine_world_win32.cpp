@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <windows.h>
 
+#include "platform/win32/win32_move_lock.h"
 #include "engine_world.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_shell.h"
@@ -60,5 +61,7 @@ class Win32World final : public EngineWorld {
 }  // namespace
 
 std::unique_ptr<EngineWorld> MakeEngineWorld() { return std::make_unique<Win32World>(); }
+
+std::unique_ptr<MoveLock> MakeMoveLock() { return std::make_unique<Win32MoveLock>(); }
 
 }  // namespace kqm::test

@@ -18,6 +18,7 @@
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_main_window_view.h"
+#include "platform/win32/win32_move_lock.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -95,6 +96,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kqm::Win32Registry registry;
   kqm::Win32FileSystem fileSystem;
   kqm::Win32Shell shell;
+  kqm::Win32MoveLock moveLock;
   // A command for scripts runs without a window.
   const std::vector<std::string> args = Arguments();
   const bool reopened = args.size() == 2 && (args[0] == "/show" || args[0] == "/SHOW");
@@ -103,6 +105,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     StandardErrorReporter reporter;
     kqm::clsStartUp engine(registry, fileSystem, shell, reporter, process.ExecutableBaseName(), folder + "Disabled\\");
+    engine.Entries().UseLock(&moveLock);
     const std::optional<kqm::CommandOutcome> outcome = kqm::RunCommandLine(args, engine);
     const bool wroteOut = WriteStandard(STD_OUTPUT_HANDLE, outcome->out);
     const bool wroteErr = WriteStandard(STD_ERROR_HANDLE, outcome->err);
@@ -117,8 +120,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kqm::Win32Clipboard clipboard;
   kqm::AppFactories factories;
   factories.engine = [&](kqm::basMain& app) {
-    return std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
-                                            app.sDisabledPath());
+    auto engine = std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
+                                                    app.sDisabledPath());
+    engine->Entries().UseLock(&moveLock);
+    return engine;
   };
   kqm::frmMain* form = nullptr;
   factories.mainWindow = [&](kqm::basMain& app) {

@@ -245,8 +245,10 @@ void frmMain::ShowDetails() {
   }
   // Without a row, the strip tells of the places whose entries could not be read.
   std::string text;
-  for (const ReadProblem& problem : unreadable_)
-    text += (text.empty() ? "" : "\n") + ReadProblemText(problem.place, problem.code);
+  for (const ReadProblem& problem : unreadable_) {
+    if (!text.empty()) text += '\n';
+    text += ReadProblemText(problem.place, problem.code);
+  }
   controls_.picDetails().Text(text);
 }
 
@@ -294,6 +296,7 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
   const std::string name = row.Text();
   const bool machine = entry->Where().ForAllUsers();
   const bool reload = result.failure == MoveFailure::kGone || result.failure == MoveFailure::kChanged ||
+                      result.failure == MoveFailure::kDestinationChanged ||
                       result.inBothPlaces;
   // The entry was not moved: the tick goes back to what the entry is, which moves nothing.
   row.Checked(!toEnable);
