@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/entry_places.h"
+#include "engine/ledger.h"
 #include "engine/move_result.h"
 #include "engine/program_resolver.h"
 #include "engine/startup_entry.h"
@@ -59,6 +60,10 @@ class EntryEngine {
   // Moves the entry as it was read: off into the store, or on again (an entry Windows keeps off is switched on
   // where it is). Nothing moves when it is no longer what was read.
   [[nodiscard]] MoveResult Move(const StartupEntry& entry, MoveDirection direction);
+  // Settles the moves that a process ended in the middle of (the ledger's moves in progress), as they were
+  // heading where that is sure and changing nothing where it is not; what the user should know, one sentence
+  // each. Run at every start before anything is listed.
+  std::vector<std::string> Recover();
   // The entry as it is after `result`, a successful move of `entry` in `direction`.
   static StartupEntry Moved(const StartupEntry& entry, const MoveResult& result, MoveDirection direction);
 
@@ -99,6 +104,8 @@ class EntryEngine {
   MoveResult ApproveRegistryEntry(const StartupEntry& entry);
   MoveResult MoveFileEntry(const StartupEntry& entry, MoveDirection direction);
   MoveResult ApproveFileEntry(const StartupEntry& entry);
+  void RecoverRegistryMove(const MoveRecord& record, const std::string& what, std::vector<std::string>& notes);
+  void RecoverFileMove(const MoveRecord& record, const std::string& what, std::vector<std::string>& notes);
 
   RegistryApi& api_;
   FileSystem& fs_;
@@ -109,6 +116,7 @@ class EntryEngine {
   std::intptr_t ownerWindow_ = 0;
   ReplaceAsker askReplace_;
   MoveLock* lock_ = nullptr;
+  MoveJournal journal_{api_};
   colFiles_Kebbo files_;
 };
 

@@ -3,6 +3,7 @@
 #include "engine/move_messages.h"
 #include "engine/registry_move.h"
 #include "engine/startup_approval.h"
+#include "platform/sha256.h"
 
 namespace kqm {
 
@@ -56,16 +57,37 @@ MoveResult EntryEngine::MoveRegistryEntryTo(const StartupEntry& entry, bool toSt
   r.perUserStore = toStore && places.store.root == kHkeyCurrentUser;
   if (entry.IsLive() != toStore) return Failed(r, MoveFailure::kNoPlace);
   if (!Addressable(entry.name)) return Failed(r, MoveFailure::kUnaddressable);
-  // Both directions leave this key below the store's or the item's root; a failure here stops nothing.
-  move.beforeWriting = [&] {
+  // Noted in the ledger before the first write, so that a process ended in the middle is settled at the next start.
+  const int32_t ledgerRoot = entry.Where().root;
+  MoveRecord record;
+  bool recorded = false;
+  int32_t notRecorded = kRegOk;
+  move.beforeWriting = [&](const RawValue& moving) {
+    record.location = entry.location;
+    record.view = entry.view;
+    record.name = entry.name;
+    record.direction = toStore ? MoveDirection::kOff : MoveDirection::kOn;
+    record.from = move.from;
+    record.to = move.to;
+    record.type = moving.type;
+    record.hash = Sha256Hex(moving.bytes);
+    notRecorded = journal_.Begin(ledgerRoot, record);
+    if (notRecorded != kRegOk) return false;
+    recorded = true;
+    // Both directions leave this key below the store's or the item's root; a failure here stops nothing.
     registry_.ClassKey(toStore ? places.store.root : entry.Where().root);
     registry_.SectionKey(std::string(kProgramRegistryArea) + "Disabled");
     try {
       registry_.CreateKey();
     } catch (const AppError&) {
     }
+    return true;
   };
   MoveResult moved = MoveRegistryValue(api_, move);
+  // The move has ended either way; a record left behind is settled (as already done) at the next start.
+  if (recorded) static_cast<void>(journal_.End(ledgerRoot, record));
+  if (moved.failure == MoveFailure::kNotRecorded && notRecorded != kRegOk)  // e.g. a standard user's machine entry
+    moved = Failed(moved, static_cast<uint32_t>(notRecorded), PlaceText(MoveJournal::Place(ledgerRoot)));
   moved.perUserStore = r.perUserStore;
   return moved;
 }
@@ -92,7 +114,7 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
   const bool toDisabled = direction == MoveDirection::kOff;
   const FolderPair folders = Folders(location);
   FileMove move{toDisabled ? folders.live : folders.disabled, toDisabled ? folders.disabled : folders.live,
-                entry.name, std::nullopt, askReplace_};
+                entry.name, std::nullopt, askReplace_, {}};
   if (entry.size >= 0) move.shownSize = static_cast<uint64_t>(entry.size);
   MoveResult r;
   r.source = WithoutTrailingSeparator(move.fromFolder);
@@ -111,7 +133,30 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
       prepared != fs_error::kOk)
     return FileFailed(r, prepared == fs_error::kAlreadyExists ? fs_error::kPathNotFound : prepared,
                       WithoutTrailingSeparator(folders.disabled));
+  const int32_t ledgerRoot = location.root;
+  MoveRecord record;
+  bool recorded = false;
+  int32_t notRecorded = kRegOk;
+  move.beforeWriting = [&](const std::string& aside, const std::string& replaced) {
+    const std::optional<std::string> bytes = fs_.ReadWholeFile(move.fromFolder + move.name);
+    if (!bytes) return false;
+    record.location = entry.location;
+    record.name = entry.name;
+    record.direction = direction;
+    record.fromFolder = move.fromFolder;
+    record.toFolder = move.toFolder;
+    record.aside = aside;
+    record.replaced = replaced;
+    record.hash = Sha256Hex(*bytes);
+    notRecorded = journal_.Begin(ledgerRoot, record);
+    if (notRecorded != kRegOk) return false;
+    recorded = true;
+    return true;
+  };
   MoveResult moved = MoveStartUpFile(fs_, move);
+  if (recorded) static_cast<void>(journal_.End(ledgerRoot, record));
+  if (moved.failure == MoveFailure::kNotRecorded && notRecorded != kRegOk)
+    moved = Failed(moved, static_cast<uint32_t>(notRecorded), PlaceText(MoveJournal::Place(ledgerRoot)));
   if (moved && !toDisabled)
     if (const int32_t cleared = ClearSwitchedOff(api_, location.root, location.approvals, entry.name); cleared != kRegOk)
       moved.notes.push_back(StillKeptOffNote(PlaceText(ApprovalPlace(location.root, location.approvals)),

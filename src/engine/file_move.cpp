@@ -73,6 +73,14 @@ class Mover {
   MoveResult Run() {
     if (std::optional<MoveResult> stop = CheckSource()) return *stop;
     if (std::optional<MoveResult> stop = ClearDestination()) return *stop;
+    if (m_.beforeWriting && !m_.beforeWriting(aside_, replaced_)) return Failed(r_, MoveFailure::kNotRecorded);
+    if (!aside_.empty()) {
+      const uint32_t parked = fs_.MoveFileNoReplace(m_.toFolder + replaced_, m_.toFolder + aside_);
+      if (parked != fs_error::kOk) {
+        aside_.clear();
+        return FileFailed(r_, parked, r_.destination);
+      }
+    }
     return MoveAndVerify();
   }
 
@@ -106,13 +114,11 @@ class Mover {
     // The file replaced is parked beside its place until the move is done, so that a failure can put it back.
     aside_ = AsideName(fs_, m_.toFolder, replaced_);
     if (aside_.empty()) return FileFailed(r_, fs_error::kAlreadyExists, r_.destination);
-    const uint32_t parked = fs_.MoveFileNoReplace(m_.toFolder + replaced_, m_.toFolder + aside_);
-    if (parked != fs_error::kOk) return FileFailed(r_, parked, r_.destination);
     return std::nullopt;
   }
 
   // The destination already holds the same bytes: the source only goes, provided the two are two files (the same
-  // file reached through a link holds the same bytes too).
+  // file reached through a link holds the same bytes too). One delete: nothing to note in the ledger first.
   MoveResult RemoveSourceOfSameBytes() {
     const std::optional<FileIdentity> source = fs_.Identity(From()), destination = fs_.Identity(To());
     if (!source || !destination || *source == *destination) return Failed(r_, MoveFailure::kSameFile);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,9 @@ struct FileMove {
   std::optional<uint64_t> shownSize;
   // Who is asked before a different file of that name at the destination is replaced (unset: never).
   ReplaceAsker askReplace;
+  // Runs before the first write, with the name the file replaced is parked under and its own name ("" for none);
+  // false stops the move with nothing written (may be unset).
+  std::function<bool(const std::string& aside, const std::string& replaced)> beforeWriting;
 };
 
 // Moves the file: checks that the source still holds it, clears the destination (the same bytes already there

@@ -72,6 +72,10 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
       text += "While you were asked, another program changed the entry in " + r.destination +
               " that the question named, so nothing was replaced.";
       break;
+    case MoveFailure::kNotRecorded:
+      text += "The program could not note the move in its ledger first (which lets it finish a move cut short), "
+              "so it did not start.";
+      break;
     case MoveFailure::kBusy:
       text += "Another copy of the program is moving startup entries right now, so nothing was changed. Try again "
               "in a moment.";

@@ -21,6 +21,7 @@ enum class MoveFailure {
   kSameFile,       // source and destination are one file reached by two paths (or that could not be ruled out)
   kDestinationChanged,  // while the replace question was open, another program changed what it named: kept
   kBusy,           // another copy of the program kept the move lock for longer than a move waits
+  kNotRecorded,    // the move could not be written to the ledger before its first write, so it did not start
 };
 
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a

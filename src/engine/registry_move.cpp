@@ -15,7 +15,7 @@ class Mover {
 
   MoveResult Run() {
     if (std::optional<MoveResult> stop = CheckSource()) return *stop;
-    if (m_.beforeWriting) m_.beforeWriting();
+    if (m_.beforeWriting && !m_.beforeWriting(source_.value)) return Failed(r_, MoveFailure::kNotRecorded);
     if (std::optional<MoveResult> stop = ClearDestination()) return *stop;
     if (std::optional<MoveResult> stop = CopyAndVerify()) return *stop;
     return RemoveSourceAndVerify();

@@ -17,8 +17,9 @@ struct RegistryMove {
   std::optional<RawValue> shown;
   // Who is asked before a different value of that name at `to` is replaced (unset: never).
   ReplaceAsker askReplace;
-  // Runs once the source has been checked, before anything is written (may be unset).
-  std::function<void()> beforeWriting;
+  // Runs once the source has been checked, before anything is written, with the value about to move; false stops
+  // the move with nothing written (may be unset).
+  std::function<bool(const RawValue& moving)> beforeWriting;
 };
 
 // Moves the value with its type and bytes as stored: checks that the source still holds what was shown, clears

@@ -106,6 +106,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StandardErrorReporter reporter;
     kqm::clsStartUp engine(registry, fileSystem, shell, reporter, process.ExecutableBaseName(), folder + "Disabled\\");
     engine.Entries().UseLock(&moveLock);
+    // A move a process was stopped in the middle of is settled before anything is listed or moved.
+    std::string recovered;
+    for (const std::string& note : engine.Entries().Recover()) recovered += note + "\n";
+    WriteStandard(STD_ERROR_HANDLE, recovered);
     const std::optional<kqm::CommandOutcome> outcome = kqm::RunCommandLine(args, engine);
     const bool wroteOut = WriteStandard(STD_OUTPUT_HANDLE, outcome->out);
     const bool wroteErr = WriteStandard(STD_ERROR_HANDLE, outcome->err);

@@ -297,11 +297,14 @@ ListItem* Win32ListView::Add(const std::string& sText, int32_t smallIcon, bool b
   item.pszText = wide.data();
   item.lParam = static_cast<LPARAM>(nextId_);
   item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(bChecked ? 2 : 1);
+  item.state = INDEXTOSTATEIMAGEMASK(1);
   item.iImage = smallIcon - 1;  // the list counts icons from 1, the image list from 0
   quiet_ = true;
   const int pos = ListView_InsertItem(hwnd_, &item);
   if (pos >= 0 && pos != item.iItem) ListView_DeleteItem(hwnd_, pos);  // not at the end: the positions would lie
+  // A list with tick boxes inserts every item unticked, whatever state it is given: the tick is set after, and
+  // while quiet it is no change to report.
+  if (pos == item.iItem && bChecked) ListView_SetCheckState(hwnd_, pos, TRUE);
   quiet_ = false;
   if (pos != item.iItem) return nullptr;
   ++nextId_;

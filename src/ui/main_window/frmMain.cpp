@@ -65,6 +65,13 @@ void frmMain::Load() {
     engine->OwnerWindow(view_.NativeHandle());
     engine->AskReplace(
         [this](const ReplaceQuestion& q) { return view_.AskYesNo(kAppTitle, ReplaceQuestionText(q)); });
+    // A move a process was stopped in the middle of is settled before anything is listed.
+    std::string recovered;
+    for (const std::string& note : engine->Entries().Recover()) {
+      if (!recovered.empty()) recovered += "\n\n";
+      recovered += note;
+    }
+    if (!recovered.empty()) view_.MessageBoxOk(kAppTitle, recovered);
   }
   ShowListMode();
 }

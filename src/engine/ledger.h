@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/registry_values.h"
+#include "engine/startup_entry.h"
+
+namespace kqm {
+
+// The program's ledger: what it keeps about its own work beside the store, below the root whose users may change
+// what it concerns (HKEY_LOCAL_MACHINE for the machine's entries and the common StartUp folder, the user's own
+// HKEY_CURRENT_USER for his): Software\Kestrum\QuorvelManager\Ledger. Each kind of record has a subkey; each
+// record is one text value, "kqm-<kind>/<version>" on its first line and "key=value" lines after it (values
+// percent-escaped), so that a later version can read what an earlier one wrote and skip what it does not know.
+inline constexpr const char* kLedgerKey = "Software\\Kestrum\\QuorvelManager\\Ledger";
+
+// A move in progress: written before the move's first write, removed when it has ended either way. One that is
+// still there at start names a move a killed process left unfinished.
+struct MoveRecord {
+  std::string id;  // the value's name in the ledger
+  LocationId location = LocationId::kHkcuRun;
+  RegView view = RegView::kNative;
+  std::string name;  // the entry's name as stored
+  MoveDirection direction = MoveDirection::kOff;
+  // A registry move: the places it moves the value between.
+  RegPlace from{0, {}, 0};
+  RegPlace to{0, {}, 0};
+  // A file move: the folders (ending in "\"), and the name a replaced file is parked under ("" for none).
+  std::string fromFolder;
+  std::string toFolder;
+  std::string aside;
+  std::string replaced;  // the parked file's own name
+  // The content moving: its registry type (a file: 0), and the SHA-256 of its bytes.
+  uint32_t type = 0;
+  std::string hash;
+
+  bool IsFile() const { return !fromFolder.empty(); }
+};
+
+// The record as text, and back; nullopt for text that is no move record of a version this one reads.
+std::string EncodeMoveRecord(const MoveRecord& record);
+std::optional<MoveRecord> DecodeMoveRecord(const std::string& text);
+
+// The ledger's moves in progress below one root.
+class MoveJournal {
+ public:
+  explicit MoveJournal(RegistryApi& api) : api_(api) {}
+  // Writes the record (giving it a fresh id) below `root` and reads it back; 0 when it is there.
+  [[nodiscard]] int32_t Begin(int32_t root, MoveRecord& record);
+  // Removes the record; 0 when it is gone.
+  int32_t End(int32_t root, const MoveRecord& record);
+  // The records below `root`, oldest first; records this version cannot read are left alone.
+  std::vector<MoveRecord> Open(int32_t root);
+  // The key the records below `root` are kept in.
+  static RegPlace Place(int32_t root);
+
+ private:
+  RegistryApi& api_;
+};
+
+}  // namespace kqm

@@ -1,0 +1,88 @@
+#include "engine/entry_engine.h"
+#include "engine/ledger.h"
+#include "platform/sha256.h"
+
+namespace kqm {
+
+namespace {
+
+std::optional<std::string> FileHash(FileSystem& fs, const std::string& path) {
+  const std::optional<std::string> bytes = fs.ReadWholeFile(path);
+  return bytes ? std::optional<std::string>(Sha256Hex(*bytes)) : std::nullopt;
+}
+
+bool Exists(FileSystem& fs, const std::string& path) {
+  uint32_t error = 0;
+  return fs.Attributes(path, &error).has_value() || (error != fs_error::kFileNotFound && error != fs_error::kPathNotFound);
+}
+
+}  // namespace
+
+std::vector<std::string> EntryEngine::Recover() {
+  std::vector<std::string> notes;
+  const MoveLockScope lock(lock_, kMoveLockWaitMs);
+  if (!lock.Held()) return {"Another copy of the program is moving startup entries: a move left unfinished earlier "
+                            "is looked at the next time the program starts."};
+  for (const int32_t root : {kHkeyLocalMachine, kHkeyCurrentUser})
+    for (const MoveRecord& record : journal_.Open(root)) {
+      const std::string what = "\"" + record.name + "\" (" + LocationOf(record.location).caption + ")";
+      if (record.IsFile())
+        RecoverFileMove(record, what, notes);
+      else
+        RecoverRegistryMove(record, what, notes);
+      // A record that cannot be removed is looked at again next time; what it names is settled by then.
+      static_cast<void>(journal_.End(root, record));
+    }
+  return notes;
+}
+
+void EntryEngine::RecoverRegistryMove(const MoveRecord& r, const std::string& what, std::vector<std::string>& notes) {
+  const RawRead from = Read(api_, r.from, r.name), to = Read(api_, r.to, r.name);
+  const auto isTheEntry = [&r](const RawRead& read) {
+    return read.status == kRegOk && read.value.type == r.type && Sha256Hex(read.value.bytes) == r.hash;
+  };
+  if (isTheEntry(from) && isTheEntry(to)) {
+    // Copied, and the copy is whole: the source goes, as the move would have done.
+    if (DeleteAndVerify(api_, r.from, r.name) != kRegOk)
+      notes.push_back("The startup entry " + what + " is in both " + PlaceText(r.from) + " and " + PlaceText(r.to) +
+                      " after a move that did not finish, and the first could not be removed.");
+  } else if (from.status == kRegOk && to.status == kRegOk) {
+    notes.push_back("A move of the startup entry " + what + " did not finish, and " + PlaceText(r.from) + " and " +
+                    PlaceText(r.to) + " now hold different data under its name. Both were kept.");
+  }
+}
+
+void EntryEngine::RecoverFileMove(const MoveRecord& r, const std::string& what, std::vector<std::string>& notes) {
+  const std::string from = r.fromFolder + r.name, to = r.toFolder + r.name;
+  const std::optional<std::string> fromHash = FileHash(fs_, from), toHash = FileHash(fs_, to);
+  const bool sourceWhole = fromHash == r.hash, arrived = toHash == r.hash;
+  if (sourceWhole && arrived) {
+    const std::optional<FileIdentity> a = fs_.Identity(from), b = fs_.Identity(to);
+    if (!a || !b || *a == *b || fs_.RemoveFile(from) != fs_error::kOk) {
+      notes.push_back("The startup entry " + what + " is in both " + r.fromFolder + " and " + r.toFolder +
+                      " after a move that did not finish; neither was removed.");
+      return;
+    }
+  } else if (sourceWhole && toHash) {
+    // Something else under the entry's name where it was heading: a copy cut short when the process ended.
+    const std::optional<std::string> source = fs_.ReadWholeFile(from), partial = fs_.ReadWholeFile(to);
+    const bool cutShort = source && partial && partial->size() < source->size() &&
+                          source->compare(0, partial->size(), *partial) == 0;
+    if (!cutShort || fs_.RemoveFile(to) != fs_error::kOk) {
+      notes.push_back("A move of the startup entry " + what + " did not finish, and " + to +
+                      " holds something else. Both were kept.");
+      return;
+    }
+  }
+  if (r.aside.empty() || !Exists(fs_, r.toFolder + r.aside)) return;
+  // The file the move replaced, parked beside its place: back under its name while the move did not arrive, gone
+  // once it did (the user said yes to replacing it).
+  const bool done = FileHash(fs_, to) == r.hash;
+  const uint32_t settled = done ? fs_.RemoveFile(r.toFolder + r.aside)
+                                : fs_.MoveFileNoReplace(r.toFolder + r.aside, r.toFolder + r.replaced);
+  if (settled != fs_error::kOk)
+    notes.push_back("A file that a move of " + what + " was replacing is still in " + r.toFolder + " as \"" +
+                    r.aside + "\".");
+}
+
+}  // namespace kqm
