@@ -99,7 +99,6 @@ class EntryEngine {
                   const std::unordered_set<std::u16string>* off, std::vector<ReadProblem>* problems);
   // The list's text for raw data, as the registry object reads it.
   std::string ShownText(uint32_t type, const std::string& bytes);
-  MoveResult MoveRegistryEntry(const StartupEntry& entry, MoveDirection direction);
   MoveResult MoveRegistryEntryTo(const StartupEntry& entry, bool toStore);
   MoveResult ApproveRegistryEntry(const StartupEntry& entry);
   MoveResult MoveFileEntry(const StartupEntry& entry, MoveDirection direction);

@@ -12,7 +12,15 @@ MoveResult EntryEngine::Move(const StartupEntry& entry, MoveDirection direction)
   const MoveLockScope lock(lock_, kMoveLockWaitMs);
   if (!lock.Held()) return Failed(MoveResult{}, MoveFailure::kBusy);
   if (entry.IsFile()) return MoveFileEntry(entry, direction);
-  return MoveRegistryEntry(entry, direction);
+  if (direction == MoveDirection::kOff) return MoveRegistryEntryTo(entry, true);
+  if (entry.state == EntryState::kOffByWindows) return ApproveRegistryEntry(entry);
+  MoveResult r = MoveRegistryEntryTo(entry, false);
+  // An old flag of Windows' own must not keep the entry from starting now that it is back.
+  if (const char* approvals = PlacesOf(entry).approvals; r && approvals)
+    if (const int32_t cleared = ClearSwitchedOff(api_, entry.Where().root, approvals, entry.name); cleared != kRegOk)
+      r.notes.push_back(StillKeptOffNote(PlaceText(ApprovalPlace(entry.Where().root, approvals)),
+                                         static_cast<uint32_t>(cleared)));
+  return r;
 }
 
 StartupEntry EntryEngine::Moved(const StartupEntry& entry, const MoveResult& result, MoveDirection direction) {
@@ -24,29 +32,14 @@ StartupEntry EntryEngine::Moved(const StartupEntry& entry, const MoveResult& res
   return moved;
 }
 
-MoveResult EntryEngine::MoveRegistryEntry(const StartupEntry& entry, MoveDirection direction) {
-  if (direction == MoveDirection::kOn) {
-    if (entry.state == EntryState::kOffByWindows) return ApproveRegistryEntry(entry);
-    MoveResult r = MoveRegistryEntryTo(entry, false);
-    // An old flag of Windows' own must not keep the entry from starting now that it is back.
-    if (const char* approvals = PlacesOf(entry).approvals; r && approvals)
-      if (const int32_t cleared = ClearSwitchedOff(api_, entry.Where().root, approvals, entry.name); cleared != kRegOk)
-        r.notes.push_back(StillKeptOffNote(PlaceText(ApprovalPlace(entry.Where().root, approvals)),
-                                           static_cast<uint32_t>(cleared)));
-    return r;
-  }
+MoveResult EntryEngine::MoveRegistryEntryTo(const StartupEntry& original, bool toStore) {
   // A user's own entries stay his own: kept below his HKEY_CURRENT_USER, which no other user can read or change
   // (the machine's store is shared by every user).
-  if (entry.Where().root == kHkeyCurrentUser) {
-    StartupEntry own = entry;
-    own.userStore = true;
-    own.view = RegView::kNative;
-    return MoveRegistryEntryTo(own, true);
+  StartupEntry entry = original;
+  if (toStore && entry.Where().root == kHkeyCurrentUser) {
+    entry.userStore = true;
+    entry.view = RegView::kNative;
   }
-  return MoveRegistryEntryTo(entry, true);
-}
-
-MoveResult EntryEngine::MoveRegistryEntryTo(const StartupEntry& entry, bool toStore) {
   const EntryPlaces places = PlacesOf(entry);
   RegistryMove move{toStore ? places.live : places.store, toStore ? places.store : places.live, entry.name,
                     std::nullopt, askReplace_, nullptr};

@@ -13,21 +13,20 @@ class Mover {
     r_.destination = PlaceText(m_.to);
   }
 
-  MoveResult Run() {
-    if (std::optional<MoveResult> stop = CheckSource()) return *stop;
-    if (m_.beforeWriting && !m_.beforeWriting(source_.value)) return Failed(r_, MoveFailure::kNotRecorded);
-    if (std::optional<MoveResult> stop = ClearDestination()) return *stop;
-    if (std::optional<MoveResult> stop = CopyAndVerify()) return *stop;
-    return RemoveSourceAndVerify();
-  }
+  // The steps of a move, in order: each gives the move's result when the move ends there.
 
- private:
   // What moves is the value as stored now, provided it is still what was shown.
   std::optional<MoveResult> CheckSource() {
     source_ = Read(api_, m_.from, m_.name);
     if (source_.status == kRegFileNotFound) return Failed(r_, MoveFailure::kGone);
     if (source_.status != kRegOk) return Failed(r_, static_cast<uint32_t>(source_.status), r_.source);
     if (!m_.shown || !(*m_.shown == source_.value)) return Failed(r_, MoveFailure::kChanged);
+    return std::nullopt;
+  }
+
+  // Before anything is written: the ledger is told, and may stop the move.
+  std::optional<MoveResult> NoteInTheLedger() {
+    if (m_.beforeWriting && !m_.beforeWriting(source_.value)) return Failed(r_, MoveFailure::kNotRecorded);
     return std::nullopt;
   }
 
@@ -90,6 +89,7 @@ class Mover {
     return Failed(r_, static_cast<uint32_t>(deleted), r_.source);
   }
 
+ private:
   // Puts the destination back as it was before this move; true when it is.
   bool TakeBack() {
     if (alreadyThere_) return true;
@@ -115,6 +115,13 @@ class Mover {
 
 }  // namespace
 
-MoveResult MoveRegistryValue(RegistryApi& api, const RegistryMove& move) { return Mover(api, move).Run(); }
+MoveResult MoveRegistryValue(RegistryApi& api, const RegistryMove& move) {
+  Mover mover(api, move);
+  if (std::optional<MoveResult> stop = mover.CheckSource()) return *stop;
+  if (std::optional<MoveResult> stop = mover.NoteInTheLedger()) return *stop;
+  if (std::optional<MoveResult> stop = mover.ClearDestination()) return *stop;
+  if (std::optional<MoveResult> stop = mover.CopyAndVerify()) return *stop;
+  return mover.RemoveSourceAndVerify();
+}
 
 }  // namespace kqm
