@@ -1,0 +1,81 @@
+// The ledger's moves in progress: records a later version can read, and what the next start does with a file
+// move that a process ended in the middle of.
+#include <gtest/gtest.h>
+
+#include "engine/clsStartUp.h"
+#include "engine/ledger.h"
+#include "platform/sha256.h"
+#include "platform/substitute/memory_registry.h"
+#include "platform/substitute/substitute_shell.h"
+#include "recording_reporter.h"
+#include "temp_drive.h"
+
+namespace kqm {
+namespace {
+
+TEST(MoveRecords, EveryFieldComesBackAndKeysOfLaterVersionsAreSkipped) {
+  MoveRecord r;
+  r.location = LocationId::kCommonStartUp;
+  r.name = "50% = a\nb\xC3\xA9.lnk";
+  r.direction = MoveDirection::kOn;
+  r.fromFolder = "C:\\P\\Disabled\\All Users\\";
+  r.toFolder = "C:\\S\\";
+  r.aside = r.name + ".replaced-1";
+  r.replaced = r.name;
+  r.hash = Sha256Hex("x");
+  const std::optional<MoveRecord> back = DecodeMoveRecord(EncodeMoveRecord(r) + "addedLater=1\n");
+  ASSERT_TRUE(back);
+  EXPECT_EQ(EncodeMoveRecord(r), EncodeMoveRecord(*back));
+  EXPECT_EQ(r.name, back->name);
+  EXPECT_FALSE(DecodeMoveRecord("kqm-move/2\nname=x\n")) << "a record of another format version is left alone";
+}
+
+// A file move ended after its copy arrived and after a replaced file was parked: the next start keeps the copy
+// where the move was heading, removes the source, and lets the parked file go; a move ended before it arrived
+// puts the parked file back.
+TEST(FileRecovery, TheNextStartFinishesOrTakesBackAFileMoveLeftHalfDone) {
+  test::TempDrive drive;
+  SubstituteShell shell(drive.fs);
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\");
+  drive.File("C:\\S\\a.lnk", "moving");
+  drive.File("C:\\D\\a.lnk", "moving");
+  drive.File("C:\\D\\a.lnk.replaced-1", "older");
+  MoveJournal journal(reg);
+  MoveRecord record;
+  record.location = LocationId::kUserStartUp;
+  record.name = "a.lnk";
+  record.fromFolder = "C:\\S\\";
+  record.toFolder = "C:\\D\\";
+  record.aside = "a.lnk.replaced-1";
+  record.replaced = "a.lnk";
+  record.hash = Sha256Hex("moving");
+  ASSERT_EQ(kRegOk, journal.Begin(kHkeyCurrentUser, record));
+  EXPECT_TRUE(engine.Entries().Recover().empty());
+  EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\S\\a.lnk")) << "the source of a whole copy goes";
+  EXPECT_EQ("moving", drive.fs.ReadWholeFile("C:\\D\\a.lnk"));
+  EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\D\\a.lnk.replaced-1")) << "the file the user agreed to replace goes";
+  EXPECT_TRUE(journal.Open(kHkeyCurrentUser).empty());
+
+  // Ended before the move arrived: a copy cut short at the destination, the replaced file still parked.
+  drive.File("C:\\S\\a.lnk", "moving");
+  drive.File("C:\\D\\a.lnk", "mov");
+  drive.File("C:\\D\\a.lnk.replaced-1", "older");
+  ASSERT_EQ(kRegOk, journal.Begin(kHkeyCurrentUser, record));
+  EXPECT_TRUE(engine.Entries().Recover().empty());
+  EXPECT_EQ("moving", drive.fs.ReadWholeFile("C:\\S\\a.lnk"));
+  EXPECT_EQ("older", drive.fs.ReadWholeFile("C:\\D\\a.lnk")) << "the copy cut short goes, the parked file comes back";
+  EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\D\\a.lnk.replaced-1"));
+
+  // Different data on both sides: nothing is changed, and the user is told.
+  drive.File("C:\\D\\a.lnk", "someone else's");
+  record.aside.clear();
+  ASSERT_EQ(kRegOk, journal.Begin(kHkeyCurrentUser, record));
+  EXPECT_EQ(1u, engine.Entries().Recover().size());
+  EXPECT_EQ("moving", drive.fs.ReadWholeFile("C:\\S\\a.lnk"));
+  EXPECT_EQ("someone else's", drive.fs.ReadWholeFile("C:\\D\\a.lnk"));
+}
+
+}  // namespace
+}  // namespace kqm
