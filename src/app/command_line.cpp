@@ -150,6 +150,7 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
   if (args.empty()) return std::nullopt;
   // A script asks; nothing may be replaced without a person to say yes.
   engine.AskReplace(nullptr);
+  engine.Entries().AskUntrusted(nullptr);
   const std::string verb = Upper(args[0]);
   if (verb == "/?" || verb == "-?" || verb == "/HELP") return CommandOutcome{0, kUsage, ""};
   if (verb == "/LIST") {

@@ -85,6 +85,9 @@ class EntryEngine {
   // kMoveLockWait.
   void UseLock(MoveLock* lock) { lock_ = lock; }
   static constexpr uint32_t kMoveLockWaitMs = 3000;
+  // Sets who is asked before a file in the Disabled folder that the program did not put there (or that changed
+  // since) is switched on (unset: never).
+  void AskUntrusted(UntrustedAsker asker) { askUntrusted_ = std::move(asker); }
   // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
   void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
   // The window that owns the shell's folder queries (0 = none).
@@ -115,7 +118,9 @@ class EntryEngine {
   std::intptr_t ownerWindow_ = 0;
   ReplaceAsker askReplace_;
   MoveLock* lock_ = nullptr;
+  UntrustedAsker askUntrusted_;
   MoveJournal journal_{api_};
+  FileRecords records_{api_};
   colFiles_Kebbo files_;
 };
 

@@ -29,6 +29,11 @@ std::string MarkedText(const std::string& shown, const EntryMarks& marks);
 // The "Path" column's mark of a user's entry kept in the machine's store, shared by all users.
 inline constexpr const char* kSharedStoreMark = "  [in the machine's shared store]";
 
+// The "Path" column's marks of a file in the Disabled folder that the program did not put there, or that has
+// changed since it did.
+inline constexpr const char* kUnrecordedMark = "  [not switched off by this program]";
+inline constexpr const char* kChangedMark = "  [changed since it was switched off]";
+
 // `text` without what MarkedText added for `marks`.
 std::string UnmarkedText(const std::string& text, const EntryMarks& marks);
 

@@ -146,8 +146,39 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
     recorded = true;
     return true;
   };
+  // A file the program did not put in the Disabled folder, or that has changed since, is not moved into a StartUp
+  // folder (where it starts at log-on) unasked. What is checked is the file as it is now, under the lock.
+  if (!toDisabled) {
+    const std::string path = folders.disabled + entry.name;
+    if (IsLink(fs_, path)) {
+      r.failedAt = path;
+      return Failed(r, MoveFailure::kLinked);
+    }
+    if (const std::optional<std::string> bytes = fs_.ReadWholeFile(path)) {
+      const std::optional<FileRecord> known = records_.Get(location.root, entry.name);
+      if (!known || known->hash != Sha256Hex(*bytes)) {
+        const UntrustedQuestion question{entry.name, WithoutTrailingSeparator(folders.disabled), entry.shown,
+                                         static_cast<int64_t>(bytes->size()), known.has_value(),
+                                         location.ForAllUsers()};
+        if (!askUntrusted_ || !askUntrusted_(question)) {
+          r.failedAt = path;
+          return Failed(r, known ? MoveFailure::kChangedSinceOff : MoveFailure::kUnrecorded);
+        }
+      }
+    }
+  }
   MoveResult moved = MoveStartUpFile(fs_, move);
   if (recorded) static_cast<void>(journal_.End(ledgerRoot, record));
+  // The store knows what it holds: a record for a file that arrives there, none for one that leaves.
+  if (moved && toDisabled) {
+    const std::optional<std::string> arrived = fs_.ReadWholeFile(folders.disabled + entry.name);
+    if (!arrived || records_.Put(location.root, FileRecord{entry.name, static_cast<int64_t>(arrived->size()),
+                                                           Sha256Hex(*arrived)}) != kRegOk)
+      moved.notes.push_back("The program could not note that it switched off \"" + entry.name +
+                            "\"; it will be listed as not switched off by this program.");
+  } else if (moved) {
+    static_cast<void>(records_.Remove(location.root, entry.name));
+  }
   if (moved.failure == MoveFailure::kNotRecorded && notRecorded != kRegOk)
     moved = Failed(moved, static_cast<uint32_t>(notRecorded), PlaceText(MoveJournal::Place(ledgerRoot)));
   if (moved && !toDisabled)

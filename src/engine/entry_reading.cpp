@@ -3,6 +3,7 @@
 #include "engine/entry_engine.h"
 #include "engine/startup_approval.h"
 #include "fileinfo/basFile_Kebbo.h"
+#include "platform/sha256.h"
 #include "platform/text.h"
 #include "registry/reg_variant.h"
 
@@ -142,6 +143,14 @@ void EntryEngine::ReadFolder(std::vector<StartupEntry>& out, const StartupEntry&
     entry.size = listed ? static_cast<int64_t>(listed->size) : file->lSize();
     if (off && off->count(FoldCase(Utf8ToUtf16(nameAndExtension)))) entry.state = EntryState::kOffByWindows;
     entry.shown = HasShortcutExtension(nameAndExtension) ? ShortcutTarget(shell_, file->sFileName()) : file->sFileName();
+    if (entry.state == EntryState::kOff) {
+      // Only what the program itself put there, unchanged, is its own.
+      const std::optional<FileRecord> record = records_.Get(entry.Where().root, nameAndExtension);
+      if (const std::optional<std::string> bytes = fs_.ReadWholeFile(file->sFileName())) entry.hash = Sha256Hex(*bytes);
+      entry.trust = !record ? FileTrust::kUnrecorded
+                    : record->hash == entry.hash ? FileTrust::kRecorded
+                                                 : FileTrust::kChanged;
+    }
   }
 }
 

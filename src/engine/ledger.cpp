@@ -176,4 +176,33 @@ std::vector<MoveRecord> MoveJournal::Open(int32_t root) {
   return records;
 }
 
+RegPlace FileRecords::Place(int32_t root) { return {root, std::string(kLedgerKey) + "\\Files", 0}; }
+
+int32_t FileRecords::Put(int32_t root, const FileRecord& record) {
+  const std::string text = std::string("kqm-file/1\nsize=") + std::to_string(record.size) + "\nsha256=" +
+                           Escape(record.hash) + "\n";
+  return WriteAndVerify(api_, Place(root), record.name, RawValue{kRegSz, Utf16ToBytes(Utf8ToUtf16(text), true)}).status;
+}
+
+int32_t FileRecords::Remove(int32_t root, const std::string& name) { return DeleteAndVerify(api_, Place(root), name); }
+
+std::optional<FileRecord> FileRecords::Get(int32_t root, const std::string& name) {
+  const RawRead read = Read(api_, Place(root), name);
+  if (read.status != kRegOk || read.value.type != kRegSz) return std::nullopt;
+  std::u16string text16 = BytesToUtf16(read.value.bytes.data(), read.value.bytes.size());
+  while (!text16.empty() && text16.back() == u'\0') text16.pop_back();
+  const std::string text = Utf16ToUtf8(text16);
+  if (text.rfind("kqm-file/1\n", 0) != 0) return std::nullopt;
+  FileRecord record{name, -1, {}};
+  for (size_t at = text.find('\n'); at != std::string::npos && at + 1 < text.size();) {
+    const size_t end = text.find('\n', at + 1);
+    const std::string line = text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    at = end;
+    if (line.rfind("size=", 0) == 0) record.size = std::strtoll(line.c_str() + 5, nullptr, 10);
+    if (line.rfind("sha256=", 0) == 0) record.hash = Unescape(line.substr(7)).value_or("");
+  }
+  if (record.size < 0 || record.hash.empty()) return std::nullopt;
+  return record;
+}
+
 }  // namespace kqm

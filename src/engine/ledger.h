@@ -60,4 +60,28 @@ class MoveJournal {
   RegistryApi& api_;
 };
 
+// What the program knows of a file it put in the Disabled folder: its name, size and content. A file there without
+// a record (put there by someone else, or by an older version) or unlike its record (changed since) is not the
+// program's to move into a StartUp folder unasked. Kept below the root whose users may change that StartUp folder.
+struct FileRecord {
+  std::string name;
+  int64_t size = 0;
+  std::string hash;  // SHA-256, lowercase hex
+};
+
+class FileRecords {
+ public:
+  explicit FileRecords(RegistryApi& api) : api_(api) {}
+  // Records the file (replacing an older record of its name); 0 when it reads back.
+  [[nodiscard]] int32_t Put(int32_t root, const FileRecord& record);
+  // Removes the record of `name`; 0 when it is gone (or was never there).
+  int32_t Remove(int32_t root, const std::string& name);
+  // The record of `name`, when there is one this version can read.
+  std::optional<FileRecord> Get(int32_t root, const std::string& name);
+  static RegPlace Place(int32_t root);
+
+ private:
+  RegistryApi& api_;
+};
+
 }  // namespace kqm

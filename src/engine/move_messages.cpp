@@ -30,6 +30,15 @@ std::string MovedWithNotesMessage(const std::string& name, bool toEnable, const 
   return text;
 }
 
+std::string UntrustedQuestionText(const UntrustedQuestion& q) {
+  std::string text = "\"" + q.name + "\" in " + q.folder +
+                     (q.changed ? " has changed since this program switched it off."
+                                : " was not switched off by this program: someone else put it there.");
+  text += "\n\nIt is " + std::to_string(q.size) + " bytes and starts " + q.starts + ".";
+  return text + "\n\nMove it into the StartUp folder, where it starts at " +
+         (q.allUsers ? "every user's log-on" : "your log-on") + "? Choose No to leave it where it is.";
+}
+
 std::string ReadProblemText(const std::string& place, uint32_t code) {
   return place + " could not be read (" + StatusText(code) + "): its entries are not listed.";
 }
@@ -75,6 +84,14 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
     case MoveFailure::kNotRecorded:
       text += "The program could not note the move in its ledger first (which lets it finish a move cut short), "
               "so it did not start.";
+      break;
+    case MoveFailure::kUnrecorded:
+      text += r.failedAt + " was not switched off by this program (someone else put it in the Disabled folder), so "
+              "it is not moved into a StartUp folder, where it would start at log-on, without your say.";
+      break;
+    case MoveFailure::kChangedSinceOff:
+      text += r.failedAt + " has changed since this program switched it off, so it is not moved into a StartUp "
+              "folder, where it would start at log-on, without your say.";
       break;
     case MoveFailure::kBusy:
       text += "Another copy of the program is moving startup entries right now, so nothing was changed. Try again "

@@ -16,6 +16,9 @@ std::string ReadProblemText(const std::string& place, uint32_t code);
 std::string StillKeptOffNote(const std::string& place, uint32_t code);
 // The text shown when a move completed but left notes: what was done, then the notes.
 std::string MovedWithNotesMessage(const std::string& name, bool toEnable, const MoveResult& result);
+// The question asked before a file the program did not put in the Disabled folder (or that has changed since) is
+// moved into a StartUp folder.
+std::string UntrustedQuestionText(const UntrustedQuestion& question);
 // The question asked before a move replaces a different entry of the same name.
 std::string ReplaceQuestionText(const ReplaceQuestion& question);
 

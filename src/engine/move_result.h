@@ -22,6 +22,8 @@ enum class MoveFailure {
   kDestinationChanged,  // while the replace question was open, another program changed what it named: kept
   kBusy,           // another copy of the program kept the move lock for longer than a move waits
   kNotRecorded,    // the move could not be written to the ledger before its first write, so it did not start
+  kUnrecorded,     // `failedAt` is a file the program did not put in the Disabled folder: not moved unasked
+  kChangedSinceOff,  // `failedAt` has changed since the program put it in the Disabled folder: not moved unasked
 };
 
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a
@@ -63,5 +65,18 @@ struct ReplaceQuestion {
 };
 // Answers true to replace; the default answer is no.
 using ReplaceAsker = std::function<bool(const ReplaceQuestion&)>;
+
+// Asked before a file in the Disabled folder that the program did not put there (or that has changed since) is
+// moved into a StartUp folder, where it would start at log-on.
+struct UntrustedQuestion {
+  std::string name;     // the file's name
+  std::string folder;   // the folder it is in, without a trailing "\"
+  std::string starts;   // what it starts (a shortcut's target, or the file itself)
+  int64_t size = 0;     // its size in bytes
+  bool changed = false;   // the program did put it there, and it has changed since
+  bool allUsers = false;  // it would start for every user
+};
+// Answers true to move it; the default answer is no.
+using UntrustedAsker = std::function<bool(const UntrustedQuestion&)>;
 
 }  // namespace kqm

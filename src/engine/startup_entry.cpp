@@ -13,8 +13,9 @@ bool SameEntries(std::vector<StartupEntry> a, std::vector<StartupEntry> b) {
   if (a.size() != b.size()) return false;
   const auto order = [](const StartupEntry& x, const StartupEntry& y) {
     return std::tie(x.location, x.view, x.state, x.userStore, x.name, x.type, x.bytes, x.readable, x.folder, x.size,
-                    x.hash, x.shown) < std::tie(y.location, y.view, y.state, y.userStore, y.name, y.type, y.bytes,
-                                                y.readable, y.folder, y.size, y.hash, y.shown);
+                    x.hash, x.trust, x.shown) < std::tie(y.location, y.view, y.state, y.userStore, y.name, y.type,
+                                                         y.bytes, y.readable, y.folder, y.size, y.hash, y.trust,
+                                                         y.shown);
   };
   std::sort(a.begin(), a.end(), order);
   std::sort(b.begin(), b.end(), order);
@@ -36,6 +37,8 @@ std::string StartupEntry::Caption() const {
 std::string StartupEntry::MarkedShown() const {
   std::string text = MarkedText(shown, Marks());
   if (InSharedStore()) text += kSharedStoreMark;
+  if (trust == FileTrust::kUnrecorded) text += kUnrecordedMark;
+  if (trust == FileTrust::kChanged) text += kChangedMark;
   return text;
 }
 

@@ -15,6 +15,13 @@ enum class EntryState : uint8_t {
   kOff,           // switched off by this program: in its store (registry) or the Disabled folder (files)
 };
 
+// How a file in the Disabled folder stands with the program's records of what it put there.
+enum class FileTrust : uint8_t {
+  kRecorded,    // switched off by this program, unchanged since (and every entry that is not such a file)
+  kUnrecorded,  // not switched off by this program: someone else put it there (or an older version did)
+  kChanged,     // switched off by this program, but its content has changed since
+};
+
 // Which way a move takes an entry.
 enum class MoveDirection : uint8_t { kOff, kOn };
 
@@ -45,6 +52,7 @@ struct StartupEntry {
   std::string folder;
   int64_t size = -1;
   std::string hash;
+  FileTrust trust = FileTrust::kRecorded;
 
   // What the list shows in its "Path" column, without the marks for its view and Windows' switch: the data as
   // the registry object reads it, a shortcut's target, or a file's path.

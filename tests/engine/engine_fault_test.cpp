@@ -10,6 +10,7 @@
 
 #include "engine/clsStartUp.h"
 #include "engine/ledger.h"
+#include "platform/sha256.h"
 #include "engine_world.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/substitute/failing_file_system.h"
@@ -220,6 +221,11 @@ TEST_F(FileFaults, NoFailingCallLosesAShortcut) {
           fs.CreateFolder(path);
         }
         ASSERT_EQ(0u, fs.WriteWholeFile(from + file, bytes));
+        // A file switched on comes from the store as the program left it there: recorded.
+        if (!disable) {
+          ASSERT_EQ(kRegOk, FileRecords(reg).Put(kHkeyCurrentUser,
+                                                 FileRecord{file, static_cast<int64_t>(bytes.size()), Sha256Hex(bytes)}));
+        }
         failing.FailCall(failing.Calls() + n);
         const MoveResult moved = disable ? engine.DisableFileItem(file, false) : engine.EnableFileItem(file, false);
         const bool reached = failing.Failed();

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "engine/clsStartUp.h"
+#include "engine/ledger.h"
 #include "engine_world.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/substitute/memory_list_view.h"
@@ -158,8 +159,9 @@ TEST_F(EngineFiles, MissingFoldersListNothingAndEnablingDoesNotCreateTheStartUpF
   EXPECT_TRUE(Exists(Sub(true) + "s.lnk"));
   EXPECT_FALSE(fs().FolderExists(live));
   engine_.LoadStartUpFiles(list_, true);
-  EXPECT_EQ((std::vector<RowData>{{"s", false, "s.lnk", 2, test::SampleTarget(Sample::kProgram)}}),
-            test::Rows(list_));
+  EXPECT_EQ((std::vector<RowData>{{"s", false, "s.lnk", 2, test::SampleTarget(Sample::kProgram) + kUnrecordedMark}}),
+            test::Rows(list_))
+      << "a file the program did not put there says so";
 }
 
 TEST_F(EngineFiles, NoStartUpFolderMeansNoOtherFolderIsListedOrTouched) {
@@ -187,8 +189,10 @@ TEST_F(EngineFiles, AnOccupiedDestinationOrADisabledFolderThatIsAFileStopsTheMov
   world_->MakeShortcut(world_->DisabledPath() + "U\\same.lnk", Sample::kDocument);
   engine_.LoadStartUpFiles(list_, false);
   EXPECT_EQ((std::vector<RowData>{{"same", true, "same.lnk", 2, test::SampleTarget(Sample::kProgram)},
-                                  {"same", false, "same.lnk", 2, test::SampleTarget(Sample::kDocument)}}),
+                                  {"same", false, "same.lnk", 2, test::SampleTarget(Sample::kDocument) + kUnrecordedMark}}),
             test::Rows(list_));
+  // The file put in the Disabled folder by hand may go back when the user says so; here the collisions count.
+  engine_.Entries().AskUntrusted([](const UntrustedQuestion&) { return true; });
   int asked = 0;
   bool yes = false;
   engine_.AskReplace([&](const ReplaceQuestion& q) {
@@ -301,6 +305,45 @@ TEST(EngineFileLinks, NothingMovesThroughALinkAndOneFileIsNeverTakenForItsOwnCop
   std::filesystem::create_symlink(startUp / "keep.bat", user / "planted.bat");
   EXPECT_EQ(MoveFailure::kLinked, engine.EnableFileItem("planted.bat", false).failure);
   EXPECT_EQ("echo", drive.fs.ReadWholeFile("C:\\S\\keep.bat"));
+}
+
+// The store knows what it holds: a file someone put in the Disabled folder, or one changed there since the program
+// switched it off, is marked and never moved into a StartUp folder unasked; what the program put there goes back.
+TEST(EngineFileRecords, APlantedOrChangedFileIsMarkedAndNotSwitchedOnUnasked) {
+  test::TempDrive drive;
+  SubstituteShell inner(drive.fs);
+  test::SteeredShell shell(inner);
+  shell.Folder(special_folder::kCommonStartUp, "C:\\S");
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  clsStartUp engine(reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\");
+  drive.File("C:\\P\\Disabled\\All Users\\planted.bat", "evil");
+  drive.File("C:\\S\\mine.bat", "mine");
+  ASSERT_TRUE(engine.DisableFileItem("mine.bat", true));
+  MemoryListView list;
+  engine.LoadStartUpFiles(list, true);
+  EXPECT_EQ((std::vector<std::string>{"C:\\P\\Disabled\\All Users\\mine.bat",
+                                      std::string("C:\\P\\Disabled\\All Users\\planted.bat") + kUnrecordedMark}),
+            (std::vector<std::string>{list.Item(1)->SubItem(1), list.Item(2)->SubItem(1)}));
+
+  EXPECT_EQ(MoveFailure::kUnrecorded, engine.EnableFileItem("planted.bat", true).failure) << "nobody to ask: refused";
+  EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\S\\planted.bat"));
+  std::vector<UntrustedQuestion> asked;
+  engine.Entries().AskUntrusted([&](const UntrustedQuestion& q) {
+    asked.push_back(q);
+    return false;
+  });
+  EXPECT_EQ(MoveFailure::kUnrecorded, engine.EnableFileItem("planted.bat", true).failure) << "No is the answer";
+  ASSERT_EQ(1u, asked.size());
+  EXPECT_EQ(4, asked[0].size);
+  EXPECT_TRUE(asked[0].allUsers);
+
+  ASSERT_EQ(0u, drive.fs.WriteWholeFile("C:\\P\\Disabled\\All Users\\mine.bat", "changed"));
+  EXPECT_EQ(MoveFailure::kChangedSinceOff, engine.EnableFileItem("mine.bat", true).failure);
+  ASSERT_EQ(0u, drive.fs.WriteWholeFile("C:\\P\\Disabled\\All Users\\mine.bat", "mine"));
+  EXPECT_TRUE(engine.EnableFileItem("mine.bat", true)) << "unchanged, it is the program's own: no question";
+  EXPECT_EQ(2u, asked.size());
+  EXPECT_FALSE(FileRecords(reg).Get(kHkeyLocalMachine, "mine.bat")) << "the record goes with the file";
 }
 
 }  // namespace

@@ -65,6 +65,8 @@ void frmMain::Load() {
     engine->OwnerWindow(view_.NativeHandle());
     engine->AskReplace(
         [this](const ReplaceQuestion& q) { return view_.AskYesNo(kAppTitle, ReplaceQuestionText(q)); });
+    engine->Entries().AskUntrusted(
+        [this](const UntrustedQuestion& q) { return view_.AskYesNo(kAppTitle, UntrustedQuestionText(q)); });
     // A move a process was stopped in the middle of is settled before anything is listed.
     std::string recovered;
     for (const std::string& note : engine->Entries().Recover()) {
