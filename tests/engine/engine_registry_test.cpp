@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <functional>
+#include <future>
 #include <thread>
 
 #include "engine/clsStartUp.h"
@@ -15,6 +18,7 @@
 #include "platform/substitute/memory_registry.h"
 #include "platform/substitute/posix_file_system.h"
 #include "platform/substitute/substitute_shell.h"
+#include "platform/text.h"
 #include "recording_reporter.h"
 #include "reg_helpers.h"
 #include "registry_backend.h"
@@ -408,28 +412,92 @@ TEST_F(EngineRegistry, AValueChangedWhileTheReplaceQuestionIsOpenIsNotReplaced) 
   EXPECT_EQ("mine.exe", test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, x));
 }
 
-// Two copies of the program moving one entry at once, one switching it off and the other on, again and again: with
-// the lock every copy shares, it ends in exactly one place, unchanged.
-TEST_F(EngineRegistry, TwoCopiesRacingOneEntryLeaveItInExactlyOnePlace) {
-  if (!test::IsRealRegistry()) GTEST_SKIP() << "the in-memory registry is not made for threads";
+// Passes every call on; runs `beforeDelete` just before a value is deleted (another program acting at that moment).
+class PausingRegistry final : public RegistryApi {
+ public:
+  explicit PausingRegistry(RegistryApi& inner) : in_(inner) {}
+  std::function<void(const std::u16string& name)> beforeDelete;
+  int32_t OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override {
+    return in_.OpenKey(root, path, access, out);
+  }
+  int32_t CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override {
+    return in_.CreateKey(root, path, access, out);
+  }
+  int32_t CloseKey(RegKey key) override { return in_.CloseKey(key); }
+  int32_t QueryValue(RegKey key, const std::u16string& name, uint32_t* type, uint8_t* data, uint32_t* n) override {
+    return in_.QueryValue(key, name, type, data, n);
+  }
+  int32_t SetValue(RegKey key, const std::u16string& name, uint32_t type, const uint8_t* data, uint32_t n) override {
+    return in_.SetValue(key, name, type, data, n);
+  }
+  int32_t EnumValue(RegKey key, uint32_t index, char16_t* name, uint32_t* chars) override {
+    return in_.EnumValue(key, index, name, chars);
+  }
+  int32_t EnumValueData(RegKey key, uint32_t index, char16_t* name, uint32_t* chars, uint32_t* type, uint8_t* data,
+                        uint32_t* bytes) override {
+    return in_.EnumValueData(key, index, name, chars, type, data, bytes);
+  }
+  int32_t EnumKey(RegKey key, uint32_t index, char16_t* name, uint32_t chars) override {
+    return in_.EnumKey(key, index, name, chars);
+  }
+  int32_t QueryInfoKey(RegKey key, uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* values,
+                       uint32_t* maxValueNameLen, uint32_t* maxValueBytes) override {
+    return in_.QueryInfoKey(key, subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueBytes);
+  }
+  int32_t DeleteKey(RegKey root, const std::u16string& path) override { return in_.DeleteKey(root, path); }
+  int32_t DeleteValue(RegKey key, const std::u16string& name) override {
+    if (beforeDelete) beforeDelete(name);
+    return in_.DeleteValue(key, name);
+  }
+  uint32_t ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) override {
+    return in_.ExpandEnvironment(source, buffer, size);
+  }
+
+ private:
+  RegistryApi& in_;
+};
+
+// Two copies of the program, one switching an entry off and caught between its copy and the delete of the source
+// while the other switches the same entry on: with the lock every copy shares, the second waits, reads again and
+// the entry ends in exactly one place, unchanged (without it, both copies' checks pass and the entry is lost).
+TEST_F(EngineRegistry, TwoCopiesMovingOneEntryAtOnceLeaveItInExactlyOnePlace) {
   const std::string x = N("race");
   test::PutText(reg_, kHkeyLocalMachine, test::kRunKey, x, "race.exe");
-  const auto race = [&](MoveDirection direction) {
-    const std::unique_ptr<MoveLock> lock = test::MakeMoveLock();
-    clsStartUp copy(reg_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\");
-    copy.Entries().UseLock(lock.get());
-    for (int i = 0; i < 150; ++i)
-      for (const StartupEntry& entry : copy.Entries().ReadEntries(LocationId::kHklmRun))
-        if (entry.name == x && (entry.state == EntryState::kOn) == (direction == MoveDirection::kOff))
-          static_cast<void>(copy.Entries().Move(entry, direction));
+  PausingRegistry watched(reg_);
+  const std::unique_ptr<MoveLock> lockA = test::MakeMoveLock(), lockB = test::MakeMoveLock();
+  clsStartUp a(watched, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\");
+  clsStartUp b(reg_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\");
+  a.Entries().UseLock(lockA.get());
+  b.Entries().UseLock(lockB.get());
+  std::thread other;
+  std::promise<void> otherDone;
+  watched.beforeDelete = [&](const std::u16string& name) {
+    // About to delete the Run value, its copy in the store: the other copy starts switching the stored one on.
+    if (other.joinable() || name != Utf8ToUtf16(x) || !test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x))
+      return;
+    other = std::thread([&] {
+      StartupEntry stored;
+      stored.location = LocationId::kHklmRun;
+      stored.name = x;
+      stored.state = EntryState::kOff;
+      if (const std::optional<StartupEntry> now = b.Entries().ReadEntry(stored))
+        static_cast<void>(b.Entries().Move(*now, MoveDirection::kOn));
+      otherDone.set_value();
+    });
+    otherDone.get_future().wait_for(std::chrono::milliseconds(300));
   };
-  std::thread off(race, MoveDirection::kOff), on(race, MoveDirection::kOn);
-  off.join();
-  on.join();
-  const auto live = test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, x);
-  const auto stored = test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x);
-  EXPECT_NE(live.has_value(), stored.has_value()) << "in exactly one place";
-  EXPECT_EQ("race.exe", live ? *live : stored.value_or("(lost)"));
+  StartupEntry live;
+  live.location = LocationId::kHklmRun;
+  live.name = x;
+  const std::optional<StartupEntry> shown = a.Entries().ReadEntry(live);
+  ASSERT_TRUE(shown);
+  static_cast<void>(a.Entries().Move(*shown, MoveDirection::kOff));
+  ASSERT_TRUE(other.joinable()) << "the other copy was started between the copy and the delete";
+  other.join();
+  const auto inRun = test::ReadText(reg_, kHkeyLocalMachine, test::kRunKey, x);
+  const auto inStore = test::ReadText(reg_, kHkeyLocalMachine, Store("HKLM\\R"), x);
+  EXPECT_NE(inRun.has_value(), inStore.has_value()) << "in exactly one place";
+  EXPECT_EQ("race.exe", inRun ? *inRun : inStore.value_or("(lost)"));
 }
 
 TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {
