@@ -325,6 +325,19 @@ TEST_F(FileSystemContract, AFailingStepOfAMoveAcrossVolumesLeavesTheFileAtItsSou
   EXPECT_TRUE(Read(other + "a.lnk") == bytes);
 }
 
+TEST_F(FileSystemContract, AReadOnlyFileMovesAcrossVolumesAndStaysReadOnly) {
+  const std::string other = OtherVolume();
+  if (other.empty()) GTEST_SKIP() << "no second volume on this machine";
+  Write("a.lnk", "kept");
+  ASSERT_EQ(fs().SetAttributes(At("a.lnk"), file_attribute::kReadOnly), 0u);
+  EXPECT_EQ(fs().MoveFileNoReplace(At("a.lnk"), other + "a.lnk"), 0u);
+  EXPECT_FALSE(fs().Attributes(At("a.lnk"))) << "the source went";
+  EXPECT_EQ(Read(other + "a.lnk"), "kept");
+  EXPECT_TRUE(fs().Attributes(other + "a.lnk").value_or(0) & file_attribute::kReadOnly);
+  fs().SetAttributes(At("a.lnk"), file_attribute::kNormal);
+  fs().SetAttributes(other + "a.lnk", file_attribute::kNormal);
+}
+
 TEST_F(FileSystemContract, FilesAndFoldersAreRemoved) {
   ASSERT_EQ(fs().CreateFolder(At("d")), 0u);
   Write("d\\f", "x");

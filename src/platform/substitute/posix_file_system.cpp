@@ -189,7 +189,7 @@ fsys::path TemporaryIn(const fsys::path& folder) {
   return folder / FromUtf8(std::string(kMoveTemporaryPrefix) + digits + kMoveTemporarySuffix);
 }
 
-// Copies a file's bytes, permissions and last write time to a new file; false when it cannot.
+// Copies a file's bytes and last write time to a new file; false when it cannot.
 bool CopyToNew(const fsys::path& from, const fsys::path& to) {
   std::ifstream in(from, std::ios::binary);
   if (!in) return false;
@@ -201,8 +201,6 @@ bool CopyToNew(const fsys::path& from, const fsys::path& to) {
   if (!out.flush()) return false;
   out.close();
   fsys::last_write_time(to, fsys::last_write_time(from, ec), ec);
-  if (ec) return false;
-  fsys::permissions(to, fsys::status(from, ec).permissions(), ec);
   return !ec;
 }
 
@@ -258,6 +256,9 @@ uint32_t MoveAcrossVolumes(const fsys::path& source, const fsys::path& target, c
 
   if (const uint32_t stop = Ask(beforeStep, MoveStep::kPlace)) return fail(stop);
   if (NameTaken(target)) return fail(fs_error::kAlreadyExists);
+  // The source's permissions (a read-only file stays one) once the copy no longer needs writing.
+  fsys::permissions(temporary, fsys::status(source, ec).permissions(), ec);
+  if (ec) return fail(FromErrorCode(ec));
   if (const std::error_code placed = RenameNoReplace(temporary, target)) return fail(FromErrorCode(placed));
   FlushToDisk(target.parent_path(), true);
 
