@@ -69,8 +69,12 @@ class Mover {
     return Failed(r_, static_cast<uint32_t>(written.status), r_.destination);
   }
 
-  // The source goes only while it still holds what was copied.
+  // The source goes only once the copy is on the disk and while the source still holds what was copied.
   MoveResult RemoveSourceAndVerify() {
+    if (const int32_t flushed = FlushPlace(api_, m_.to); flushed != kRegOk) {
+      r_.inBothPlaces = alreadyThere_ || (!TakeBack() && HoldsCopy());
+      return Failed(r_, static_cast<uint32_t>(flushed), r_.destination);
+    }
     const RawRead now = Read(api_, m_.from, m_.name);
     if (now.status == kRegFileNotFound) return r_;  // removed meanwhile: the destination holds the only copy
     if (now.status != kRegOk || !(now.value == source_.value)) {

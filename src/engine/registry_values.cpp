@@ -22,6 +22,12 @@ int32_t OpenPlace(RegistryApi& api, const RegPlace& place, uint32_t access, Uniq
   return status;
 }
 
+int32_t FlushPlace(RegistryApi& api, const RegPlace& place) {
+  UniqueRegKey key;
+  const int32_t status = OpenPlace(api, place, kKeyQueryValue, key);
+  return status == kRegOk ? api.FlushKey(key.get()) : status;
+}
+
 RawRead ReadValue(RegistryApi& api, RegKey key, const std::u16string& name16) {
   RawRead r;
   uint32_t size = 0;

@@ -31,6 +31,10 @@ struct RawRead {
 // Opens the place's key with `access` in the place's view; the status of the open.
 int32_t OpenPlace(RegistryApi& api, const RegPlace& place, uint32_t access, UniqueRegKey& key);
 
+// Writes the place's key to the disk (opened with the access the flush needs, in the place's view); the status of
+// the open, else of the flush.
+int32_t FlushPlace(RegistryApi& api, const RegPlace& place);
+
 // Reads one value of an open key.
 RawRead ReadValue(RegistryApi& api, RegKey key, const std::u16string& name16);
 

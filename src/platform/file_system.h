@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,6 +94,21 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
+// The steps of a move to another volume, in the order they are taken: copy the file to a temporary name in the
+// destination folder, flush the copy to the disk, compare its size and SHA-256 with the source's, rename it to the
+// destination name (never replacing), delete the source.
+enum class MoveStep : uint8_t { kCopy, kFlush, kVerify, kPlace, kRemoveSource };
+
+// Asked before each step of a move to another volume: 0 lets the step run, any other status fails the move there
+// as if the step itself had failed with it.
+using MoveStepCheck = std::function<uint32_t(MoveStep)>;
+
+// The temporary a move to another volume copies into is named kMoveTemporaryPrefix + random hex digits +
+// kMoveTemporarySuffix, in the destination folder. A file of that form is never an entry: only a process ended
+// during such a move leaves one behind.
+inline constexpr const char* kMoveTemporaryPrefix = "~kqm-";
+inline constexpr const char* kMoveTemporarySuffix = ".partial";
+
 // An open folder search; destroying it closes the search.
 class FileSearch {
  public:
@@ -145,8 +161,16 @@ class FileSystem {
   // Creates one folder whose parent exists; 183 when something of that name exists, 3 when the parent is missing.
   virtual uint32_t CreateFolder(const std::string& path) = 0;
   // Moves a file to `to`, never replacing an existing file (then 183 or 80) and also across volumes; on any failure
-  // the file stays at `from`, and at no moment is it in neither place.
+  // the file stays at `from`, and at no moment is it in neither place. Within one volume the move is one rename,
+  // written through to the disk. Across volumes (the rename fails with 17) the file is copied to a temporary of the
+  // form above in the destination folder, flushed, compared with the source (size and SHA-256), renamed to `to`
+  // without replacing and only then deleted at `from`: its name never holds a partial copy, a reported success
+  // finds the copy on the disk, and a failure at any step removes what the move made at the destination (the
+  // temporary, or the placed copy when the source cannot be deleted).
   virtual uint32_t MoveFileNoReplace(const std::string& from, const std::string& to) = 0;
+  // MoveFileNoReplace, asking `beforeStep` (when set) before each step of a move to another volume; never asked
+  // within one volume.
+  virtual uint32_t MoveFileInSteps(const std::string& from, const std::string& to, const MoveStepCheck& beforeStep) = 0;
 
   // Writes `bytes` to a file, creating or truncating it.
   virtual uint32_t WriteWholeFile(const std::string& path, const std::string& bytes) = 0;

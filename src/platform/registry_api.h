@@ -92,6 +92,9 @@ class RegistryApi {
   virtual int32_t DeleteKey(RegKey root, const std::u16string& path) = 0;
   // RegDeleteValueW.
   virtual int32_t DeleteValue(RegKey key, const std::u16string& name) = 0;
+  // RegFlushKey: returns once what was written to the key's hive is on the disk. The key is opened with
+  // kKeyQueryValue (Windows refuses others with 5; Wine 8 asks for no right); 1018 when the key was deleted.
+  virtual int32_t FlushKey(RegKey key) = 0;
   // ExpandEnvironmentStringsW: characters needed including the terminator; copies when size suffices.
   virtual uint32_t ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) = 0;
 };

@@ -5,8 +5,10 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <vector>
 
 #include "fs_contract_backend.h"
+#include "platform/substitute/failing_file_system.h"
 
 namespace kqm {
 // Failures show an identity as its two numbers.
@@ -50,6 +52,26 @@ class FileSystemContract : public ::testing::Test {
       } while (search->Next(entry));
     }
     return listed;
+  }
+  // The folder on another volume with a trailing backslash, "" when there is none.
+  std::string OtherVolume() const {
+    std::string other = backend_->OtherVolumeRoot();
+    if (!other.empty() && other.back() != '\\') other += '\\';
+    return other;
+  }
+  // The names in a folder (given with its trailing backslash), without "." and "..".
+  std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names = List(folder + "*");
+    names.erase(".\\");
+    names.erase("..\\");
+    return names;
+  }
+  // The names of moves' temporaries in a folder.
+  std::set<std::string> Temporaries(const std::string& folder) {
+    std::set<std::string> found;
+    for (const std::string& name : Names(folder))
+      if (name.rfind(kMoveTemporaryPrefix, 0) == 0) found.insert(name);
+    return found;
   }
   static FileTime Now() {
     const auto since1970 = std::chrono::duration_cast<std::chrono::seconds>(
@@ -232,6 +254,88 @@ TEST_F(FileSystemContract, MoveAcrossVolumes) {
   EXPECT_EQ(Read(At("a.lnk")), "new");
   EXPECT_EQ(Read(away).size(), 100000u);
   EXPECT_EQ(fs().RemoveFile(away), 0u);
+}
+
+TEST_F(FileSystemContract, AMoveAcrossVolumesCopiesUnderATemporaryNameAndRenamesTheFlushedCopyIntoPlace) {
+  const std::string other = OtherVolume();
+  if (other.empty()) GTEST_SKIP() << "no second volume on this machine";
+  std::string bytes(2'500'007, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + i / 4096);
+  Write("a.lnk", bytes);
+  std::vector<MoveStep> steps;
+  const uint32_t status = fs().MoveFileInSteps(At("a.lnk"), other + "a.lnk", [&](MoveStep step) {
+    steps.push_back(step);
+    const bool placed = step == MoveStep::kRemoveSource;
+    EXPECT_EQ(placed, fs().Attributes(other + "a.lnk").has_value()) << "before step " << static_cast<int>(step);
+    EXPECT_EQ(step == MoveStep::kCopy || placed ? 0u : 1u, Temporaries(other).size())
+        << "before step " << static_cast<int>(step);
+    EXPECT_EQ(Read(At("a.lnk")), bytes) << "before step " << static_cast<int>(step);
+    return 0u;
+  });
+  ASSERT_EQ(status, 0u);
+  EXPECT_EQ(steps, (std::vector<MoveStep>{MoveStep::kCopy, MoveStep::kFlush, MoveStep::kVerify, MoveStep::kPlace,
+                                          MoveStep::kRemoveSource}));
+  EXPECT_FALSE(fs().Attributes(At("a.lnk")));
+  EXPECT_TRUE(Read(other + "a.lnk") == bytes) << "the moved file differs from its source";
+  EXPECT_EQ(Names(other), std::set<std::string>{"a.lnk"});
+}
+
+TEST_F(FileSystemContract, AMoveAcrossVolumesNeverReplacesANameTakenBeforeOrDuringTheCopy) {
+  const std::string other = OtherVolume();
+  if (other.empty()) GTEST_SKIP() << "no second volume on this machine";
+  for (bool takenBefore : {true, false}) {
+    Write("a.lnk", "live");
+    if (takenBefore) {
+      ASSERT_EQ(fs().WriteWholeFile(other + "A.LNK", "taken"), 0u);
+    }
+    const uint32_t status = fs().MoveFileInSteps(At("a.lnk"), other + "a.lnk", [&](MoveStep step) {
+      if (step == MoveStep::kVerify && !takenBefore) {
+        EXPECT_EQ(fs().WriteWholeFile(other + "A.LNK", "taken"), 0u);
+      }
+      return 0u;
+    });
+    EXPECT_TRUE(status == fs_error::kAlreadyExists || status == fs_error::kFileExists) << status;
+    EXPECT_EQ(Read(At("a.lnk")), "live") << "taken before: " << takenBefore;
+    EXPECT_EQ(Read(other + "a.lnk"), "taken") << "taken before: " << takenBefore;
+    EXPECT_EQ(Names(other), std::set<std::string>{"A.LNK"}) << "taken before: " << takenBefore;
+    ASSERT_EQ(fs().RemoveFile(other + "a.lnk"), 0u);
+  }
+}
+
+TEST_F(FileSystemContract, AFailingStepOfAMoveAcrossVolumesLeavesTheFileAtItsSourceAndNothingAtTheDestination) {
+  const std::string other = OtherVolume();
+  if (other.empty()) GTEST_SKIP() << "no second volume on this machine";
+  const std::string bytes(70'000, 'q');
+  Write("a.lnk", bytes);
+  uint64_t failures = 0;
+  for (uint64_t n = 1; n < 20; ++n) {
+    FailingFileSystem failing(fs(), n, fs_error::kSharingViolation);
+    const uint32_t status = failing.MoveFileNoReplace(At("a.lnk"), other + "a.lnk");
+    if (!failing.Failed()) {
+      EXPECT_EQ(status, 0u);
+      break;
+    }
+    ++failures;
+    EXPECT_EQ(status, fs_error::kSharingViolation) << "call " << n;
+    EXPECT_TRUE(Read(At("a.lnk")) == bytes) << "call " << n;
+    EXPECT_EQ(Names(other), std::set<std::string>{}) << "call " << n;
+  }
+  EXPECT_EQ(failures, 6u) << "the move itself and each of its five steps";
+  EXPECT_FALSE(fs().Attributes(At("a.lnk")));
+  EXPECT_TRUE(Read(other + "a.lnk") == bytes);
+}
+
+TEST_F(FileSystemContract, AReadOnlyFileMovesAcrossVolumesAndStaysReadOnly) {
+  const std::string other = OtherVolume();
+  if (other.empty()) GTEST_SKIP() << "no second volume on this machine";
+  Write("a.lnk", "kept");
+  ASSERT_EQ(fs().SetAttributes(At("a.lnk"), file_attribute::kReadOnly), 0u);
+  EXPECT_EQ(fs().MoveFileNoReplace(At("a.lnk"), other + "a.lnk"), 0u);
+  EXPECT_FALSE(fs().Attributes(At("a.lnk"))) << "the source went";
+  EXPECT_EQ(Read(other + "a.lnk"), "kept");
+  EXPECT_TRUE(fs().Attributes(other + "a.lnk").value_or(0) & file_attribute::kReadOnly);
+  fs().SetAttributes(At("a.lnk"), file_attribute::kNormal);
+  fs().SetAttributes(other + "a.lnk", file_attribute::kNormal);
 }
 
 TEST_F(FileSystemContract, FilesAndFoldersAreRemoved) {

@@ -259,6 +259,26 @@ TEST(RegistryApiContract, LargeDataAndLongestValueName) {
   EXPECT_EQ(16383u, n);
 }
 
+TEST(RegistryApiContract, FlushKeyWritesAnOpenKeyAndRefusesDeletedAndClosedOnes) {
+  TempKey t("flush");
+  Open written;
+  Create(t, u"sub", written);
+  ASSERT_EQ(kRegOk, written.status);
+  SetSz(written.key, u"v", u"x");
+  Open reading;
+  reading.status = Registry().OpenKey(RootKey(t.Root()), t.Path16() + u"\\sub", kKeyQueryValue, reading.key);
+  ASSERT_EQ(kRegOk, reading.status);
+  EXPECT_EQ(kRegOk, Registry().FlushKey(reading.key));
+  EXPECT_EQ(kRegOk, Registry().FlushKey(RootKey(kHkeyCurrentUser)));
+  EXPECT_EQ((std::vector<std::u16string>{u"v"}), ValueNames(reading.key));
+  ASSERT_EQ(kRegOk, Registry().DeleteKey(RootKey(t.Root()), t.Path16() + u"\\sub"));
+  EXPECT_EQ(kRegKeyDeleted, Registry().FlushKey(reading.key));
+  RegKey closed = 0;
+  ASSERT_EQ(kRegOk, Registry().OpenKey(RootKey(t.Root()), t.Path16(), kKeyQueryValue, closed));
+  ASSERT_EQ(kRegOk, Registry().CloseKey(closed));
+  EXPECT_EQ(kRegInvalidHandle, Registry().FlushKey(closed));
+}
+
 TEST(RegistryApiContract, InvalidHandlesAreRefused) {
   uint32_t type = 0, size = 0;
   uint8_t scratch[4];

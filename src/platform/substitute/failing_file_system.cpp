@@ -68,8 +68,18 @@ uint32_t FailingFileSystem::CreateFolder(const std::string& path) {
 }
 
 uint32_t FailingFileSystem::MoveFileNoReplace(const std::string& from, const std::string& to) {
+  return MoveFileInSteps(from, to, nullptr);
+}
+
+uint32_t FailingFileSystem::MoveFileInSteps(const std::string& from, const std::string& to,
+                                            const MoveStepCheck& beforeStep) {
   if (Fails()) return error_;
-  if (!copyOnMove_) return inner_->MoveFileNoReplace(from, to);
+  if (!copyOnMove_) {
+    return inner_->MoveFileInSteps(from, to, [&](MoveStep step) -> uint32_t {
+      if (Fails()) return error_;
+      return beforeStep ? beforeStep(step) : 0;
+    });
+  }
   const auto bytes = inner_->ReadWholeFile(from);
   if (!bytes) return fs_error::kFileNotFound;
   if (inner_->Attributes(to)) return fs_error::kAlreadyExists;

@@ -6,7 +6,8 @@
 namespace kqm {
 
 // Wraps a file system and makes its N-th call (counted from 1 over every seam call) fail with a given error,
-// without reaching the wrapped one; for proving that callers survive a failure at any step.
+// without reaching the wrapped one; for proving that callers survive a failure at any step. Each step of a move to
+// another volume the wrapped one takes counts as a call of its own: failing it fails the move at that step.
 class FailingFileSystem final : public FileSystem {
  public:
   // failingCall 0 never fails.
@@ -42,6 +43,7 @@ class FailingFileSystem final : public FileSystem {
   bool FolderExists(const std::string& path) override;
   uint32_t CreateFolder(const std::string& path) override;
   uint32_t MoveFileNoReplace(const std::string& from, const std::string& to) override;
+  uint32_t MoveFileInSteps(const std::string& from, const std::string& to, const MoveStepCheck& beforeStep) override;
   uint32_t WriteWholeFile(const std::string& path, const std::string& bytes) override;
   std::optional<std::string> ReadWholeFile(const std::string& path, uint32_t* error = nullptr) override;
   uint32_t RemoveFile(const std::string& path) override;

@@ -88,6 +88,11 @@ int32_t FailingRegistry::DeleteValue(RegKey key, const std::u16string& name) {
   return inner_.DeleteValue(key, name);
 }
 
+int32_t FailingRegistry::FlushKey(RegKey key) {
+  if (Fails()) return status_;
+  return inner_.FlushKey(key);
+}
+
 uint32_t FailingRegistry::ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) {
   if (Fails()) return 0;
   return inner_.ExpandEnvironment(source, buffer, size);

@@ -43,6 +43,7 @@ class FailingRegistry final : public RegistryApi {
                        uint32_t* maxValueBytes = nullptr) override;
   int32_t DeleteKey(RegKey root, const std::u16string& path) override;
   int32_t DeleteValue(RegKey key, const std::u16string& name) override;
+  int32_t FlushKey(RegKey key) override;
   uint32_t ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) override;
 
  private:

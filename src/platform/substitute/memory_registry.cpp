@@ -270,6 +270,12 @@ int32_t MemoryRegistry::DeleteValue(RegKey key, const std::u16string& name) {
   return kRegOk;
 }
 
+int32_t MemoryRegistry::FlushKey(RegKey key) {
+  // Nothing to write out; the handle is checked as Windows checks it.
+  std::shared_ptr<Node> node;
+  return Resolve(key, kKeyQueryValue, node);
+}
+
 void MemoryRegistry::SetEnvironment(const std::string& name, const std::string& value) {
   environment_[FoldCase(Utf8ToUtf16(name))] = Utf8ToUtf16(value);
 }

@@ -1,12 +1,27 @@
 #include "platform/substitute/posix_file_system.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <system_error>
 #include <vector>
+// The two host calls the portable library lacks: flushing a file to the disk, and a rename that never replaces.
+// The substitute also builds for Windows (its tests run under Wine), where the C runtime offers the first.
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "platform/expanded_name.h"
+#include "platform/sha256.h"
 #include "platform/substitute/host_file_facts.h"
 #include "platform/text.h"
 
@@ -112,17 +127,152 @@ class ListSearch final : public FileSearch {
   size_t position_ = 0;
 };
 
-// Copies a file's bytes to a new file; false (nothing left behind) on any failure.
-bool CopyBytes(const fsys::path& from, const fsys::path& to) {
+uint32_t Ask(const MoveStepCheck& beforeStep, MoveStep step) { return beforeStep ? beforeStep(step) : 0; }
+
+std::error_code LastErrno() { return {errno, std::generic_category()}; }
+
+// Writes a file's (or on POSIX a folder's) data through to the disk.
+std::error_code FlushToDisk(const fsys::path& host, bool folder = false) {
+#if defined(_WIN32)
+  if (folder) return {};  // Windows keeps a folder's names with the files' metadata
+  const int fd = _wopen(host.c_str(), _O_RDWR | _O_BINARY);
+  if (fd < 0) return LastErrno();
+  const std::error_code ec = _commit(fd) == 0 ? std::error_code() : LastErrno();
+  _close(fd);
+  return ec;
+#else
+  const int fd = open(host.c_str(), (folder ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
+  if (fd < 0) return LastErrno();
+  const std::error_code ec = fsync(fd) == 0 ? std::error_code() : LastErrno();
+  close(fd);
+  return ec;
+#endif
+}
+
+// Gives a file a second name by a hard link, then drops the first: a name that exists fails the link. Where the
+// volume has no hard links, a check and a rename (another program could slip in between).
+std::error_code LinkThenUnlink(const fsys::path& from, const fsys::path& to) {
+  std::error_code ec;
+  fsys::create_hard_link(from, to, ec);
+  const std::error_condition c = ec.default_error_condition();
+  if (ec && c != std::errc::file_exists && c != std::errc::cross_device_link) {
+    if (fsys::exists(fsys::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
+    fsys::rename(from, to, ec);
+    return ec;
+  }
+  if (ec) return ec;
+  fsys::remove(from, ec);
+  if (ec) {
+    std::error_code ignored;
+    fsys::remove(to, ignored);
+  }
+  return ec;
+}
+
+// Renames a file, never replacing one of the destination name (then file_exists) and never across host file
+// systems (then cross_device_link).
+std::error_code RenameNoReplace(const fsys::path& from, const fsys::path& to) {
+#if !defined(_WIN32)
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return LastErrno();
+#endif
+  return LinkThenUnlink(from, to);  // no rename of that kind on this host or file system
+}
+
+// A fresh name of the temporary form (file_system.h) in `folder`.
+fsys::path TemporaryIn(const fsys::path& folder) {
+  static std::atomic<uint32_t> counter{0};
+  std::random_device random;
+  const uint64_t value = ((uint64_t{random()} << 32) | random()) ^ ++counter;
+  std::string digits(16, '0');
+  for (size_t i = 0; i < digits.size(); ++i) digits[i] = "0123456789abcdef"[(value >> (60 - 4 * i)) & 0xF];
+  return folder / FromUtf8(std::string(kMoveTemporaryPrefix) + digits + kMoveTemporarySuffix);
+}
+
+// Copies a file's bytes and last write time to a new file; false when it cannot.
+bool CopyToNew(const fsys::path& from, const fsys::path& to) {
   std::ifstream in(from, std::ios::binary);
   if (!in) return false;
-  {
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    if (out && (out << in.rdbuf()) && out.flush()) return true;
+  std::error_code ec;
+  if (fsys::exists(fsys::symlink_status(to, ec))) return false;
+  std::ofstream out(to, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  if (in.peek() != std::ifstream::traits_type::eof() && !(out << in.rdbuf())) return false;
+  if (!out.flush()) return false;
+  out.close();
+  fsys::last_write_time(to, fsys::last_write_time(from, ec), ec);
+  return !ec;
+}
+
+// The size and SHA-256 of a file's bytes; nullopt when it cannot be read.
+std::optional<std::pair<uint64_t, std::array<uint8_t, 32>>> ReadDigest(const fsys::path& host) {
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return std::nullopt;
+  Sha256 hasher;
+  uint64_t size = 0;
+  std::vector<char> buffer(1 << 16);
+  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    hasher.Update(std::string_view(buffer.data(), static_cast<size_t>(in.gcount())));
+    size += static_cast<uint64_t>(in.gcount());
   }
-  std::error_code ignored;
-  fsys::remove(to, ignored);
+  if (in.bad()) return std::nullopt;
+  return std::make_pair(size, hasher.Finish());
+}
+
+// True when the folder of `host` holds a name equal to its last one without regard to case (Windows names are one
+// name however spelled; the host's are not).
+bool NameTaken(const fsys::path& host) {
+  const std::u16string wanted = Fold(ToUtf8(host));
+  std::error_code ec;
+  for (fsys::directory_iterator it(host.parent_path(), ec), end; !ec && it != end; it.increment(ec))
+    if (Fold(ToUtf8(it->path())) == wanted) return true;
   return false;
+}
+
+// The move of MoveFileInSteps once a rename has failed because `target` lies on another host file system.
+uint32_t MoveAcrossVolumes(const fsys::path& source, const fsys::path& target, const MoveStepCheck& beforeStep) {
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kCopy)) return stop;
+  std::error_code ec;
+  fsys::path temporary = TemporaryIn(target.parent_path());
+  for (int attempt = 0; attempt < 8 && fsys::exists(fsys::symlink_status(temporary, ec)); ++attempt)
+    temporary = TemporaryIn(target.parent_path());
+  auto fail = [&](uint32_t status) {
+    std::error_code ignored;
+    fsys::remove(temporary, ignored);
+    return status;
+  };
+  if (!CopyToNew(source, temporary)) {
+    const bool readable = std::ifstream(source, std::ios::binary).good();
+    return fail(readable ? fs_error::kWriteFault : fs_error::kAccessDenied);
+  }
+
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kFlush)) return fail(stop);
+  if (const std::error_code flushed = FlushToDisk(temporary)) return fail(FromErrorCode(flushed));
+
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kVerify)) return fail(stop);
+  const auto original = ReadDigest(source);
+  const auto copy = ReadDigest(temporary);
+  if (!original || !copy || *original != *copy) return fail(fs_error::kWriteFault);
+
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kPlace)) return fail(stop);
+  if (NameTaken(target)) return fail(fs_error::kAlreadyExists);
+  // The source's permissions (a read-only file stays one) once the copy no longer needs writing.
+  fsys::permissions(temporary, fsys::status(source, ec).permissions(), ec);
+  if (ec) return fail(FromErrorCode(ec));
+  if (const std::error_code placed = RenameNoReplace(temporary, target)) return fail(FromErrorCode(placed));
+  FlushToDisk(target.parent_path(), true);
+
+  // From here the file is in both places until the source goes; a source that stays takes the copy back.
+  auto takeBack = [&](uint32_t status) {
+    std::error_code ignored;
+    fsys::remove(target, ignored);
+    return status;
+  };
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kRemoveSource)) return takeBack(stop);
+  fsys::remove(source, ec);
+  if (ec) return takeBack(FromErrorCode(ec));
+  FlushToDisk(source.parent_path(), true);
+  return 0;
 }
 
 }  // namespace
@@ -421,6 +571,11 @@ uint32_t PosixFileSystem::CreateFolder(const std::string& path) {
 }
 
 uint32_t PosixFileSystem::MoveFileNoReplace(const std::string& from, const std::string& to) {
+  return MoveFileInSteps(from, to, nullptr);
+}
+
+uint32_t PosixFileSystem::MoveFileInSteps(const std::string& from, const std::string& to,
+                                          const MoveStepCheck& beforeStep) {
   const Resolved source = Resolve(from);
   if (source.error) return source.error;
   std::error_code ec;
@@ -432,38 +587,15 @@ uint32_t PosixFileSystem::MoveFileNoReplace(const std::string& from, const std::
   if (!target.parentExists) return fs_error::kPathNotFound;
   const bool folder = fsys::is_directory(fsys::symlink_status(source.host, ec));
 
-  // A hard link claims the destination name atomically and fails when it exists; the source goes only after.
   if (!folder) {
-    fsys::create_hard_link(source.host, target.host, ec);
-    if (!ec) {
-      fsys::remove(source.host, ec);
-      if (ec) {
-        std::error_code ignored;
-        fsys::remove(target.host, ignored);
-        return FromErrorCode(ec);
-      }
-    } else if (ec.default_error_condition() == std::errc::file_exists) {
-      return fs_error::kAlreadyExists;
-    } else if (ec.default_error_condition() == std::errc::cross_device_link) {
-      // Another volume: copy next to the destination, claim the name with a link, then drop the source.
-      const fsys::path temporary = target.host.parent_path() / FromUtf8(".kqm-move-" + ToUtf8(target.host));
-      fsys::remove(temporary, ec);
-      if (!CopyBytes(source.host, temporary)) return fs_error::kWriteFault;
-      fsys::create_hard_link(temporary, target.host, ec);
-      std::error_code ignored;
-      fsys::remove(temporary, ignored);
-      if (ec) return FromErrorCode(ec);
-      fsys::last_write_time(target.host, fsys::last_write_time(source.host, ignored), ignored);
-      fsys::remove(source.host, ec);
-      if (ec) {
-        fsys::remove(target.host, ignored);
-        return FromErrorCode(ec);
-      }
+    // One rename that never replaces; across host file systems the steps of a move to another volume.
+    const std::error_code renamed = RenameNoReplace(source.host, target.host);
+    if (renamed.default_error_condition() == std::errc::cross_device_link) {
+      if (const uint32_t status = MoveAcrossVolumes(source.host, target.host, beforeStep)) return status;
+    } else if (renamed) {
+      return FromErrorCode(renamed);
     } else {
-      // No links on this volume: check, then rename (another program could slip in between).
-      if (fsys::exists(fsys::symlink_status(target.host, ec))) return fs_error::kAlreadyExists;
-      fsys::rename(source.host, target.host, ec);
-      if (ec) return FromErrorCode(ec);
+      FlushToDisk(target.host.parent_path(), true);
     }
   } else {
     fsys::rename(source.host, target.host, ec);

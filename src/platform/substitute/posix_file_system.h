@@ -11,7 +11,8 @@ namespace kqm {
 // Wine maps its drives), Windows paths use "\" (or "/"), and names match without regard to letter case. No
 // volume keeps 8.3 names, so short paths are the long ones; creation and access times read as the last write
 // time; hidden, system and archive bits live in this object. A host symbolic link is a reparse point, and an
-// identity is what the host numbers the file by (device and inode).
+// identity is what the host numbers the file by (device and inode). A move renames without replacing; between two
+// host file systems it takes the steps of a move to another volume (file_system.h), flushed with the host's own call.
 class PosixFileSystem final : public FileSystem {
  public:
   struct Drive {
@@ -45,6 +46,7 @@ class PosixFileSystem final : public FileSystem {
   bool FolderExists(const std::string& path) override;
   uint32_t CreateFolder(const std::string& path) override;
   uint32_t MoveFileNoReplace(const std::string& from, const std::string& to) override;
+  uint32_t MoveFileInSteps(const std::string& from, const std::string& to, const MoveStepCheck& beforeStep) override;
   uint32_t WriteWholeFile(const std::string& path, const std::string& bytes) override;
   std::optional<std::string> ReadWholeFile(const std::string& path, uint32_t* error = nullptr) override;
   uint32_t RemoveFile(const std::string& path) override;

@@ -1,11 +1,15 @@
 #include "platform/win32/win32_file_system.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <random>
 #include <vector>
 #include <windows.h>
 #include <lzexpand.h>
 
 #include "platform/expanded_name.h"
+#include "platform/sha256.h"
 #include "platform/unique_handle.h"
 #include "platform/win32/win32_wide_text.h"
 
@@ -82,6 +86,143 @@ std::optional<std::string> FillGrowing(Fill&& fill, uint32_t* error) {
   }
   if (error) *error = ERROR_INSUFFICIENT_BUFFER;
   return std::nullopt;
+}
+
+constexpr DWORD kCopyChunk = 1u << 20;
+// The attributes a moved file keeps.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+uint32_t Ask(const MoveStepCheck& beforeStep, MoveStep step) { return beforeStep ? beforeStep(step) : 0; }
+
+// A fresh name of the temporary form (file_system.h), without a folder.
+std::wstring TemporaryName() {
+  static std::atomic<uint32_t> counter{0};
+  std::random_device random;
+  const uint64_t value = ((uint64_t{random()} << 32) | random()) ^ (uint64_t{GetCurrentProcessId()} << 16) ^
+                         (uint64_t{GetTickCount()} << 40) ^ ++counter;
+  std::string digits(16, '0');
+  for (size_t i = 0; i < digits.size(); ++i) digits[i] = "0123456789abcdef"[(value >> (60 - 4 * i)) & 0xF];
+  return Wide(std::string(kMoveTemporaryPrefix) + digits + kMoveTemporarySuffix);
+}
+
+// Deletes a file this move made, whatever attributes it was given.
+void RemoveOwnFile(const std::wstring& path) {
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(path.c_str());
+}
+
+// Writes all of `size` bytes; 0 or the failure's code.
+DWORD WriteAll(HANDLE file, const char* data, DWORD size) {
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    data += written;
+    size -= written;
+  }
+  return 0;
+}
+
+struct Digest {
+  uint64_t size = 0;
+  std::array<uint8_t, 32> sha256{};
+  bool operator==(const Digest&) const = default;
+};
+
+// The size and SHA-256 of a file's bytes, read through a handle of its own; 0 or the failure's code.
+DWORD ReadDigest(const std::wstring& path, Digest& digest) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  const FileHandle file(h);
+  std::vector<char> buffer(kCopyChunk);
+  Sha256 hasher;
+  digest.size = 0;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer.data(), kCopyChunk, &read, nullptr)) return GetLastError();
+    if (read == 0) break;
+    hasher.Update(std::string_view(buffer.data(), read));
+    digest.size += read;
+  }
+  digest.sha256 = hasher.Finish();
+  return 0;
+}
+
+// The move of MoveFileInSteps once a rename has failed because `target` lies on another volume.
+uint32_t MoveAcrossVolumes(const std::wstring& source, const std::wstring& target, const MoveStepCheck& beforeStep) {
+  if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_ALREADY_EXISTS;
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kCopy)) return stop;
+  // Others may read the source meanwhile, not change it.
+  HANDLE in = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return GetLastError();
+  FileHandle input(in);
+  BY_HANDLE_FILE_INFORMATION facts{};
+  if (!GetFileInformationByHandle(input.get(), &facts)) return GetLastError();
+
+  const std::wstring folder = target.substr(0, target.find_last_of(L"\\/") + 1);
+  std::wstring temporary;
+  FileHandle output;
+  for (int attempt = 0; !output; ++attempt) {
+    temporary = folder + TemporaryName();
+    HANDLE out = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out != INVALID_HANDLE_VALUE) {
+      output.reset(out);
+    } else {
+      const DWORD error = GetLastError();
+      if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 7) return error;
+    }
+  }
+  auto fail = [&](DWORD error) -> uint32_t {
+    output.reset();
+    RemoveOwnFile(temporary);
+    return error;
+  };
+
+  std::vector<char> buffer(kCopyChunk);
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(input.get(), buffer.data(), kCopyChunk, &read, nullptr)) return fail(GetLastError());
+    if (read == 0) break;
+    if (const DWORD error = WriteAll(output.get(), buffer.data(), read)) return fail(error);
+  }
+  if (!SetFileTime(output.get(), &facts.ftCreationTime, nullptr, &facts.ftLastWriteTime)) return fail(GetLastError());
+  input.reset();
+
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kFlush)) return fail(stop);
+  if (!FlushFileBuffers(output.get())) return fail(GetLastError());
+  output.reset();
+
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kVerify)) return fail(stop);
+  Digest original, copy;
+  if (const DWORD error = ReadDigest(source, original)) return fail(error);
+  if (const DWORD error = ReadDigest(temporary, copy)) return fail(error);
+  const uint64_t sizeAtCopy = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
+  if (!(original == copy) || copy.size != sizeAtCopy) return fail(ERROR_WRITE_FAULT);
+
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kPlace)) return fail(stop);
+  const DWORD kept = facts.dwFileAttributes & kKeptAttributes;
+  if (kept && !SetFileAttributesW(temporary.c_str(), kept)) return fail(GetLastError());
+  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return fail(GetLastError());
+
+  // From here the file is in both places until the source goes; a source that stays takes the copy back.
+  if (const uint32_t stop = Ask(beforeStep, MoveStep::kRemoveSource)) {
+    RemoveOwnFile(target);
+    return stop;
+  }
+  // A read-only file moves as a rename would move it.
+  const bool readOnly = facts.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+  if (readOnly) SetFileAttributesW(source.c_str(), facts.dwFileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  if (!DeleteFileW(source.c_str())) {
+    const DWORD error = GetLastError();
+    if (readOnly) SetFileAttributesW(source.c_str(), facts.dwFileAttributes);
+    RemoveOwnFile(target);
+    return error;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -218,9 +359,21 @@ uint32_t Win32FileSystem::CreateFolder(const std::string& path) {
 }
 
 uint32_t Win32FileSystem::MoveFileNoReplace(const std::string& from, const std::string& to) {
-  // Without MOVEFILE_REPLACE_EXISTING an existing destination fails the move; across volumes the system copies
-  // and deletes the source only after the copy is complete, removing a partial copy on failure.
-  return Status(MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_COPY_ALLOWED));
+  return MoveFileInSteps(from, to, nullptr);
+}
+
+uint32_t Win32FileSystem::MoveFileInSteps(const std::string& from, const std::string& to,
+                                          const MoveStepCheck& beforeStep) {
+  const std::wstring source = Wide(from), target = Wide(to);
+  // Without MOVEFILE_REPLACE_EXISTING an existing destination fails the move. Without MOVEFILE_COPY_ALLOWED the
+  // system never copies: its copy is made under the destination's own name (a process ended meanwhile leaves it cut
+  // short there) and is not flushed. Write-through returns once the rename is on the disk.
+  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+  const DWORD error = GetLastError();
+  // Wine answers 17 where the two folders lie on different host file systems; two drive letters on one host file
+  // system rename.
+  if (error != ERROR_NOT_SAME_DEVICE) return error;
+  return MoveAcrossVolumes(source, target, beforeStep);
 }
 
 uint32_t Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& bytes) {

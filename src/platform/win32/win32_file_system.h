@@ -20,6 +20,7 @@ class Win32FileSystem final : public FileSystem {
   bool FolderExists(const std::string& path) override;
   uint32_t CreateFolder(const std::string& path) override;
   uint32_t MoveFileNoReplace(const std::string& from, const std::string& to) override;
+  uint32_t MoveFileInSteps(const std::string& from, const std::string& to, const MoveStepCheck& beforeStep) override;
   uint32_t WriteWholeFile(const std::string& path, const std::string& bytes) override;
   std::optional<std::string> ReadWholeFile(const std::string& path, uint32_t* error = nullptr) override;
   uint32_t RemoveFile(const std::string& path) override;

@@ -81,6 +81,8 @@ int32_t Win32Registry::DeleteKey(RegKey root, const std::u16string& path) { retu
 
 int32_t Win32Registry::DeleteValue(RegKey key, const std::u16string& name) { return RegDeleteValueW(H(key), W(name)); }
 
+int32_t Win32Registry::FlushKey(RegKey key) { return RegFlushKey(H(key)); }
+
 uint32_t Win32Registry::ExpandEnvironment(const std::u16string& source, char16_t* buffer, uint32_t size) {
   return ExpandEnvironmentStringsW(W(source), reinterpret_cast<wchar_t*>(buffer), size);
 }
