@@ -445,6 +445,7 @@ class PausingRegistry final : public RegistryApi {
     return in_.QueryInfoKey(key, subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueBytes);
   }
   int32_t DeleteKey(RegKey root, const std::u16string& path) override { return in_.DeleteKey(root, path); }
+  int32_t FlushKey(RegKey key) override { return in_.FlushKey(key); }
   int32_t DeleteValue(RegKey key, const std::u16string& name) override {
     if (beforeDelete) beforeDelete(name);
     return in_.DeleteValue(key, name);
