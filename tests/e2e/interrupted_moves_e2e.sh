@@ -33,9 +33,10 @@ for delay in 0.05 0.1 0.15 0.2 0.25 0.3 0.35 0.4 0.5 0.6 0.8 1.0; do
   verb=/disable
   [ -z "$(value_in "$run_key")" ] && verb=/enable
   wine "$exe" "$verb" HKCUR "$name" >>"$out/kill-moves.log" 2>&1 &
+  mover=$!
   sleep "$delay"
   pkill -9 -f "QuorvelManager.exe $verb HKCUR $name" 2>/dev/null
-  wait 2>/dev/null
+  wait "$mover" 2>/dev/null
   wine "$exe" /list HKCUR >"$out/kill-list.out" 2>>"$out/kill-recovery.err"
   if in_one_place_unchanged; then killed_ok=$((killed_ok + 1)); else
     echo "after $verb killed at ${delay}s: live '$(value_in "$run_key")' stored '$(value_in "$store_key")'" >>"$out/kill-moves.log"
@@ -48,9 +49,12 @@ check "and the ledger holds no unfinished move" \
 
 # Two processes, one switching the entry off and the other on, again and again at the same time.
 race() {  # race <verb>
-  for _ in 1 2 3 4 5 6; do wine "$exe" "$1" HKCUR "$name" >>"$out/race-$1.log" 2>&1; done
+  for _ in 1 2 3 4 5 6; do wine "$exe" "$1" HKCUR "$name" >>"$out/race-${1#/}.log" 2>&1; done
 }
-race /disable & race /enable & wait
+race /disable &
+first=$!
+race /enable &
+wait "$first" $!
 check "two processes racing over one entry leave it in exactly one place, unchanged" in_one_place_unchanged
 
 wine "$exe" /list HKCUR /json >/dev/full 2>"$out/full.err"

@@ -119,8 +119,8 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
         const bool bothBefore = replaced && !otherCase && same(replaced, original);
         if (sourceAfter && arrivedAfter && !bothBefore) ++t.inBothAfterRecovery;
         for (const int32_t ledgerRoot : {kHkeyCurrentUser, kHkeyLocalMachine})
-          EXPECT_TRUE(test::ValueNames(reg, ledgerRoot, std::string(kLedgerKey) + "\\Moves").empty())
-              << "call " << n << ": every unfinished move is settled";
+          for (const MoveRecord& left : MoveJournal(reg).Open(ledgerRoot))
+            EXPECT_NE(name, left.name) << "call " << n << ": every unfinished move is settled";
       }
       if (!reached) break;
     }
