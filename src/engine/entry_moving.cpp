@@ -65,7 +65,11 @@ MoveResult EntryEngine::MoveRegistryEntryTo(const StartupEntry& original, bool t
     record.type = moving.type;
     record.hash = Sha256Hex(moving.bytes);
     notRecorded = journal_.Begin(ledgerRoot, record);
-    if (notRecorded != kRegOk) return false;
+    if (notRecorded != kRegOk) {
+      // Perhaps written but not read back: a note of a move that never started must not be settled later.
+      static_cast<void>(journal_.End(ledgerRoot, record));
+      return false;
+    }
     recorded = true;
     // Both directions leave this key below the store's or the item's root; a failure here stops nothing.
     registry_.ClassKey(toStore ? places.store.root : entry.Where().root);
@@ -142,7 +146,11 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
     record.replaced = replaced;
     record.hash = Sha256Hex(*bytes);
     notRecorded = journal_.Begin(ledgerRoot, record);
-    if (notRecorded != kRegOk) return false;
+    if (notRecorded != kRegOk) {
+      // Perhaps written but not read back: a note of a move that never started must not be settled later.
+      static_cast<void>(journal_.End(ledgerRoot, record));
+      return false;
+    }
     recorded = true;
     return true;
   };

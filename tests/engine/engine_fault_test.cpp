@@ -43,8 +43,12 @@ void Report(const char* what, const Tally& t) {
 
 class RegistryFaults : public ::testing::TestWithParam<bool> {
  protected:
+  // Every engine holds the lock every copy of the program shares: a start's recovery never settles a move that
+  // another test is in the middle of.
   RegistryFaults() : shell_(files_), failing_(test::Registry()),
-                     engine_(failing_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\") {}
+                     engine_(failing_, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\") {
+    engine_.Entries().UseLock(lock_.get());
+  }
 
   // Runs `move` failing call 1, 2, ... until a run reaches no failure; `original` sits at the source before
   // each case, and `replaced` (when given, under the entry's name or with `otherCase` its upper case) at the
@@ -111,6 +115,7 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
       if (GetParam()) {
         // The process ended at call n: the next start settles what the move left, before anything is listed.
         clsStartUp next(reg, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\");
+        next.Entries().UseLock(lock_.get());
         static_cast<void>(next.Entries().Recover());
         const bool sourceAfter = same(test::Read(reg, fromRoot, fromPath, name), original);
         const bool arrivedAfter = arrivedAt(toRoot);
@@ -136,6 +141,7 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
   PosixFileSystem files_;
   SubstituteShell shell_;
   test::RecordingReporter reporter_;
+  std::unique_ptr<MoveLock> lock_ = test::MakeMoveLock();
   FailingRegistry failing_;
   clsStartUp engine_;
 };

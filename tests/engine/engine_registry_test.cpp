@@ -39,7 +39,9 @@ std::string Shared(const std::string& shown) { return shown + kSharedStoreMark; 
 class EngineRegistry : public ::testing::Test {
  protected:
   explicit EngineRegistry(RegistryApi& registry = test::Registry())
-      : reg_(registry), shell_(files_), engine_(registry, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\") {}
+      : reg_(registry), shell_(files_), engine_(registry, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\D\\") {
+    engine_.Entries().UseLock(lock_.get());  // as every copy of the program: tests run side by side
+  }
   ~EngineRegistry() override {
     for (int32_t root : {kHkeyCurrentUser, kHkeyLocalMachine})
       for (const char* live : {test::kRunKey, test::kRunOnceKey, test::kRunServicesKey})
@@ -54,6 +56,7 @@ class EngineRegistry : public ::testing::Test {
   std::vector<RowData> Ours() { return test::Rows(list_, prefix_); }
 
   RegistryApi& reg_;
+  std::unique_ptr<MoveLock> lock_ = test::MakeMoveLock();
   PosixFileSystem files_;
   SubstituteShell shell_;
   test::RecordingReporter reporter_;
