@@ -29,44 +29,23 @@ std::string Upper(std::string s) {
   return s;
 }
 
-// A JSON string: quotes, backslashes and control characters escaped, an unpaired surrogate of a name written as
-// its \\uXXXX escape.
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    char escaped[8];
-    if (const char16_t surrogate = SurrogateAt(text, i)) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(surrogate));
-      out += escaped;
-      i += 2;
-    } else if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
-// A field of a plain-text line: control characters (tabs and line breaks among them) and unpaired surrogates as
-// \\xNN and \\uXXXX, so that one entry is one line of tab-separated fields.
-std::string Field(const std::string& text) {
+// `text` with what would break its line escaped: an unpaired surrogate of a name as its \\uXXXX escape, and
+// control characters as \\u00XX in JSON (quotes and backslashes too) or \\xNN in a plain-text field.
+std::string Escaped(const std::string& text, bool json) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     char escaped[8];
     if (const char16_t surrogate = SurrogateAt(text, i)) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(surrogate));
+      std::snprintf(escaped, sizeof escaped, json ? "\\u%04x" : "\\u%04X", static_cast<unsigned>(surrogate));
       out += escaped;
       i += 2;
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    } else if (json && (c == '"' || c == '\\')) {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || (!json && c == 0x7F)) {
+      std::snprintf(escaped, sizeof escaped, json ? "\\u%04x" : "\\x%02X", c);
       out += escaped;
     } else {
       out += static_cast<char>(c);
@@ -74,6 +53,17 @@ std::string Field(const std::string& text) {
   }
   return out;
 }
+
+// A JSON string.
+std::string Json(const std::string& text) {
+  std::string out(1, '"');
+  out += Escaped(text, true);
+  out += '"';
+  return out;
+}
+
+// A field of a plain-text line, so that one entry is one line of tab-separated fields.
+std::string Field(const std::string& text) { return Escaped(text, false); }
 
 std::string StateText(const StartupEntry& entry) {
   switch (entry.state) {

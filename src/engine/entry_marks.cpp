@@ -43,17 +43,6 @@ std::string MarkedText(const std::string& shown, const EntryMarks& marks) {
   return text;
 }
 
-std::string UnmarkedText(const std::string& text, const EntryMarks& marks) {
-  std::string shown = text;
-  auto drop = [&](const std::string& suffix) {
-    if (shown.size() >= suffix.size() && shown.compare(shown.size() - suffix.size(), suffix.size(), suffix) == 0)
-      shown.resize(shown.size() - suffix.size());
-  };
-  if (marks.offByWindows) drop(kOffText);
-  if (marks.view == RegView::k32) drop(kView32Text);
-  return shown;
-}
-
 std::optional<int32_t> RootTagValue(const std::string& text) {
   size_t i = 0, end = text.size();
   while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;

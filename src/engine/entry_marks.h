@@ -34,8 +34,6 @@ inline constexpr const char* kSharedStoreMark = "  [in the machine's shared stor
 inline constexpr const char* kUnrecordedMark = "  [not switched off by this program]";
 inline constexpr const char* kChangedMark = "  [changed since it was switched off]";
 
-// `text` without what MarkedText added for `marks`.
-std::string UnmarkedText(const std::string& text, const EntryMarks& marks);
 
 // A root tag's text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt otherwise.
 std::optional<int32_t> RootTagValue(const std::string& text);

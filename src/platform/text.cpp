@@ -75,7 +75,9 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view s) {
+namespace {
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD, or with `exact` keeps its code unit in three bytes.
+std::string FromUtf16(std::u16string_view s, bool exact) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
@@ -83,27 +85,18 @@ std::string Utf16ToUtf8(std::u16string_view s) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
+    } else if (c >= 0xD800 && c <= 0xDFFF && !exact) {
       c = kReplacement;
     }
     AppendUtf8(out, c);
   }
   return out;
 }
+}  // namespace
 
-std::string Utf16ToUtf8Exact(std::u16string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    }
-    AppendUtf8(out, c);  // a lone surrogate keeps its code unit, in three bytes
-  }
-  return out;
-}
+std::string Utf16ToUtf8(std::u16string_view s) { return FromUtf16(s, false); }
+
+std::string Utf16ToUtf8Exact(std::u16string_view s) { return FromUtf16(s, true); }
 
 char16_t SurrogateAt(std::string_view s, size_t at) {
   if (at + 2 >= s.size() || static_cast<unsigned char>(s[at]) != 0xED) return 0;
