@@ -92,7 +92,7 @@ std::string TrustMarks(const StartupEntry& entry) {
     std::string_view text = mark;
     while (!text.empty() && (text.front() == ' ' || text.front() == '[')) text.remove_prefix(1);
     if (!text.empty() && text.back() == ']') text.remove_suffix(1);
-    marks += (marks.empty() ? "" : "; ") + std::string(text);
+    marks.append(marks.empty() ? "" : "; ").append(text);
   };
   if (entry.InSharedStore()) add(kSharedStoreMark);
   if (entry.trust == FileTrust::kUnrecorded) add(kUnrecordedMark);
@@ -115,7 +115,7 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
       out += std::string(location.navKey) + "\t" + StateText(entry) + "\t" + Field(entry.name) + "\t" +
              Field(entry.shown);
       // What the window marks its row with beyond view and Windows' switch: one more field, only when there is any.
-      if (const std::string marks = TrustMarks(entry); !marks.empty()) out += "\t" + Field(marks);
+      if (const std::string marks = TrustMarks(entry); !marks.empty()) out.append("\t").append(Field(marks));
       out += "\n";
       continue;
     }
