@@ -98,6 +98,24 @@ std::optional<WantedEntry> ReadWantedEntry(const JsonValue& object, bool needSta
     error = "it is not a JSON object";
     return std::nullopt;
   }
+  // Members the export writes are known; others are refused, so that a misspelt "data" cannot widen what is meant.
+  // DSC's own members start with "_".
+  for (const auto& [member, value] : object.members) {
+    static const char* const kKnown[] = {"location", "view",   "name",   "state",  "type",
+                                         "data",     "program", "exists", "source", "replace"};
+    bool known = !member.empty() && member[0] == '_';
+    for (const char* k : kKnown) known = known || member == k;
+    if (!known) {
+      error = "\"" + Escaped(member, false) + "\" is no member of an entry";
+      return std::nullopt;
+    }
+  }
+  // Entries are switched on and off, never created or removed.
+  if (const JsonValue* exist = object.Find("_exist");
+      needState && exist && !(exist->Is(JsonValue::Kind::kBool) && exist->boolean)) {
+    error = "\"_exist\" can only be true: entries are switched on and off, never created or removed";
+    return std::nullopt;
+  }
   WantedEntry wanted;
   std::optional<std::string> location, view, name, state;
   if (!OptionalText(object, "location", location, error) || !OptionalText(object, "view", view, error) ||

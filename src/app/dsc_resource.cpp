@@ -51,9 +51,6 @@ CommandOutcome RunDsc(EntryEngine& engine, const CommandContext& context, const 
   std::string error;
   const std::optional<WantedEntry> wanted = ReadWantedEntry(parsed.value, operation != "get", error);
   if (!wanted) return Failure("The instance cannot be used: " + error + ".");
-  const JsonValue* exist = parsed.value.Find("_exist");
-  if (operation != "get" && exist && !(exist->Is(JsonValue::Kind::kBool) && exist->boolean))
-    return Failure("Entries are switched on and off, never removed or created: \"_exist\" can only be true.");
 
   Step step = state.Plan(*wanted);
   if (operation == "set" && step.kind == Step::Kind::kNowhere) {

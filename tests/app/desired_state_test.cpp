@@ -169,6 +169,8 @@ TEST_F(DesiredState, AStateThatCannotBeUsedChangesNothing) {
            State(R"({"location":"HKCUR","name":5,"state":"off"})"),
            State(R"({"location":"HKCUR","name":"Tool","state":"off","replace":"yes"})"),
            State(R"({"location":"HKCUR","name":"Tool","state":"off"},{"location":"HKCUR","name":"TOOL","state":"on"})"),
+           State(R"({"location":"HKCUR","name":"Tool","state":"off","dta":"x.exe"})"),
+           State(R"({"location":"HKCUR","name":"Tool","state":"off","_exist":false})"),
            State("[]"),
        }) {
     const CommandOutcome applied = Run({"/apply", "-"}, bad);
