@@ -127,7 +127,7 @@ bool ReadOptions(const std::vector<std::string>& args, std::initializer_list<con
     } else if (named.size() < files && !args[i].empty()) {
       named.push_back(args[i]);
     } else {
-      why = "Unknown option \"" + args[i] + "\" for " + args[0] + ".";
+      why = std::string("Unknown option \"") + args[i] + "\" for " + args[0] + ".";
       return false;
     }
   }

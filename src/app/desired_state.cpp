@@ -56,7 +56,7 @@ bool Matches(const WantedEntry& wanted, const StartupEntry& entry, const DataOf&
 std::string IdentityFields(const WantedEntry& wanted, bool json) {
   const char* location = LocationOf(wanted.location).navKey;
   if (json)
-    return "\"location\":" + JsonString(location) + ",\"view\":" + JsonString(ViewName(wanted.view)) +
+    return std::string("\"location\":") + JsonString(location) + ",\"view\":" + JsonString(ViewName(wanted.view)) +
            ",\"name\":" + JsonString(wanted.name);
   return std::string(location) + "\t" + ViewName(wanted.view) + "\t" + Escaped(wanted.name, false);
 }
@@ -70,9 +70,9 @@ std::optional<std::vector<WantedEntry>> LoadDesiredState(const CommandContext& c
   if (text) {
     const JsonParse parsed = ParseJson(*text);
     if (!parsed.ok())
-      error = "The desired state " + Escaped(file, false) + " is not valid JSON: " + parsed.error + ".";
+      error = std::string("The desired state ") + Escaped(file, false) + " is not valid JSON: " + parsed.error + ".";
     else if (!(wanted = ReadDesiredState(parsed.value, error)))
-      error = "The desired state " + Escaped(file, false) + " cannot be used: " + error + ".";
+      error = std::string("The desired state ") + Escaped(file, false) + " cannot be used: " + error + ".";
   }
   if (!wanted) outcome = {1, "", error + "\n"};
   return wanted;
@@ -106,7 +106,7 @@ std::optional<WantedEntry> ReadWantedEntry(const JsonValue& object, bool needSta
     bool known = !member.empty() && member[0] == '_';
     for (const char* k : kKnown) known = known || member == k;
     if (!known) {
-      error = "\"" + Escaped(member, false) + "\" is no member of an entry";
+      error = std::string("\"") + Escaped(member, false) + "\" is no member of an entry";
       return std::nullopt;
     }
   }
@@ -178,7 +178,7 @@ std::optional<std::vector<WantedEntry>> ReadDesiredState(const JsonValue& docume
     std::optional<WantedEntry> entry = ReadWantedEntry(item, true, error);
     const std::string number = std::to_string(wanted.size() + 1);
     if (!entry) {
-      error = "entry " + number + ": " + error;
+      error = std::string("entry ") + number + ": " + error;
       return std::nullopt;
     }
     const EntryIdentity id = entry->Identity();
@@ -187,8 +187,8 @@ std::optional<std::vector<WantedEntry>> ReadDesiredState(const JsonValue& docume
          entry->data},
         wanted.size());
     if (!added && wanted[at->second].starts != entry->starts) {
-      error = "entry " + number + " wants \"" + Escaped(entry->name, false) + "\" " + entry->state + ", entry " +
-              std::to_string(at->second + 1) + " " + wanted[at->second].state;
+      error = std::string("entry ") + number + " wants \"" + Escaped(entry->name, false) + "\" " + entry->state +
+              ", entry " + std::to_string(at->second + 1) + " " + wanted[at->second].state;
       return std::nullopt;
     }
     wanted.push_back(std::move(*entry));
@@ -214,7 +214,7 @@ std::optional<std::string> RegistryDataText(const StartupEntry& entry) {
 }
 
 std::string NowhereMessage(const WantedEntry& wanted) {
-  return "No entry \"" + Escaped(wanted.name, false) + "\" in " + LocationOf(wanted.location).navKey +
+  return std::string("No entry \"") + Escaped(wanted.name, false) + "\" in " + LocationOf(wanted.location).navKey +
          " to switch on: an entry that exists nowhere is never created.";
 }
 
@@ -279,7 +279,8 @@ std::string StartupState::Members(const StartupEntry& entry) {
   const std::string type = TypeName(entry);
   const std::optional<std::string> data = Data(entry);
   const std::optional<ResolvedProgram> program = ProgramOf(entry, lookup_);
-  return "\"location\":" + JsonString(entry.Where().navKey) + ",\"view\":" + JsonString(ViewName(entry.view)) +
+  return std::string("\"location\":") + JsonString(entry.Where().navKey) +
+         ",\"view\":" + JsonString(ViewName(entry.view)) +
          ",\"name\":" + JsonString(entry.name) + ",\"state\":" + JsonString(StateName(entry.state)) +
          ",\"type\":" + (type.empty() ? std::string("null") : JsonString(type)) +
          ",\"data\":" + (data ? JsonString(*data) : std::string("null")) +
@@ -297,11 +298,12 @@ std::optional<std::string> ReadStateText(const CommandContext& context, const st
   } else if (!context.files) {
     error = "Files cannot be read here.";
   } else if (const std::optional<uint64_t> size = context.files->FileLength(file, &code); !size) {
-    error = "The file " + Escaped(file, false) + " could not be read: " + StatusText(code) + ".";
+    error = std::string("The file ") + Escaped(file, false) + " could not be read: " + StatusText(code) + ".";
   } else if (*size > kJsonMaxBytes) {
-    error = "The file " + Escaped(file, false) + " is larger than " + std::to_string(kJsonMaxBytes) + " bytes.";
+    error = std::string("The file ") + Escaped(file, false) + " is larger than " + std::to_string(kJsonMaxBytes) +
+            " bytes.";
   } else if (!(text = context.files->ReadWholeFile(file, &code))) {
-    error = "The file " + Escaped(file, false) + " could not be read: " + StatusText(code) + ".";
+    error = std::string("The file ") + Escaped(file, false) + " could not be read: " + StatusText(code) + ".";
   }
   return text;
 }
@@ -338,14 +340,14 @@ CommandOutcome CheckState(EntryEngine& engine, const CommandContext& context, co
     if (step.kind == Step::Kind::kAsWanted) continue;
     ++differ;
     const char* now = step.entry ? StateName(step.entry->state) : nullptr;
-    outcome.out += json ? "{" + IdentityFields(entry, true) + ",\"state\":" +
+    outcome.out += json ? std::string("{") + IdentityFields(entry, true) + ",\"state\":" +
                               (now ? JsonString(now) : std::string("null")) + ",\"wanted\":" +
                               JsonString(entry.state) + "}\n"
                         : IdentityFields(entry, false) + "\t" + (now ? now : "nowhere") + "\twanted " + entry.state +
                               "\n";
   }
   const std::string of = std::to_string(differ) + " of " + std::to_string(wanted->size());
-  outcome.out += json ? "{\"differ\":" + std::to_string(differ) + ",\"entries\":" +
+  outcome.out += json ? std::string("{\"differ\":") + std::to_string(differ) + ",\"entries\":" +
                             std::to_string(wanted->size()) + "}\n"
                       : of + (differ == 1 ? " entries differs\n" : " entries differ\n");
   outcome.err = state.Problems();
@@ -391,17 +393,17 @@ CommandOutcome ApplyState(EntryEngine& engine, const CommandContext& context, co
       ++failed;
     }
     if (!error.empty()) outcome.err += error + "\n";
-    outcome.out += json ? "{" + IdentityFields(entry, true) + ",\"state\":" +
+    outcome.out += json ? std::string("{") + IdentityFields(entry, true) + ",\"state\":" +
                               (before ? JsonString(before) : std::string("null")) + ",\"wanted\":" +
                               JsonString(entry.state) + ",\"result\":" + JsonString(result) +
-                              (error.empty() ? "" : ",\"error\":" + JsonString(error)) + "}\n"
+                              (error.empty() ? "" : std::string(",\"error\":") + JsonString(error)) + "}\n"
                         : IdentityFields(entry, false) + "\t" + said + "\n";
   }
   if (json) {
-    outcome.out += "{\"changed\":" + std::to_string(changed) + ",\"failed\":" + std::to_string(failed) +
-                   (whatIf ? ",\"planned\":" + std::to_string(planned) : "") + "}\n";
+    outcome.out += std::string("{\"changed\":") + std::to_string(changed) + ",\"failed\":" + std::to_string(failed) +
+                   (whatIf ? std::string(",\"planned\":") + std::to_string(planned) : "") + "}\n";
   } else if (changed + planned + failed == 0) {
-    outcome.out += "Nothing changed: all " + std::to_string(wanted->size()) + " entries are as wanted.\n";
+    outcome.out += std::string("Nothing changed: all ") + std::to_string(wanted->size()) + " entries are as wanted.\n";
   } else if (whatIf) {
     outcome.out += std::to_string(planned) + " would change, " + std::to_string(failed) +
                    " failed; nothing was changed.\n";

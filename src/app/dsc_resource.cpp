@@ -17,7 +17,7 @@ std::string Instance(StartupState& state, const WantedEntry& wanted, const Step&
   if (step.entry) {
     out += state.Members(*step.entry) + ",\"_exist\":true";
   } else {
-    out += "\"location\":" + JsonString(LocationOf(wanted.location).navKey) +
+    out += std::string("\"location\":") + JsonString(LocationOf(wanted.location).navKey) +
            ",\"view\":" + JsonString(ViewName(wanted.view)) + ",\"name\":" + JsonString(wanted.name) +
            ",\"_exist\":false";
   }
@@ -34,23 +34,26 @@ CommandOutcome RunDsc(EntryEngine& engine, const CommandContext& context, const 
   CommandOutcome outcome;
   if (operation == "export") {
     for (const Location& location : kLocations)
-      for (const StartupEntry& entry : state.Entries(location.id))
-        outcome.out += "{" + state.Members(entry) + ",\"_exist\":true}\n";
+      for (const StartupEntry& entry : state.Entries(location.id)) {
+        outcome.out += '{';
+        outcome.out += state.Members(entry);
+        outcome.out += ",\"_exist\":true}\n";
+      }
     outcome.err = state.Problems();
     outcome.exitCode = outcome.err.empty() ? 0 : 1;
     return outcome;
   }
   if (operation != "get" && operation != "set" && operation != "test")
-    return {2, "", "Unknown DSC operation \"" + operation + "\": get, set, test or export.\n"};
+    return {2, "", std::string("Unknown DSC operation \"") + operation + "\": get, set, test or export.\n"};
 
   const std::optional<std::string> input = context.readInput ? context.readInput() : std::nullopt;
   if (!input || input->find_first_not_of(" \t\r\n") == std::string::npos)
-    return Failure("The DSC operation " + operation + " expects the instance as JSON on standard input.");
+    return Failure(std::string("The DSC operation ") + operation + " expects the instance as JSON on standard input.");
   const JsonParse parsed = ParseJson(*input);
-  if (!parsed.ok()) return Failure("The instance is not valid JSON: " + parsed.error + ".");
+  if (!parsed.ok()) return Failure(std::string("The instance is not valid JSON: ") + parsed.error + ".");
   std::string error;
   const std::optional<WantedEntry> wanted = ReadWantedEntry(parsed.value, operation != "get", error);
-  if (!wanted) return Failure("The instance cannot be used: " + error + ".");
+  if (!wanted) return Failure(std::string("The instance cannot be used: ") + error + ".");
 
   Step step = state.Plan(*wanted);
   if (operation == "set" && step.kind == Step::Kind::kNowhere) {

@@ -54,7 +54,7 @@ class Reader {
   }
 
   bool Value(JsonValue& v, size_t depth) {
-    if (++values_ > kJsonMaxValues) return Fail("more than " + std::to_string(kJsonMaxValues) + " values");
+    if (++values_ > kJsonMaxValues) return Fail(std::string("more than ") + std::to_string(kJsonMaxValues) + " values");
     if (at_ >= s_.size()) return Fail("a value is missing");
     switch (s_[at_]) {
       case '{': return Object(v, depth + 1);
@@ -67,8 +67,10 @@ class Reader {
     }
   }
 
+  bool TooDeep() { return Fail("nested deeper than " + std::to_string(kJsonMaxDepth) + " levels"); }
+
   bool Object(JsonValue& v, size_t depth) {
-    if (depth > kJsonMaxDepth) return Fail("nested deeper than " + std::to_string(kJsonMaxDepth) + " levels");
+    if (depth > kJsonMaxDepth) return TooDeep();
     v.kind = JsonValue::Kind::kObject;
     ++at_;
     SkipSpace();
@@ -81,7 +83,7 @@ class Reader {
       if (!String(name)) return false;
       if (v.Find(name)) {
         at_ = nameAt;
-        return Fail("the member \"" + Escaped(name, false) + "\" is named twice");
+        return Fail(std::string("the member \"") + Escaped(name, false) + "\" is named twice");
       }
       SkipSpace();
       if (!Take(':')) return Fail("':' is missing");
@@ -96,7 +98,7 @@ class Reader {
   }
 
   bool Array(JsonValue& v, size_t depth) {
-    if (depth > kJsonMaxDepth) return Fail("nested deeper than " + std::to_string(kJsonMaxDepth) + " levels");
+    if (depth > kJsonMaxDepth) return TooDeep();
     v.kind = JsonValue::Kind::kArray;
     ++at_;
     SkipSpace();
@@ -272,7 +274,7 @@ const JsonValue* JsonValue::Find(std::string_view name) const {
 }
 
 JsonParse ParseJson(std::string_view text) {
-  if (text.size() > kJsonMaxBytes) return {{}, "longer than " + std::to_string(kJsonMaxBytes) + " bytes"};
+  if (text.size() > kJsonMaxBytes) return {{}, std::string("longer than ") + std::to_string(kJsonMaxBytes) + " bytes"};
   if (text.substr(0, 2) == "\xFF\xFE") {
     const std::string utf8 = Utf16ToUtf8Exact(BytesToUtf16(text.data() + 2, text.size() - 2));
     return Reader(utf8).Document();

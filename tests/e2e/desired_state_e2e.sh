@@ -12,7 +12,7 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 tag="kqm-ds$$"
 one="$tag-one" two="$tag-zwei-ü" keep="$tag-keep" file="$tag.cmd"
 startup="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp"
-disabled="$(dirname "$exe")/Disabled"
+disabled="$(cd "$(dirname "$exe")" && pwd)/Disabled"
 schemas="$root/schemas"
 d="$out/desired"
 mkdir -p "$d" "$startup"
@@ -131,7 +131,7 @@ check "/dsc set of an entry that exists nowhere exits 1 with the reason" \
   bash -c "[ \"\$(cat '$d/run.code')\" = 1 ] && grep -q 'never created' '$d/run.err'"
 dsc export ''
 check "/dsc export writes one line per entry of the export" bash -c \
-  "[ \$(grep -c . '$d/run.out') = \$(grep -c '^[{,]{\"location\"' '$d/export.json') ]"
+  "[ \$(grep -c . '$d/run.out') = \$(grep -c '^{\"location\"' '$d/export.json') ]"
 check "... each validating" valid startup-entry.schema.json --lines
 
 # The manifest beside the program is the repo's, with the program's version, and embeds the instance schema.
