@@ -155,31 +155,6 @@ class Reader {
     return true;
   }
 
-  // The length of the valid UTF-8 sequence at `at_` (shortest form, no surrogates, at most U+10FFFF), else 0.
-  size_t Utf8Sequence() const {
-    const auto b = static_cast<uint8_t>(s_[at_]);
-    size_t extra = 0;
-    uint32_t c = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1, c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2, c = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3, c = b & 0x07;
-    } else {
-      return 0;
-    }
-    if (s_.size() - at_ <= extra) return 0;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto t = static_cast<uint8_t>(s_[at_ + k]);
-      if ((t & 0xC0) != 0x80) return 0;
-      c = c << 6 | (t & 0x3F);
-    }
-    if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
-      return 0;
-    return extra + 1;
-  }
-
   bool String(std::string& out) {
     ++at_;
     std::u16string units;  // escaped code units, turned into UTF-8 together so that a \u pair joins
@@ -198,7 +173,7 @@ class Reader {
       if (c < 0x20) return Fail("a control character in a string");
       if (c != '\\') {
         flush();
-        const size_t length = c < 0x80 ? 1 : Utf8Sequence();
+        const size_t length = StrictUtf8Length(s_, at_);
         if (length == 0) return Fail("not valid UTF-8");
         out.append(s_.substr(at_, length));
         at_ += length;

@@ -9,36 +9,27 @@
 #include "app/command_line.h"
 #include "app/desired_state.h"
 #include "app/json.h"
-#include "engine/clsStartUp.h"
-#include "platform/substitute/memory_registry.h"
-#include "platform/substitute/posix_file_system.h"
-#include "platform/substitute/substitute_shell.h"
+#include "command_line_fixture.h"
 #include "platform/text.h"
-#include "recording_reporter.h"
 
 namespace kqm {
 namespace {
-
-constexpr const char16_t* kRun = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string State(const std::string& entries) {
   return std::string("{\"schema\":\"") + kStateSchemaName + "\",\"entries\":[" + entries + "]}";
 }
 
-// The engine over an in-memory registry whose user Run key is open as `run`; commands read `input` as standard
-// input.
-class DesiredState : public ::testing::Test {
+// The command line's fixture; commands read `input` as standard input.
+class DesiredState : public test::CommandLineFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), kRun, kKeyAll63, run));
+    CommandLineFixture::SetUp();
     context.files = &files;
     context.readInput = [this] { return std::optional(input); };
     context.machine = "PC1";
     context.user = "ann";
     context.time = "2024-05-06T07:08:09Z";
   }
-  void TearDown() override { reg.CloseKey(run); }
-
   void Set(const std::u16string& name, uint32_t type, const std::string& bytes) {
     ASSERT_EQ(kRegOk, reg.SetValue(run, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
                                    static_cast<uint32_t>(bytes.size())));
@@ -54,12 +45,6 @@ class DesiredState : public ::testing::Test {
     return out.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
   }
 
-  MemoryRegistry reg;
-  PosixFileSystem files;
-  SubstituteShell shell{files};
-  test::RecordingReporter reporter;
-  clsStartUp engine{reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\"};
-  RegKey run = 0;
   CommandContext context;
   std::string input;
 };
