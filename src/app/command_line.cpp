@@ -1,7 +1,5 @@
 #include "app/command_line.h"
 
-#include <initializer_list>
-
 #include "app/desired_state.h"
 #include "app/dsc_resource.h"
 #include "app/json.h"
@@ -113,16 +111,12 @@ CommandOutcome Move(EntryEngine& engine, const Location& location, const std::st
 
 CommandOutcome BadArguments(const std::string& why) { return {2, "", why + "\n\n" + kUsage}; }
 
-}  // namespace
-
-// The arguments after the verb: the options named in `allowed` (upper case) and at most `files` other arguments.
-bool ReadOptions(const std::vector<std::string>& args, std::initializer_list<const char*> allowed, size_t files,
-                 std::vector<std::string>& found, std::vector<std::string>& named, std::string& why) {
+// The arguments after the verb: /json (and /whatif when `whatIf` is allowed), and `files` other arguments.
+bool ReadOptions(const std::vector<std::string>& args, bool whatIf, size_t files, std::vector<std::string>& found,
+                 std::vector<std::string>& named, std::string& why) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string option = Upper(args[i]);
-    bool known = false;
-    for (const char* a : allowed) known = known || option == a;
-    if (known) {
+    if (option == "/JSON" || (whatIf && option == "/WHATIF")) {
       found.push_back(option);
     } else if (named.size() < files && !args[i].empty()) {
       named.push_back(args[i]);
@@ -140,6 +134,8 @@ bool Has(const std::vector<std::string>& options, const char* option) {
     if (o == option) return true;
   return false;
 }
+
+}  // namespace
 
 std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& args, clsStartUp& engine,
                                              const CommandContext& context) {
@@ -169,8 +165,7 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
   if (verb == "/EXPORT" || verb == "/CHECK" || verb == "/APPLY") {
     std::vector<std::string> options, file;
     std::string why;
-    if (!ReadOptions(args, {"/JSON", verb == "/APPLY" ? "/WHATIF" : "/JSON"}, verb == "/EXPORT" ? 0 : 1, options,
-                     file, why))
+    if (!ReadOptions(args, verb == "/APPLY", verb == "/EXPORT" ? 0 : 1, options, file, why))
       return BadArguments(why);
     if (verb == "/EXPORT") return ExportState(engine.Entries(), context);
     if (verb == "/CHECK") return CheckState(engine.Entries(), context, file[0], Has(options, "/JSON"));
