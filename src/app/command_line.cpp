@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
-#include <cstdio>
-
+#include "app/desired_state.h"
+#include "app/dsc_resource.h"
+#include "app/json.h"
 #include "platform/text.h"
 
 #include "engine/clsStartUp.h"
@@ -19,47 +20,21 @@ constexpr const char* kUsage =
     "  QuorvelManager.exe /list [LOCATION] [/json]  lists the entries of a location (or of all)\n"
     "  QuorvelManager.exe /disable LOCATION NAME    switches an entry off\n"
     "  QuorvelManager.exe /enable LOCATION NAME     switches an entry on\n"
+    "  QuorvelManager.exe /export                   every entry of every location as one JSON document\n"
+    "  QuorvelManager.exe /check FILE [/json]       which entries differ from the desired state in FILE\n"
+    "  QuorvelManager.exe /apply FILE [/whatif] [/json]\n"
+    "                                               switches the entries FILE names to their wanted state\n"
+    "  QuorvelManager.exe /dsc get|set|test|export  the DSC resource (the instance as JSON on standard input)\n"
     "  QuorvelManager.exe /?                        shows this text\n"
-    "LOCATION: HKLMR, HKLMRO, HKLMS, HKCUR, HKCURO, USER or ALLUSERS.\n"
-    "Exit code: 0 done, 1 the entry could not be moved (why on standard error), 2 bad arguments.\n";
+    "LOCATION: HKLMR, HKLMRO, HKLMS, HKCUR, HKCURO, USER or ALLUSERS. FILE: a state as /export writes it, usually\n"
+    "trimmed to the entries that matter, each with the \"state\" wanted; \"-\" reads it from standard input.\n"
+    "Exit code: 0 done, 1 an entry could not be moved or something could not be read (why on standard error),\n"
+    "2 bad arguments, 3 /check found entries that differ.\n";
 
 std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
-}
-
-// `text` with what would break its line escaped: an unpaired surrogate of a name as its \\uXXXX escape, and
-// control characters as \\u00XX in JSON (quotes and backslashes too) or \\xNN in a plain-text field.
-std::string Escaped(const std::string& text, bool json) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    char escaped[8];
-    if (const char16_t surrogate = SurrogateAt(text, i)) {
-      std::snprintf(escaped, sizeof escaped, json ? "\\u%04x" : "\\u%04X", static_cast<unsigned>(surrogate));
-      out += escaped;
-      i += 2;
-    } else if (json && (c == '"' || c == '\\')) {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || (!json && c == 0x7F)) {
-      std::snprintf(escaped, sizeof escaped, json ? "\\u%04x" : "\\x%02X", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-// A JSON string.
-std::string Json(const std::string& text) {
-  std::string out(1, '"');
-  out += Escaped(text, true);
-  out += '"';
-  return out;
 }
 
 // A field of a plain-text line, so that one entry is one line of tab-separated fields.
@@ -121,13 +96,15 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
     }
     const std::string type = entry.IsFile() ? "file" : entry.readable ? RegistryTypeName(entry.type) : "";
     const std::optional<ResolvedProgram> program = ProgramOf(entry, lookup);
-    out += "{\"location\":" + Json(location.navKey) + ",\"name\":" + Json(entry.name) +
-           ",\"command\":" + Json(entry.shown) + ",\"on\":" + (entry.state == EntryState::kOn ? "true" : "false") +
+    out += "{\"location\":" + JsonString(location.navKey) + ",\"name\":" + JsonString(entry.name) +
+           ",\"command\":" + JsonString(entry.shown) +
+           ",\"on\":" + (entry.state == EntryState::kOn ? "true" : "false") +
            ",\"offByWindows\":" + (entry.state == EntryState::kOffByWindows ? "true" : "false") +
-           ",\"view\":" + Json(entry.view == RegView::k32 ? "32-bit" : "native") + ",\"type\":" + Json(type) +
-           ",\"program\":" + (program ? Json(program->path) : std::string("null")) +
+           ",\"view\":" + JsonString(entry.view == RegView::k32 ? "32-bit" : "native") +
+           ",\"type\":" + JsonString(type) +
+           ",\"program\":" + (program ? JsonString(program->path) : std::string("null")) +
            ",\"exists\":" + (program && program->exists ? "true" : "false");
-    out += std::string(",\"trust\":") + Json(TrustName(entry.trust)) +
+    out += std::string(",\"trust\":") + JsonString(TrustName(entry.trust)) +
            ",\"sharedStore\":" + (entry.InSharedStore() ? "true" : "false") + "}\n";
   }
 }
@@ -165,9 +142,34 @@ CommandOutcome Move(EntryEngine& engine, const Location& location, const std::st
 
 CommandOutcome BadArguments(const std::string& why) { return {2, "", why + "\n\n" + kUsage}; }
 
+// The arguments after the verb: /json (and /whatif when `whatIf` is allowed), and `files` other arguments.
+bool ReadOptions(const std::vector<std::string>& args, bool whatIf, size_t files, std::vector<std::string>& found,
+                 std::vector<std::string>& named, std::string& why) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string option = Upper(args[i]);
+    if (option == "/JSON" || (whatIf && option == "/WHATIF")) {
+      found.push_back(option);
+    } else if (named.size() < files && !args[i].empty()) {
+      named.push_back(args[i]);
+    } else {
+      why = std::string("Unknown option \"") + args[i] + "\" for " + args[0] + ".";
+      return false;
+    }
+  }
+  if (named.size() < files) why = args[0] + " needs a file (\"-\" for standard input).";
+  return named.size() == files;
+}
+
+bool Has(const std::vector<std::string>& options, const char* option) {
+  for (const std::string& o : options)
+    if (o == option) return true;
+  return false;
+}
+
 }  // namespace
 
-std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& args, clsStartUp& engine) {
+std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& args, clsStartUp& engine,
+                                             const CommandContext& context) {
   if (args.empty()) return std::nullopt;
   // A script asks; nothing may be replaced without a person to say yes.
   engine.AskReplace(nullptr);
@@ -190,6 +192,23 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
     for (const Location& l : kLocations)
       if (!only || only == &l) List(engine.Entries(), l, json, outcome);
     return outcome;
+  }
+  if (verb == "/EXPORT" || verb == "/CHECK" || verb == "/APPLY") {
+    std::vector<std::string> options, file;
+    std::string why;
+    if (!ReadOptions(args, verb == "/APPLY", verb == "/EXPORT" ? 0 : 1, options, file, why))
+      return BadArguments(why);
+    if (verb == "/EXPORT") return ExportState(engine.Entries(), context);
+    if (verb == "/CHECK") return CheckState(engine.Entries(), context, file[0], Has(options, "/JSON"));
+    return ApplyState(engine.Entries(), context, file[0], Has(options, "/WHATIF"), Has(options, "/JSON"));
+  }
+  if (verb == "/DSC") {
+    if (args.size() != 2) return BadArguments("/dsc takes one operation: get, set, test or export.");
+    std::string operation = args[1];
+    for (char& c : operation)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const CommandOutcome outcome = RunDsc(engine.Entries(), context, operation);
+    return outcome.exitCode == 2 ? BadArguments(outcome.err.substr(0, outcome.err.size() - 1)) : outcome;
   }
   if (verb == "/DISABLE" || verb == "/ENABLE") {
     if (args.size() != 3) return BadArguments(args[0] + " takes a location and an entry's name.");

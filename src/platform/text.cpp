@@ -105,6 +105,32 @@ char16_t SurrogateAt(std::string_view s, size_t at) {
   return static_cast<char16_t>(0xD000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
 }
 
+size_t StrictUtf8Length(std::string_view s, size_t at) {
+  const auto b = static_cast<uint8_t>(s[at]);
+  size_t extra = 0;
+  uint32_t c = 0;
+  if (b < 0x80) {
+    return 1;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    extra = 1, c = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    extra = 2, c = b & 0x0F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    extra = 3, c = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (s.size() - at <= extra) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto t = static_cast<uint8_t>(s[at + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    c = c << 6 | (t & 0x3F);
+  }
+  if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
+    return 0;
+  return extra + 1;
+}
+
 std::string Utf16ToBytes(std::u16string_view s, bool withTerminator) {
   std::string out;
   out.reserve((s.size() + 1) * 2);

@@ -13,6 +13,9 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8Exact(std::u16string_view utf16);
 // The unpaired surrogate whose three-byte form starts `utf8` at `at`, or 0.
 char16_t SurrogateAt(std::string_view utf8, size_t at);
+// The length (1 to 4) of the strict UTF-8 sequence that starts `utf8` at `at`: shortest form, no surrogate, at most
+// U+10FFFF; 0 when none does.
+size_t StrictUtf8Length(std::string_view utf8, size_t at);
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 // UTF-16 text as little-endian bytes, optionally followed by a NUL character (2 bytes).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "command_line_fixture.h"
 #include "engine/clsStartUp.h"
 #include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_registry.h"
@@ -17,22 +18,7 @@ namespace {
 
 std::string Text(const char16_t* s) { return Utf16ToBytes(s, true); }
 
-// The engine over an in-memory registry whose user Run key is open as `run`.
-class CommandLine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(kRegOk, reg.CreateKey(RootKey(kHkeyCurrentUser), u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                    kKeyAll63, run));
-  }
-  void TearDown() override { reg.CloseKey(run); }
-
-  MemoryRegistry reg;
-  PosixFileSystem files;
-  SubstituteShell shell{files};
-  test::RecordingReporter reporter;
-  clsStartUp engine{reg, files, shell, reporter, "QuorvelManager", "C:\\p\\Disabled\\"};
-  RegKey run = 0;
-};
+using CommandLine = test::CommandLineFixture;
 
 TEST_F(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   const std::string data = Text(u"C:\\Tools\\\"a\".exe /x");

@@ -4,12 +4,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/json.h"
 #include "platform/text.h"
 
 #include "app/basMain.h"
@@ -73,6 +75,44 @@ bool WriteStandard(DWORD which, const std::string& text) {
   return true;
 }
 
+// All of standard input, at most what a state may hold; nullopt when there is none to read (a console: nobody is
+// typing a state in) or it is longer.
+std::optional<std::string> ReadStandardInput() {
+  HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode = 0;
+  if (!h || h == INVALID_HANDLE_VALUE || GetConsoleMode(h, &mode)) return std::nullopt;
+  std::string text;
+  char chunk[65536];
+  for (;;) {
+    DWORD read = 0;
+    // A pipe whose writer has closed ends with ERROR_BROKEN_PIPE: that is its end, not a failure.
+    if (!ReadFile(h, chunk, sizeof chunk, &read, nullptr)) {
+      if (GetLastError() == ERROR_BROKEN_PIPE) break;
+      return std::nullopt;
+    }
+    if (read == 0) break;
+    text.append(chunk, read);
+    if (text.size() > kqm::kJsonMaxBytes) return std::nullopt;
+  }
+  return text;
+}
+
+// The computer's name, the user's name and the time now (UTC), for an export's heading.
+void DescribeMachine(kqm::CommandContext& context) {
+  wchar_t name[256];
+  DWORD size = 256;
+  if (GetComputerNameExW(ComputerNameDnsHostname, name, &size))
+    context.machine = kqm::Utf16ToUtf8Exact(reinterpret_cast<const char16_t*>(name));
+  size = 256;
+  if (GetUserNameW(name, &size)) context.user = kqm::Utf16ToUtf8Exact(reinterpret_cast<const char16_t*>(name));
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  char time[32];
+  std::snprintf(time, sizeof time, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+  context.time = time;
+}
+
 // Failures the engine reports while a script runs it go to standard error instead of a box.
 class StandardErrorReporter final : public kqm::ErrorReporter {
  public:
@@ -110,7 +150,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::string recovered;
     for (const std::string& note : engine.Entries().Recover()) recovered += note + "\n";
     WriteStandard(STD_ERROR_HANDLE, recovered);
-    const std::optional<kqm::CommandOutcome> outcome = kqm::RunCommandLine(args, engine);
+    kqm::CommandContext context;
+    context.files = &fileSystem;
+    context.readInput = ReadStandardInput;
+    DescribeMachine(context);
+    const std::optional<kqm::CommandOutcome> outcome = kqm::RunCommandLine(args, engine, context);
     const bool wroteOut = WriteStandard(STD_OUTPUT_HANDLE, outcome->out);
     const bool wroteErr = WriteStandard(STD_ERROR_HANDLE, outcome->err);
     if (!wroteOut && wroteErr)

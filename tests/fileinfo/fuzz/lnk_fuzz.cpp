@@ -6,37 +6,14 @@
 #include <string_view>
 
 #include "platform/lnk_reader.h"
+#include "platform/text.h"
 
 namespace {
 
 // Strict UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view s) {
-  for (size_t i = 0; i < s.size();) {
-    const auto b = static_cast<uint8_t>(s[i]);
-    size_t extra = 0;
-    uint32_t c = 0;
-    if (b < 0x80) {
-      ++i;
-      continue;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1, c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2, c = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3, c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (s.size() - i <= extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto t = static_cast<uint8_t>(s[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      c = c << 6 | (t & 0x3F);
-    }
-    if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
-      return false;
-    i += extra + 1;
-  }
+  for (size_t i = 0, length = 0; i < s.size(); i += length)
+    if ((length = kqm::StrictUtf8Length(s, i)) == 0) return false;
   return true;
 }
 
