@@ -79,6 +79,8 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
   std::string& out = outcome.out;
   std::vector<ReadProblem> problems;
   const std::vector<StartupEntry> entries = engine.ReadEntries(location.id, &problems);
+  // New or changed since the window last showed the location (never: nothing is new). A script only looks.
+  const std::optional<SeenRecord> seen = json ? engine.Seen().Get(location.id) : std::nullopt;
   // A place that cannot be read is no empty list.
   for (const ReadProblem& problem : problems) {
     outcome.err += ReadProblemText(problem.place, problem.code) + "\n";
@@ -97,7 +99,9 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
            ",\"offByWindows\":" + (entry.state == EntryState::kOffByWindows ? "true" : "false") +
            ",\"view\":" + Json(entry.view == RegView::k32 ? "32-bit" : "native") + ",\"type\":" + Json(type) +
            ",\"program\":" + (program ? Json(program->path) : std::string("null")) +
-           ",\"exists\":" + (program && program->exists ? "true" : "false") + "}\n";
+           ",\"exists\":" + (program && program->exists ? "true" : "false") +
+           ",\"new\":" + (seen && NoveltyOf(*seen, SeenKeyOf(entry)) != Novelty::kSeen ? "true" : "false") +
+           ",\"alsoOff\":" + (entry.alsoOff ? "true" : "false") + "}\n";
   }
 }
 
