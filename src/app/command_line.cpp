@@ -74,6 +74,33 @@ std::string StateText(const StartupEntry& entry) {
   return "off";
 }
 
+// How a file in the Disabled folder stands with the program's records: "recorded" (and every other entry),
+// "unrecorded" (someone else put it there) or "changed" (changed since the program switched it off).
+const char* TrustName(FileTrust trust) {
+  switch (trust) {
+    case FileTrust::kUnrecorded: return "unrecorded";
+    case FileTrust::kChanged: return "changed";
+    case FileTrust::kRecorded: break;
+  }
+  return "recorded";
+}
+
+// The marks the window's row shows for an entry's store, records and switched-off copy, as words: "" for none.
+std::string TrustMarks(const StartupEntry& entry) {
+  std::string marks;
+  const auto add = [&marks](const char* mark) {
+    std::string_view text = mark;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '[')) text.remove_prefix(1);
+    if (!text.empty() && text.back() == ']') text.remove_suffix(1);
+    marks.append(marks.empty() ? "" : "; ").append(text);
+  };
+  if (entry.alsoOff) add(entry.state == EntryState::kOffByWindows ? kReAddedMark : kAlsoOffMark);
+  if (entry.InSharedStore()) add(kSharedStoreMark);
+  if (entry.trust == FileTrust::kUnrecorded) add(kUnrecordedMark);
+  if (entry.trust == FileTrust::kChanged) add(kChangedMark);
+  return marks;
+}
+
 void List(EntryEngine& engine, const Location& location, bool json, CommandOutcome& outcome) {
   const ProgramLookup lookup = engine.Lookup();
   std::string& out = outcome.out;
@@ -89,7 +116,10 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
   for (const StartupEntry& entry : entries) {
     if (!json) {
       out += std::string(location.navKey) + "\t" + StateText(entry) + "\t" + Field(entry.name) + "\t" +
-             Field(entry.shown) + "\n";
+             Field(entry.shown);
+      // What the window marks its row with beyond view and Windows' switch: one more field, only when there is any.
+      if (const std::string marks = TrustMarks(entry); !marks.empty()) out.append("\t").append(Field(marks));
+      out += "\n";
       continue;
     }
     const std::string type = entry.IsFile() ? "file" : entry.readable ? RegistryTypeName(entry.type) : "";
@@ -99,7 +129,9 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
            ",\"offByWindows\":" + (entry.state == EntryState::kOffByWindows ? "true" : "false") +
            ",\"view\":" + Json(entry.view == RegView::k32 ? "32-bit" : "native") + ",\"type\":" + Json(type) +
            ",\"program\":" + (program ? Json(program->path) : std::string("null")) +
-           ",\"exists\":" + (program && program->exists ? "true" : "false") +
+           ",\"exists\":" + (program && program->exists ? "true" : "false");
+    out += std::string(",\"trust\":") + Json(TrustName(entry.trust)) +
+           ",\"sharedStore\":" + (entry.InSharedStore() ? "true" : "false") +
            ",\"new\":" + (seen && NoveltyOf(*seen, SeenKeyOf(entry)) != Novelty::kSeen ? "true" : "false") +
            ",\"alsoOff\":" + (entry.alsoOff ? "true" : "false") + "}\n";
   }

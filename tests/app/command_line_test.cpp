@@ -10,6 +10,7 @@
 #include "platform/substitute/substitute_shell.h"
 #include "platform/text.h"
 #include "recording_reporter.h"
+#include "temp_drive.h"
 
 namespace kqm {
 namespace {
@@ -44,7 +45,8 @@ TEST_F(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   EXPECT_EQ(0, listed->exitCode);
   EXPECT_EQ("{\"location\":\"HKCUR\",\"name\":\"Tool\",\"command\":\"C:\\\\Tools\\\\\\\"a\\\".exe /x\",\"on\":true,"
             "\"offByWindows\":false,\"view\":\"native\",\"type\":\"REG_EXPAND_SZ\","
-            "\"program\":\"C:\\\\Tools\\\\\\\"a\\\".exe\",\"exists\":false,\"new\":false,\"alsoOff\":false}\n",
+            "\"program\":\"C:\\\\Tools\\\\\\\"a\\\".exe\",\"exists\":false,\"trust\":\"recorded\",\"sharedStore\":false,"
+            "\"new\":false,\"alsoOff\":false}\n",
             listed->out);
 
   EXPECT_EQ(0, RunCommandLine({"/disable", "HKCUR", "Tool"}, engine)->exitCode);
@@ -119,6 +121,27 @@ TEST_F(CommandLine, EveryNameAndCommandPrintsAsOneLineAndMovesAsListed) {
   EXPECT_EQ(0, RunCommandLine({"/disable", "HKCUR", Utf16ToUtf8Exact(name)}, engine)->exitCode);
   uint32_t type = 0, size = 0;
   EXPECT_EQ(kRegFileNotFound, reg.QueryValue(run, name, &type, nullptr, &size));
+}
+
+// A file someone put in the common Disabled folder: listed with the window's mark (plain) and its trust (JSON),
+// and never switched on into the common StartUp folder by a script.
+TEST(CommandLineFiles, APlantedFileIsListedAsSuchAndRefused) {
+  test::TempDrive drive;
+  SubstituteShell shell(drive.fs);
+  shell.SetSpecialFolder(special_folder::kCommonStartUp, "C:\\S");
+  MemoryRegistry memory;
+  test::RecordingReporter reporter;
+  clsStartUp engine{memory, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\"};
+  drive.Folder("C:\\S");
+  drive.File("C:\\P\\Disabled\\All Users\\planted.bat", "evil");
+  EXPECT_EQ("ALLUSERS\toff\tplanted.bat\tC:\\P\\Disabled\\All Users\\planted.bat\tnot switched off by this program\n",
+            RunCommandLine({"/list", "ALLUSERS"}, engine)->out);
+  EXPECT_NE(std::string::npos,
+            RunCommandLine({"/list", "ALLUSERS", "/json"}, engine)->out.find("\"trust\":\"unrecorded\""));
+  const auto enabled = RunCommandLine({"/enable", "ALLUSERS", "planted.bat"}, engine);
+  EXPECT_EQ(1, enabled->exitCode);
+  EXPECT_NE(std::string::npos, enabled->err.find("not switched off by this program")) << enabled->err;
+  EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\S\\planted.bat"));
 }
 
 // A key that cannot be read is no empty list: whichever registry call fails, /list either lists every entry or

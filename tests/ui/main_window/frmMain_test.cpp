@@ -534,6 +534,33 @@ TEST(MainWindow, EntriesAddedOrChangedSinceALocationWasShownAreBoldUntilItIsShow
   EXPECT_EQ(std::vector<std::string>{"kqm-d"}, bold()) << "shown again: only what came since";
 }
 
+// A file someone else put in the common Disabled folder is listed marked; ticking it asks, naming it, its size and
+// what it starts, and only Yes moves it into the common StartUp folder.
+TEST(MainWindow, TickingAPlantedFileAsksFirstAndNoLeavesItWhereItIs) {
+  test::TempDrive drive;
+  Harness h;
+  h.files.MapDrive('C', drive.Host());
+  h.shell.SetSpecialFolder(special_folder::kCommonStartUp, "C:\\S");
+  drive.Folder("C:\\S");
+  drive.File("C:\\Program Files\\Kestrum\\Disabled\\All Users\\planted.bat", "evil");
+  h.controls.Click("ALLUSERS");
+  ASSERT_NE(nullptr, h.Row("planted.bat"));
+  EXPECT_NE(std::string::npos, h.Row("planted.bat")->SubItem(1).find(kUnrecordedMark));
+  h.controls.list.ClickTickBox(h.RowIndex("planted.bat"));
+  ASSERT_EQ(1u, h.view.questions.size());
+  const std::string& question = h.view.questions[0].text;
+  for (const char* part : {"\"planted.bat\"", "someone else put it there", "4 bytes", "every user's log-on"})
+    EXPECT_NE(std::string::npos, question.find(part)) << part << " in " << question;
+  h.view.EndOfEvent();
+  EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\S\\planted.bat"));
+  EXPECT_FALSE(h.Row("planted.bat")->Checked());
+
+  h.view.answerYes = true;
+  h.controls.list.ClickTickBox(h.RowIndex("planted.bat"));
+  h.view.EndOfEvent();
+  EXPECT_EQ("evil", drive.fs.ReadWholeFile("C:\\S\\planted.bat").value_or(""));
+}
+
 TEST(MainWindow, ARowTheWindowDidNotFillMovesNothing) {
   Harness h;
   h.PutRun("kqm-one", "C:\\one.exe");
