@@ -99,7 +99,7 @@ TEST_F(CommandLine, AnEntryAddedAgainIsListedAlsoOffAndNewSinceTheWindowShowedTh
 
   // The window showed the list, with the first entry, before the program added it again.
   StartupEntry shown;
-  shown.name = "Upd";
+  shown.name = std::string("Upd");
   shown.type = kRegSz;
   shown.bytes = first;
   ASSERT_EQ(kRegOk, engine.Entries().Seen().Put(LocationId::kHkcuRun, MakeSeenRecord({SeenKeyOf(shown)}, 0)));

@@ -14,15 +14,15 @@ TEST(SeenEntries, RecordsTellNewFromChangedAndDamagedTextIsNoRecord) {
   MemoryRegistry reg;
   SeenEntries seen(reg);
   StartupEntry a;
-  a.name = "Alpha";
+  a.name = std::string("Alpha");
   a.type = kRegSz;
-  a.bytes = "x";
+  a.bytes = std::string("x");
   StartupEntry otherCase = a, off = a, changed = a, b = a, a32 = a;
-  otherCase.name = "ALPHA";
+  otherCase.name = std::string("ALPHA");
   off.state = EntryState::kOff;
   off.userStore = true;
-  changed.bytes = "y";
-  b.name = "Beta";
+  changed.bytes = std::string("y");
+  b.name = std::string("Beta");
   a32.view = RegView::k32;
 
   EXPECT_FALSE(seen.Get(LocationId::kHkcuRun));
