@@ -61,10 +61,12 @@ if [ -n "$wid" ] && [ -s "$layout" ]; then
     json_has "$newcomer" 'C:\\kqm-never\\newcomer.exe' '"on":true,.*"new":true,"alsoOff":false'
 
   xdotool windowactivate --sync "$wid" >/dev/null 2>&1
+  xdotool key alt+space x  # maximised, wide enough for the row's mark in the screenshot
+  sleep 1
   click_item HKCUR
   sleep 1.5
   select_row "$updater"
-  import -window root "$out/re-added-entry.png"
+  import -window "$wid" "$out/re-added-entry.png"
   check "screenshot saved" test -s "$out/re-added-entry.png"
   xdotool key space
   question=$(timeout 20 xdotool search --sync --name "^Kestrum Quorvel Manager\$" | head -1)
