@@ -60,7 +60,7 @@ const char* TrustName(FileTrust trust) {
   return "recorded";
 }
 
-// The marks the window's row shows for an entry's store and records, as words: "" for none.
+// The marks the window's row shows for an entry's store, records and switched-off copy, as words: "" for none.
 std::string TrustMarks(const StartupEntry& entry) {
   std::string marks;
   const auto add = [&marks](const char* mark) {
@@ -69,6 +69,7 @@ std::string TrustMarks(const StartupEntry& entry) {
     if (!text.empty() && text.back() == ']') text.remove_suffix(1);
     marks.append(marks.empty() ? "" : "; ").append(text);
   };
+  if (entry.alsoOff) add(entry.state == EntryState::kOffByWindows ? kReAddedMark : kAlsoOffMark);
   if (entry.InSharedStore()) add(kSharedStoreMark);
   if (entry.trust == FileTrust::kUnrecorded) add(kUnrecordedMark);
   if (entry.trust == FileTrust::kChanged) add(kChangedMark);
@@ -80,6 +81,8 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
   std::string& out = outcome.out;
   std::vector<ReadProblem> problems;
   const std::vector<StartupEntry> entries = engine.ReadEntries(location.id, &problems);
+  // New or changed since the window last showed the location (never: nothing is new). A script only looks.
+  const std::optional<SeenRecord> seen = json ? engine.Seen().Get(location.id) : std::nullopt;
   // A place that cannot be read is no empty list.
   for (const ReadProblem& problem : problems) {
     outcome.err += ReadProblemText(problem.place, problem.code) + "\n";
@@ -105,7 +108,9 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
            ",\"program\":" + (program ? JsonString(program->path) : std::string("null")) +
            ",\"exists\":" + (program && program->exists ? "true" : "false");
     out += std::string(",\"trust\":") + JsonString(TrustName(entry.trust)) +
-           ",\"sharedStore\":" + (entry.InSharedStore() ? "true" : "false") + "}\n";
+           ",\"sharedStore\":" + (entry.InSharedStore() ? "true" : "false") +
+           ",\"new\":" + (seen && NoveltyOf(*seen, SeenKeyOf(entry)) != Novelty::kSeen ? "true" : "false") +
+           ",\"alsoOff\":" + (entry.alsoOff ? "true" : "false") + "}\n";
   }
 }
 

@@ -43,7 +43,8 @@ std::string DateText(double date) {
 }
 
 std::string EntryDetailsText(const EntryDetails& d) {
-  std::string text = "Command: " + d.command + "\n";
+  std::string text = d.novelty.empty() ? std::string() : d.novelty + "\n";
+  text += "Command: " + d.command + "\n";
   text += "Stored in: " + (d.storedIn.empty() ? std::string("(unknown)") : d.storedIn);
   if (!d.type.empty()) text += ", " + d.type;
   text += "\nProgram: ";

@@ -15,10 +15,12 @@ struct EntryDetails {
   std::string type;      // the registry type ("REG_SZ" ...), "shortcut" or "file"; "" when unknown
   ResolvedProgram program;
   std::optional<ProgramFileFacts> facts;  // for a program file that exists
+  std::string novelty;  // "New since <date>" or "Changed since <date>" (see NoveltyText); "" for neither
 };
 
-// The details as lines of text: the command line; where the entry is stored and its type; the program and what
-// its version resource says, or "file not found"; its size and dates.
+// The details as lines of text: whether it is new or changed since the list was shown last; the command line;
+// where the entry is stored and its type; the program and what its version resource says, or "file not found";
+// its size and dates.
 std::string EntryDetailsText(const EntryDetails& details);
 
 // An automation date (days since 1899-12-30, UTC) as "YYYY-MM-DD HH:MM UTC"; "" for dates before 1601-01-02.

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "engine/entry_places.h"
+#include "engine/keep_off.h"
 #include "engine/ledger.h"
 #include "engine/move_result.h"
 #include "engine/program_resolver.h"
+#include "engine/seen_entries.h"
 #include "engine/startup_entry.h"
 #include "fileinfo/colFiles_Kebbo.h"
 #include "platform/change_watcher.h"
@@ -57,8 +59,10 @@ class EntryEngine {
   // nullopt when it is not there (or cannot be read).
   std::optional<StartupEntry> ReadEntry(const StartupEntry& where);
 
-  // Moves the entry as it was read: off into the store, or on again (an entry Windows keeps off is switched on
-  // where it is). Nothing moves when it is no longer what was read.
+  // Moves the entry as it was read: off into the store (with Windows' own "off" flag for its name where Windows
+  // keeps one), or on again (an entry Windows keeps off is switched on where it is; one its program added again
+  // while its switched-off copy is kept asks which of the two to keep). Nothing moves when it is no longer what
+  // was read.
   [[nodiscard]] MoveResult Move(const StartupEntry& entry, MoveDirection direction);
   // Settles the moves that a process ended in the middle of (the ledger's moves in progress), as they were
   // heading where that is sure and changing nothing where it is not; what the user should know, one sentence
@@ -90,6 +94,10 @@ class EntryEngine {
   void AskUntrusted(UntrustedAsker asker) { askUntrusted_ = std::move(asker); }
   // Sets who is asked before a move replaces a different entry of the same name (unset: never replace).
   void AskReplace(ReplaceAsker asker) { askReplace_ = std::move(asker); }
+  // Sets who is asked which to keep of an entry added again by its program and its switched-off copy (unset: both).
+  void AskKeep(KeepAsker asker) { askKeep_ = std::move(asker); }
+  // What this user's window showed of each location the last time it showed it.
+  SeenEntries& Seen() { return seen_; }
   // The window that owns the shell's folder queries (0 = none).
   void OwnerWindow(std::intptr_t hWnd) { ownerWindow_ = hWnd; }
   const std::string& sDisabledPath() const { return sDisabledPath_; }
@@ -106,6 +114,10 @@ class EntryEngine {
   MoveResult ApproveRegistryEntry(const StartupEntry& entry);
   MoveResult MoveFileEntry(const StartupEntry& entry, MoveDirection direction);
   MoveResult ApproveFileEntry(const StartupEntry& entry);
+  // Switches on an entry added again by its program, or its switched-off copy in its place, as the user chooses.
+  MoveResult KeepOneOf(const StartupEntry& reAdded);
+  // The switched-off copy of a live entry, read now; nullopt when there is none.
+  std::optional<StartupEntry> StoredTwin(const StartupEntry& live);
   void RecoverRegistryMove(const MoveRecord& record, const std::string& what, std::vector<std::string>& notes);
   void RecoverFileMove(const MoveRecord& record, const std::string& what, std::vector<std::string>& notes);
 
@@ -119,6 +131,8 @@ class EntryEngine {
   ReplaceAsker askReplace_;
   MoveLock* lock_ = nullptr;
   UntrustedAsker askUntrusted_;
+  KeepAsker askKeep_;
+  SeenEntries seen_{api_};
   MoveJournal journal_{api_};
   FileRecords records_{api_};
   colFiles_Kebbo files_;

@@ -34,6 +34,10 @@ inline constexpr const char* kSharedStoreMark = "  [in the machine's shared stor
 inline constexpr const char* kUnrecordedMark = "  [not switched off by this program]";
 inline constexpr const char* kChangedMark = "  [changed since it was switched off]";
 
+// The "Path" column's marks of a live entry that its program added again while the program keeps a switched-off
+// copy: kept off by Windows' own flag, or (RunOnce, RunServices, or where the flag could not be written) on.
+inline constexpr const char* kReAddedMark = "  [re-added by its program, kept off by Windows]";
+inline constexpr const char* kAlsoOffMark = "  [also switched off]";
 
 // A root tag's text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt otherwise.
 std::optional<int32_t> RootTagValue(const std::string& text);

@@ -8,11 +8,18 @@
 namespace kqm {
 
 MoveResult EntryEngine::Move(const StartupEntry& entry, MoveDirection direction) {
+  // Asked before the lock is taken: which of an entry added again and its switched-off copy to keep.
+  if (direction == MoveDirection::kOn && entry.alsoOff && entry.state == EntryState::kOffByWindows)
+    return KeepOneOf(entry);
   // One move at a time on the machine; what was read before is checked again under the lock.
   const MoveLockScope lock(lock_, kMoveLockWaitMs);
   if (!lock.Held()) return Failed(MoveResult{}, MoveFailure::kBusy);
   if (entry.IsFile()) return MoveFileEntry(entry, direction);
-  if (direction == MoveDirection::kOff) return MoveRegistryEntryTo(entry, true);
+  if (direction == MoveDirection::kOff) {
+    MoveResult off = MoveRegistryEntryTo(entry, true);
+    KeepOffByWindows(api_, entry, off);
+    return off;
+  }
   if (entry.state == EntryState::kOffByWindows) return ApproveRegistryEntry(entry);
   MoveResult r = MoveRegistryEntryTo(entry, false);
   // An old flag of Windows' own must not keep the entry from starting now that it is back.
@@ -187,6 +194,7 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
   } else if (moved) {
     static_cast<void>(records_.Remove(location.root, entry.name));
   }
+  if (toDisabled) KeepOffByWindows(api_, entry, moved);
   if (moved.failure == MoveFailure::kNotRecorded && notRecorded != kRegOk)
     moved = Failed(moved, static_cast<uint32_t>(notRecorded), PlaceText(MoveJournal::Place(ledgerRoot)));
   if (moved && !toDisabled)

@@ -30,6 +30,7 @@ std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id, std::vector<Re
     if (!folders.live.empty()) ReadFolder(out, kind, folders.live, &off, problems);
     kind.state = EntryState::kOff;
     if (!folders.disabled.empty()) ReadFolder(out, kind, folders.disabled, nullptr, problems);
+    MarkAlsoOff(out);
     return out;
   }
   for (const RegView view : {RegView::kNative, RegView::k32}) {
@@ -49,6 +50,7 @@ std::vector<StartupEntry> EntryEngine::ReadEntries(LocationId id, std::vector<Re
     kind.userStore = userStore;
     ReadRegistryPlace(out, kind, PlacesFor(location, view, userStore).store, nullptr, problems);
   }
+  MarkAlsoOff(out);
   return out;
 }
 

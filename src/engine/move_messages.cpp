@@ -97,6 +97,10 @@ std::string NotMovedMessage(const std::string& name, bool toEnable, const MoveRe
       text += "Another copy of the program is moving startup entries right now, so nothing was changed. Try again "
               "in a moment.";
       break;
+    case MoveFailure::kBothKept:
+      text += "Its program added it again while this program keeps a switched-off copy of it, and nothing decided "
+              "which of the two to keep (the window asks), so both were left as they are.";
+      break;
     case MoveFailure::kUnconfirmed:
       text += "Windows could not confirm that it was removed from " + r.source + ".";
       break;

@@ -24,6 +24,7 @@ enum class MoveFailure {
   kNotRecorded,    // the move could not be written to the ledger before its first write, so it did not start
   kUnrecorded,     // `failedAt` is a file the program did not put in the Disabled folder: not moved unasked
   kChangedSinceOff,  // `failedAt` has changed since the program put it in the Disabled folder: not moved unasked
+  kBothKept,       // added again by its program while a switched-off copy is kept: both kept, as answered (or unasked)
 };
 
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a

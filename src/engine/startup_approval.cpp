@@ -1,5 +1,7 @@
 #include "engine/startup_approval.h"
 
+#include <chrono>
+
 #include "platform/text.h"
 
 namespace kqm {
@@ -23,6 +25,20 @@ std::unordered_set<std::u16string> SwitchedOffNames(RegistryApi& api, int32_t ro
     return true;
   });
   return off;
+}
+
+int32_t SetSwitchedOff(RegistryApi& api, int32_t root, const std::string& list, const std::string& name,
+                       uint64_t fileTime) {
+  std::string flag("\x03\0\0\0", 4);
+  for (int i = 0; i < 8; ++i) flag += static_cast<char>((fileTime >> (8 * i)) & 0xFF);
+  return WriteAndVerify(api, ApprovalPlace(root, list), name, RawValue{kRegBinary, flag}).status;
+}
+
+uint64_t FileTimeNow() {
+  // 1601-01-01 lies 11,644,473,600 seconds before 1970-01-01.
+  const auto since1970 = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  return static_cast<uint64_t>(since1970.count()) * 10 + 116444736000000000ULL;
 }
 
 int32_t ClearSwitchedOff(RegistryApi& api, int32_t root, const std::string& list, const std::string& name) {

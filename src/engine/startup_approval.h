@@ -19,6 +19,13 @@ RegPlace ApprovalPlace(int32_t root, const std::string& list);
 bool SwitchedOff(const RawValue& flag);
 // The names (folded) that the list marks as switched off.
 std::unordered_set<std::u16string> SwitchedOffNames(RegistryApi& api, int32_t root, const std::string& list);
+// Writes the form Windows writes for "off" (03 00 00 00, then `fileTime`, the moment it was switched off in 100 ns
+// steps since 1601-01-01 UTC, little-endian), so that Windows keeps an entry of that name from starting should its
+// program add it again; 0 when it reads back, else the failing status.
+int32_t SetSwitchedOff(RegistryApi& api, int32_t root, const std::string& list, const std::string& name,
+                       uint64_t fileTime);
+// The system clock now, as a FILETIME value.
+uint64_t FileTimeNow();
 // Writes the form Windows writes for "on" over a flag that keeps `name` switched off; 0 when none does (any
 // more), else the failing status.
 int32_t ClearSwitchedOff(RegistryApi& api, int32_t root, const std::string& list, const std::string& name);

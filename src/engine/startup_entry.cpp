@@ -35,7 +35,10 @@ std::string StartupEntry::Caption() const {
 }
 
 std::string StartupEntry::MarkedShown() const {
-  std::string text = MarkedText(shown, Marks());
+  EntryMarks marks = Marks();
+  if (alsoOff) marks.offByWindows = false;  // the mark below says it, and why
+  std::string text = MarkedText(shown, marks);
+  if (alsoOff) text += state == EntryState::kOffByWindows ? kReAddedMark : kAlsoOffMark;
   if (InSharedStore()) text += kSharedStoreMark;
   if (trust == FileTrust::kUnrecorded) text += kUnrecordedMark;
   if (trust == FileTrust::kChanged) text += kChangedMark;

@@ -41,6 +41,8 @@ struct StartupEntry {
   RegView view = RegView::kNative;
   EntryState state = EntryState::kOn;
   bool userStore = false;  // switched off into the store below HKEY_CURRENT_USER (not the machine's)
+  // Live, while the program also keeps a switched-off copy of it: its program added it again.
+  bool alsoOff = false;
 
   // A registry entry's content, as stored. `readable` is false when the value could not be read.
   uint32_t type = 0;
@@ -74,7 +76,8 @@ struct StartupEntry {
   }
   // The marks a row of the list's shape carries for it (view, Windows' switch, store).
   EntryMarks Marks() const;
-  // The "Path" column's text: what is shown, with the marks for the view, Windows' switch and the shared store.
+  // The "Path" column's text: what is shown, with the marks for the view, Windows' switch, a switched-off copy and
+  // the shared store.
   std::string MarkedShown() const;
   // Whether its content is the same as `other`'s (registry: type and bytes; file: size, and hash where both know
   // it): the test for "still what was shown".

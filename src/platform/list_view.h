@@ -33,6 +33,9 @@ class ListItem {
   virtual std::string ProgramPath() const = 0;
   // True once Program has said that the row's program file does not exist.
   virtual bool ProgramMissing() const = 0;
+  // Whether the row's texts are drawn bold (an entry that is new or changed since the list was last shown).
+  virtual void Bold(bool bBold) = 0;
+  virtual bool Bold() const = 0;
   // The row's position, counted from 1; rows keep their positions until the list is cleared.
   virtual int32_t Index() const = 0;
 };

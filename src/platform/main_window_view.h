@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kqm {
 
@@ -25,6 +26,11 @@ class MainWindowView {
   virtual void MessageBoxOk(const std::string& title, const std::string& text) = 0;
   // A modal Yes/No question owned by the window, No being the default button; true when the user chose Yes.
   virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
+  // A modal question owned by the window with one button for each of `choices` (captions, "&" marking the access
+  // key), `defaultChoice` (counted from 0) being the default button; the choice made, counted from 0, or -1 when
+  // the user closed the question without choosing (Esc).
+  virtual int32_t AskChoice(const std::string& title, const std::string& text, const std::vector<std::string>& choices,
+                            int32_t defaultChoice) = 0;
   // Runs `work` once the event being handled now has ended (after the control that raised it is done with it).
   virtual void RunSoon(std::function<void()> work) = 0;
   // The platform's handle of the window (0 before Create), as an owner for dialogs.

@@ -31,7 +31,8 @@ TEST_F(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   EXPECT_EQ(0, listed->exitCode);
   EXPECT_EQ("{\"location\":\"HKCUR\",\"name\":\"Tool\",\"command\":\"C:\\\\Tools\\\\\\\"a\\\".exe /x\",\"on\":true,"
             "\"offByWindows\":false,\"view\":\"native\",\"type\":\"REG_EXPAND_SZ\","
-            "\"program\":\"C:\\\\Tools\\\\\\\"a\\\".exe\",\"exists\":false,\"trust\":\"recorded\",\"sharedStore\":false}\n",
+            "\"program\":\"C:\\\\Tools\\\\\\\"a\\\".exe\",\"exists\":false,\"trust\":\"recorded\",\"sharedStore\":false,"
+            "\"new\":false,\"alsoOff\":false}\n",
             listed->out);
 
   EXPECT_EQ(0, RunCommandLine({"/disable", "HKCUR", "Tool"}, engine)->exitCode);
@@ -39,13 +40,14 @@ TEST_F(CommandLine, ListsMovesAndRefusesAsTheWindowDoes) {
   EXPECT_EQ(1, again->exitCode) << "it is off already";
   EXPECT_EQ("HKCUR\toff\tTool\tC:\\Tools\\\"a\".exe /x\n", RunCommandLine({"/list", "HKCUR"}, engine)->out);
 
-  // A different entry of that name in the user's Run key: the script is never asked, so nothing is replaced.
+  // Its program adds a different entry of that name again: a script cannot be asked which of the two to keep, so
+  // both stay as they are.
   const std::string other = Text(u"other.exe");
   ASSERT_EQ(kRegOk, reg.SetValue(run, u"Tool", kRegSz, reinterpret_cast<const uint8_t*>(other.data()),
                                  static_cast<uint32_t>(other.size())));
   const auto taken = RunCommandLine({"/enable", "HKCUR", "Tool"}, engine);
   EXPECT_EQ(1, taken->exitCode);
-  EXPECT_NE(std::string::npos, taken->err.find("already holds a different entry")) << taken->err;
+  EXPECT_NE(std::string::npos, taken->err.find("both were left as they are")) << taken->err;
   ASSERT_EQ(kRegOk, reg.DeleteValue(run, u"Tool"));
   EXPECT_EQ(0, RunCommandLine({"/enable", "HKCUR", "Tool"}, engine)->exitCode);
   uint32_t type = 0, size = 0;
@@ -65,6 +67,31 @@ TEST_F(CommandLine, AnEntryOfAnotherTypeThanTextNamesNoProgram) {
   ASSERT_TRUE(listed);
   EXPECT_NE(std::string::npos, listed->out.find("\"type\":\"REG_BINARY\",\"program\":null,\"exists\":false,"))
       << listed->out;
+}
+
+// An entry its program added again after a script switched it off is listed as kept off by Windows and also
+// switched off; "new" tells what came or changed since the window last showed the list.
+TEST_F(CommandLine, AnEntryAddedAgainIsListedAlsoOffAndNewSinceTheWindowShowedTheList) {
+  const std::string first = Text(u"first.exe"), again = Text(u"again.exe");
+  ASSERT_EQ(kRegOk, reg.SetValue(run, u"Upd", kRegSz, reinterpret_cast<const uint8_t*>(first.data()),
+                                 static_cast<uint32_t>(first.size())));
+  ASSERT_EQ(0, RunCommandLine({"/disable", "HKCUR", "Upd"}, engine)->exitCode);
+  ASSERT_EQ(kRegOk, reg.SetValue(run, u"Upd", kRegSz, reinterpret_cast<const uint8_t*>(again.data()),
+                                 static_cast<uint32_t>(again.size())));
+  const std::string listed = RunCommandLine({"/list", "HKCUR", "/json"}, engine)->out;
+  EXPECT_NE(std::string::npos, listed.find("\"command\":\"again.exe\",\"on\":false,\"offByWindows\":true")) << listed;
+  EXPECT_NE(std::string::npos, listed.find("\"new\":false,\"alsoOff\":true}")) << listed;
+  EXPECT_NE(std::string::npos, listed.find("\"new\":false,\"alsoOff\":false}")) << "its switched-off copy: " << listed;
+
+  // The window showed the list, with the first entry, before the program added it again.
+  StartupEntry shown;
+  shown.name = std::string("Upd");
+  shown.type = kRegSz;
+  shown.bytes = first;
+  ASSERT_EQ(kRegOk, engine.Entries().Seen().Put(LocationId::kHkcuRun, MakeSeenRecord({SeenKeyOf(shown)}, 0)));
+  const std::string since = RunCommandLine({"/list", "HKCUR", "/json"}, engine)->out;
+  EXPECT_NE(std::string::npos, since.find("\"new\":true,\"alsoOff\":true}")) << since;
+  EXPECT_NE(std::string::npos, since.find("\"new\":false,\"alsoOff\":false}")) << since;
 }
 
 // A name with an unpaired surrogate and data with a tab and a line break: one line per entry in plain text, the

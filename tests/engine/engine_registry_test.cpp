@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "engine/clsStartUp.h"
+#include "engine/startup_approval.h"
 #include "engine_world.h"
 #include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_list_view.h"
@@ -144,7 +145,9 @@ TEST_F(EngineRegistry, SameNameLiveAndStoredGivesTwoRowsTickedFirst) {
   test::PutText(reg_, kHkeyCurrentUser, test::kRunOnceKey, twin, "new.exe");
   test::PutText(reg_, kHkeyLocalMachine, Store("HKCU\\RO"), twin, "old.exe");
   engine_.LoadHKCUROItems(list_);
-  EXPECT_EQ((std::vector<RowData>{{twin, true, kHkcu, 1, "new.exe"}, {twin, false, kHkcu, 1, Shared("old.exe")}}), Ours());
+  EXPECT_EQ((std::vector<RowData>{{twin, true, kHkcu, 1, std::string("new.exe") + kAlsoOffMark},
+                                  {twin, false, kHkcu, 1, Shared("old.exe")}}),
+            Ours());
 }
 
 TEST_F(EngineRegistry, DisableThenEnableMovesTheEntryAndLeavesTheEmptyUserKey) {
@@ -537,6 +540,61 @@ TEST_F(EngineRegistry, WindowsOwnStartupApprovalIsShownAndSwitchedOnInPlace) {
   test::Remove(reg_, kHkeyLocalMachine, kWowRunKey, wow);
   for (const auto& name : {off, on}) test::Remove(reg_, kHkeyCurrentUser, std::string(kApproved) + "Run", name);
   test::Remove(reg_, kHkeyLocalMachine, std::string(kApproved) + "Run32", wow);
+}
+
+// Switching off also writes Windows' own "off" flag (03 00 00 00 and the time, as Windows writes it) in the list
+// of the entry's root and view, so that an entry its program adds again is kept off and shown as such; RunOnce has
+// no flags, and an entry added again there starts, shown beside its switched-off copy.
+TEST_F(EngineRegistry, SwitchingOffKeepsAnEntryItsProgramAddsAgainOffByWindowsOwnFlag) {
+  const std::string user = N("user"), wow = N("wow"), once = N("once");
+  const struct {
+    LocationId location;
+    int32_t root;
+    std::string key, name;
+    const char* flags;  // the approval list, nullptr for none
+    std::string reAdded, marks;
+  } cases[] = {{LocationId::kHkcuRun, kHkeyCurrentUser, test::kRunKey, user, "Run", "u2.exe", kReAddedMark},
+               {LocationId::kHklmRun, kHkeyLocalMachine, kWowRunKey, wow, "Run32", "w2.exe",
+                std::string("  [32-bit]") + kReAddedMark},
+               {LocationId::kHkcuRunOnce, kHkeyCurrentUser, test::kRunOnceKey, once, nullptr, "o2.exe", kAlsoOffMark}};
+  const auto find = [this](LocationId location, const std::string& name, EntryState state) {
+    for (StartupEntry& entry : engine_.Entries().ReadEntries(location))
+      if (entry.name == name && entry.state == state) return std::optional<StartupEntry>(entry);
+    return std::optional<StartupEntry>();
+  };
+  const uint64_t before = FileTimeNow();
+  for (const auto& c : cases) {
+    test::PutText(reg_, c.root, c.key, c.name, "first.exe");
+    const std::optional<StartupEntry> entry = find(c.location, c.name, EntryState::kOn);
+    ASSERT_TRUE(entry) << c.name;
+    const MoveResult off = engine_.Entries().Move(*entry, MoveDirection::kOff);
+    EXPECT_TRUE(off && off.notes.empty()) << c.name;
+  }
+  const uint64_t after = FileTimeNow();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto flag = c.flags ? test::Read(reg_, c.root, std::string(kApproved) + c.flags, c.name) : std::nullopt;
+    if (c.flags) {
+      ASSERT_TRUE(flag);
+      EXPECT_EQ(kRegBinary, flag->type);
+      ASSERT_EQ(12u, flag->bytes.size());
+      EXPECT_EQ(std::string("\x03\0\0\0", 4), flag->bytes.substr(0, 4));
+      uint64_t time = 0;
+      for (int i = 11; i >= 4; --i) time = time << 8 | static_cast<unsigned char>(flag->bytes[i]);
+      EXPECT_LE(before, time);
+      EXPECT_GE(after, time);
+    }
+    // Its program adds it again, with another command.
+    test::PutText(reg_, c.root, c.key, c.name, c.reAdded);
+    const std::optional<StartupEntry> live =
+        find(c.location, c.name, c.flags ? EntryState::kOffByWindows : EntryState::kOn);
+    ASSERT_TRUE(live);
+    EXPECT_TRUE(live->alsoOff);
+    EXPECT_EQ(c.reAdded + c.marks, live->MarkedShown());
+    EXPECT_TRUE(find(c.location, c.name, EntryState::kOff)) << "its switched-off copy is still listed";
+    test::Remove(reg_, c.root, c.key, c.name);
+    if (c.flags) test::Remove(reg_, c.root, std::string(kApproved) + c.flags, c.name);
+  }
 }
 
 TEST_F(EngineRegistry, AStandardUsersOwnEntriesUseHisStoreAndMachineEntriesAreRefused) {

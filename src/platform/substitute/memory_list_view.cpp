@@ -31,6 +31,8 @@ class MemoryListView::Row final : public ListItem {
   }
   std::string ProgramPath() const override { return programPath_; }
   bool ProgramMissing() const override { return missing_; }
+  void Bold(bool bBold) override { bold_ = bBold; }
+  bool Bold() const override { return bold_; }
   int32_t Index() const override { return index_; }
 
  private:
@@ -43,6 +45,7 @@ class MemoryListView::Row final : public ListItem {
   std::vector<std::string> subItems_;
   std::string programPath_;
   bool missing_ = false;
+  bool bold_ = false;
 };
 
 MemoryListView::MemoryListView() = default;

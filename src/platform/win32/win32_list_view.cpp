@@ -65,6 +65,13 @@ class Win32ListView::Row final : public ListItem {
   }
   std::string ProgramPath() const override { return programPath_; }
   bool ProgramMissing() const override { return missing_; }
+  void Bold(bool bBold) override {
+    if (bBold == bold_) return;
+    bold_ = bBold;
+    list_.boldRows_ += bold_ ? 1 : -1;
+    if (list_.fillDepth_ == 0) ListView_RedrawItems(list_.hwnd_, position_, position_);
+  }
+  bool Bold() const override { return bold_; }
   int32_t Index() const override { return position_ + 1; }
   int Position() const { return position_; }
   int Image() const { return image_; }
@@ -79,6 +86,7 @@ class Win32ListView::Row final : public ListItem {
   std::vector<std::string> subItems_;
   std::string programPath_;
   bool missing_ = false;
+  bool bold_ = false;
 };
 
 namespace {
@@ -226,13 +234,30 @@ void Win32ListView::HandleItemChanged(const void* nmListView) {
 intptr_t Win32ListView::HandleCustomDraw(void* nmCustomDraw) {
   auto* cd = static_cast<NMLVCUSTOMDRAW*>(nmCustomDraw);
   // Rows are drawn one by one only while some row is marked.
-  if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return missingRows_ > 0 ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+  if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+    return missingRows_ > 0 || boldRows_ > 0 ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
   if (cd->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
   const auto id = static_cast<uintptr_t>(cd->nmcd.lItemlParam);
-  if (id >= firstId_ && id - firstId_ < rows_.size() && rows_[id - firstId_]->ProgramMissing())
-    cd->clrText = GetSysColor(COLOR_GRAYTEXT);
-  return CDRF_DODEFAULT;
+  if (id < firstId_ || id - firstId_ >= rows_.size()) return CDRF_DODEFAULT;
+  const Row& row = *rows_[id - firstId_];
+  if (row.ProgramMissing()) cd->clrText = GetSysColor(COLOR_GRAYTEXT);
+  if (!row.Bold()) return CDRF_DODEFAULT;
+  // The list's own font, bold: made once for each font the list is given (its size follows the resolution).
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+  if (!boldFont_ || boldFontOf_ != font) {
+    LOGFONTW face{};
+    if (!GetObjectW(font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face))
+      return CDRF_DODEFAULT;
+    face.lfWeight = FW_BOLD;
+    boldFont_.reset(CreateFontIndirectW(&face));
+    boldFontOf_ = font;
+  }
+  if (!boldFont_) return CDRF_DODEFAULT;
+  SelectObject(cd->nmcd.hdc, boldFont_.get());
+  return CDRF_NEWFONT;
 }
+
+void Win32ListView::FontCloser::operator()(HFONT font) const { DeleteObject(font); }
 
 int Win32ListView::ProgramIcon(const std::string& path) {
   const std::u16string key = FoldCase(Utf8ToUtf16(path));
@@ -269,6 +294,7 @@ void Win32ListView::Clear() {
   rows_.clear();
   firstId_ = nextId_;
   missingRows_ = 0;
+  boldRows_ = 0;
   if (deselected)
     if (std::function<void()> handler = onSelectionChange_) handler();
 }

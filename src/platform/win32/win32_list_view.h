@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "platform/list_view.h"
+#include "platform/unique_handle.h"
 
 struct HWND__;
 struct HICON__;
+struct HFONT__;
 struct _IMAGELIST;
 
 namespace kqm {
@@ -18,9 +20,9 @@ class Win32ListAccessible;
 
 // The list view as a real common-controls report list with tick boxes, the columns "Application" and "Path" and
 // small icons (its own image list: the given icons, then each program's icon once, by path). A row whose program
-// is missing draws its text grey. Rows keep their texts and tags here; the control holds the tick and each row's id. The parent window
-// passes every WM_NOTIFY on to the control that sent it as kReflectedNotify (see ReflectNotify), which is how
-// the list learns of tick changes.
+// is missing draws its text grey; a row marked bold draws it in the list's font made bold. Rows keep their texts
+// and tags here; the control holds the tick and each row's id. The parent window passes every WM_NOTIFY on to the
+// control that sent it as kReflectedNotify (see ReflectNotify), which is how the list learns of tick changes.
 class Win32ListView final : public ListView {
  public:
   // Creates the control as child `id` of `parent` at the given place (twips); `smallIcons` is shared, not owned.
@@ -122,6 +124,12 @@ class Win32ListView final : public ListView {
   std::unordered_map<std::u16string, int> icons_;  // folded program path -> image index (-1: none)
   IconReader readIcon_;
   int32_t missingRows_ = 0;                       // rows marked missing since the last clear
+  int32_t boldRows_ = 0;                          // rows marked bold since the last clear
+  struct FontCloser {
+    void operator()(HFONT__* font) const;
+  };
+  UniqueHandle<HFONT__*, FontCloser> boldFont_;  // the list's font made bold, once a bold row is drawn
+  HFONT__* boldFontOf_ = nullptr;                 // the list's font it was made from
   Win32ListAccessible* accessible_ = nullptr;     // the screen readers' object, once asked for
 };
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -186,6 +188,36 @@ void Win32MainWindowView::MessageBoxOk(const std::string& title, const std::stri
 bool Win32MainWindowView::AskYesNo(const std::string& title, const std::string& text) {
   return MessageBoxW(Window(), Wide(text).c_str(), Wide(title).c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
          IDYES;
+}
+
+int32_t Win32MainWindowView::AskChoice(const std::string& title, const std::string& text,
+                                       const std::vector<std::string>& choices, int32_t defaultChoice) {
+  // Found by name: the window's module does not import the common controls' version 6 entry points.
+  using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  const auto taskDialog = controls ? reinterpret_cast<TaskDialogIndirectFn>(reinterpret_cast<void*>(
+                                         GetProcAddress(controls, "TaskDialogIndirect")))
+                                   : nullptr;
+  if (!taskDialog) return -1;
+  constexpr int kFirstId = 100;
+  std::vector<std::wstring> captions;
+  for (const std::string& choice : choices) captions.push_back(Wide(choice));
+  std::vector<TASKDIALOG_BUTTON> buttons;
+  for (size_t i = 0; i < captions.size(); ++i) buttons.push_back({kFirstId + static_cast<int>(i), captions[i].c_str()});
+  const std::wstring wideTitle = Wide(title), wideText = Wide(text);
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = Window();
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.pszWindowTitle = wideTitle.c_str();
+  config.pszMainIcon = TD_WARNING_ICON;
+  config.pszContent = wideText.c_str();
+  config.cButtons = static_cast<UINT>(buttons.size());
+  config.pButtons = buttons.data();
+  config.nDefaultButton = kFirstId + defaultChoice;
+  int chosen = 0;
+  if (FAILED(taskDialog(&config, &chosen, nullptr, nullptr))) return -1;
+  return chosen >= kFirstId && chosen < kFirstId + static_cast<int>(choices.size()) ? chosen - kFirstId : -1;
 }
 
 void Win32MainWindowView::RunSoon(std::function<void()> work) {

@@ -23,6 +23,9 @@ class Win32MainWindowView final : public MainWindowView, public Win32Window<Win3
   void OnResize(std::function<void()> handler) override { onResize_ = std::move(handler); }
   void MessageBoxOk(const std::string& title, const std::string& text) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
+  // A task dialog with one command button a choice (-1 as well where the common controls offer none).
+  int32_t AskChoice(const std::string& title, const std::string& text, const std::vector<std::string>& choices,
+                    int32_t defaultChoice) override;
   void RunSoon(std::function<void()> work) override;
   std::intptr_t NativeHandle() const override { return reinterpret_cast<std::intptr_t>(Window()); }
   HWND Handle() const { return Window(); }

@@ -67,6 +67,11 @@ void frmMain::Load() {
         [this](const ReplaceQuestion& q) { return view_.AskYesNo(kAppTitle, ReplaceQuestionText(q)); });
     engine->Entries().AskUntrusted(
         [this](const UntrustedQuestion& q) { return view_.AskYesNo(kAppTitle, UntrustedQuestionText(q)); });
+    engine->Entries().AskKeep([this](const KeepQuestion& q) {
+      const int32_t both = static_cast<int32_t>(KeepChoice::kBoth);
+      const int32_t chosen = view_.AskChoice(kAppTitle, KeepQuestionText(q), KeepChoiceCaptions(), both);
+      return static_cast<KeepChoice>(chosen >= 0 && chosen < both ? chosen : both);
+    });
     // A move a process was stopped in the middle of is settled before anything is listed.
     std::string recovered;
     for (const std::string& note : engine->Entries().Recover()) {
@@ -176,6 +181,8 @@ void frmMain::ShowAboutMode() {
 
 void frmMain::LoadLocation(const Location& location) {
   if (clsStartUp* engine = app_.oStartUp()) {
+    // Shown again: what is new is new since the last time.
+    seenBefore_ = engine->Entries().Seen().Get(location.id);
     std::vector<ReadProblem> problems;
     std::vector<StartupEntry> entries = engine->Entries().ReadEntries(location.id, &problems);
     ShowEntries(location, std::move(entries), std::move(problems));
@@ -193,10 +200,28 @@ void frmMain::ShowEntries(const Location& location, std::vector<StartupEntry> en
   lst.ReserveRows(static_cast<int32_t>(entries.size()));
   shown_.clear();
   shown_.reserve(entries.size());
-  // Row n shows shown_[n - 1]: an entry whose row the list does not add is not kept either.
-  for (StartupEntry& entry : entries)
-    if (AddEntryRow(lst, entry)) shown_.push_back(std::move(entry));
+  novelty_.clear();
+  novelty_.reserve(entries.size());
+  std::vector<SeenKey> keys;
+  keys.reserve(entries.size());
+  for (const StartupEntry& entry : entries) keys.push_back(SeenKeyOf(entry));
+  const int64_t now = UnixTimeNow();
+  if (!seenBefore_) seenBefore_ = MakeSeenRecord(keys, now);  // never shown before: nothing is new
+  // Row n shows shown_[n - 1]: an entry whose row the list does not add is not kept either. Entries new or changed
+  // since the location was shown before are bold.
+  for (size_t i = 0; i < entries.size(); ++i) {
+    ListItem* row = AddEntryRow(lst, entries[i]);
+    if (!row) continue;
+    const Novelty novelty = NoveltyOf(*seenBefore_, keys[i]);
+    if (novelty != Novelty::kSeen) row->Bold(true);
+    novelty_.push_back(novelty);
+    shown_.push_back(std::move(entries[i]));
+  }
   lst.EndFill();
+  // What the window shows now is what it showed last, the next time the location is shown. Not remembered, the
+  // marks are only less precise: nothing to trouble the user with.
+  if (clsStartUp* engine = app_.oStartUp())
+    static_cast<void>(engine->Entries().Seen().Put(location.id, MakeSeenRecord(std::move(keys), now)));
   lstItems_SelectionChange();  // the strip tells of the new list (or of what could not be read)
   // The programs' files are looked for once the rows are shown, so a long list shows as fast as before.
   FindProgramsWhenIdle(++loads_, 1);
@@ -249,7 +274,10 @@ void frmMain::ShowDetails() {
   const StartupEntry* entry = row ? EntryOf(*row) : nullptr;
   clsStartUp* engine = app_.oStartUp();
   if (entry && engine) {
-    controls_.picDetails().Text(EntryDetailsText(DescribeEntry(engine->Entries(), *entry, Lookup())));
+    EntryDetails details = DescribeEntry(engine->Entries(), *entry, Lookup());
+    const auto index = static_cast<size_t>(entry - shown_.data());
+    if (seenBefore_) details.novelty = NoveltyText(novelty_[index], seenBefore_->time);
+    controls_.picDetails().Text(EntryDetailsText(details));
     return;
   }
   // Without a row, the strip tells of the places whose entries could not be read.
@@ -309,6 +337,7 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
                       result.inBothPlaces;
   // The entry was not moved: the tick goes back to what the entry is, which moves nothing.
   row.Checked(!toEnable);
+  if (result.failure == MoveFailure::kBothKept) return;  // as the user answered
   const std::string text = NotMovedMessage(name, toEnable, result);
   // The machine's entries (and the common StartUp folder) need an administrator: offer to become one.
   if (result.failure == MoveFailure::kAccessDenied && machine && location_) {

@@ -112,6 +112,8 @@ class frmMain : public MainWindow {
   bool aboutMode_ = false;
   const Location* location_ = nullptr;  // the location shown last
   std::vector<StartupEntry> shown_;       // the entries the list shows, row n showing shown_[n - 1]
+  std::vector<Novelty> novelty_;          // how each of shown_ stands with seenBefore_
+  std::optional<SeenRecord> seenBefore_;  // what the window showed of location_ before it was shown this time
   std::vector<ReadProblem> unreadable_;   // the places of the shown location that could not be read
   ChangeWatcher* watcher_ = nullptr;
   Clipboard* clipboard_ = nullptr;

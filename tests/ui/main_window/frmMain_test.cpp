@@ -46,6 +46,14 @@ struct FakeView : MainWindowView {
     if (duringQuestion) duringQuestion();
     return answerYes;
   }
+  int32_t AskChoice(const std::string& title, const std::string& text, const std::vector<std::string>& options,
+                    int32_t defaultChoice) override {
+    questions.push_back({title, text});
+    choices = options;
+    defaultChosen = defaultChoice;
+    if (duringQuestion) duringQuestion();
+    return choice;
+  }
   void RunSoon(std::function<void()> work) override { soon.push_back(std::move(work)); }
   std::intptr_t NativeHandle() const override { return created ? 0x1234 : 0; }
   // The event being handled has ended: run what was queued for then.
@@ -67,6 +75,9 @@ struct FakeView : MainWindowView {
   std::function<void()> unload, resize;
   std::vector<RecordingProcess::Box> boxes, questions;
   bool answerYes = false;
+  int32_t choice = -1;  // AskChoice's answer
+  std::vector<std::string> choices;
+  int32_t defaultChosen = -1;
   std::function<void()> duringQuestion;  // runs while a question waits for its answer
   std::vector<std::function<void()>> soon;
 };
@@ -442,6 +453,85 @@ TEST(MainWindow, TickingAnEntryWindowsKeepsOffSwitchesItOnWhereItIs) {
   h.view.EndOfEvent();
   EXPECT_EQ("C:\\off.exe", h.Row("kqm-off")->SubItem(1)) << "shown again without the mark";
   EXPECT_TRUE(h.Row("kqm-off")->Checked());
+}
+
+// Switched off in the window, then added again by its updater with another command: Windows keeps it off and the
+// row says so; ticking it asks which of the two to keep, and each answer keeps exactly that. An entry changed again
+// while the question waits is never lost.
+TEST(MainWindow, AnEntryItsProgramAddsAgainIsKeptOffAndTickingItAsksWhichToKeep) {
+  const std::string approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  const struct {
+    int32_t choice;
+    const char* meanwhile;  // what the updater writes while the question waits
+    std::optional<std::string> run, store;
+  } cases[] = {{-1, nullptr, "C:\\new.exe", "C:\\old.exe"},  // closed without an answer
+               {2, nullptr, "C:\\new.exe", "C:\\old.exe"},
+               {0, nullptr, "C:\\new.exe", std::nullopt},
+               {1, nullptr, "C:\\old.exe", std::nullopt},
+               {0, "C:\\newer.exe", "C:\\newer.exe", "C:\\old.exe"},
+               {1, "C:\\newer.exe", "C:\\newer.exe", "C:\\old.exe"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.choice << (c.meanwhile ? " changed meanwhile" : ""));
+    Harness h;
+    h.PutRun("kqm-upd", "C:\\old.exe");
+    h.controls.Click("HKCUR");
+    h.controls.list.ClickTickBox(1);
+    h.PutRun("kqm-upd", "C:\\new.exe");
+    h.watcher.Change();
+    ASSERT_EQ(2, h.controls.list.Count());
+    EXPECT_FALSE(h.Item(1)->Checked());
+    EXPECT_EQ(std::string("C:\\new.exe") + kReAddedMark, h.Item(1)->SubItem(1));
+    h.view.choice = c.choice;
+    if (c.meanwhile) h.view.duringQuestion = [&] { h.PutRun("kqm-upd", c.meanwhile); };
+    h.controls.list.ClickTickBox(1);
+    ASSERT_EQ(1u, h.view.questions.size());
+    EXPECT_EQ(KeepChoiceCaptions(), h.view.choices);
+    EXPECT_EQ(2, h.view.defaultChosen) << "the default changes nothing";
+    EXPECT_EQ(c.meanwhile ? 1u : 0u, h.view.boxes.size()) << "said only when the answer could not be carried out";
+    EXPECT_EQ(c.run, test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-upd"));
+    EXPECT_EQ(c.store, test::ReadText(h.memory, kHkeyCurrentUser, kUserStore, "kqm-upd"));
+    const bool starts = !c.store;
+    EXPECT_EQ(starts ? '\x02' : '\x03', test::Read(h.memory, kHkeyCurrentUser, approved, "kqm-upd")->bytes.at(0));
+    h.view.EndOfEvent();
+    EXPECT_EQ(starts ? 1 : 2, h.controls.list.Count());
+    EXPECT_EQ(starts, h.Item(1)->Checked());
+  }
+}
+
+// The first time a location is shown nothing is new; entries another program adds or changes afterwards are bold
+// with "New since" or "Changed since" in the details until the location is shown again. The window's own moves
+// change nothing an entry is.
+TEST(MainWindow, EntriesAddedOrChangedSinceALocationWasShownAreBoldUntilItIsShownAgain) {
+  Harness h;
+  const auto bold = [&h] {
+    std::vector<std::string> rows;
+    for (int32_t i = 1; i <= h.controls.list.Count(); ++i)
+      if (h.Item(i)->Bold()) rows.push_back(h.Item(i)->Text());
+    return rows;
+  };
+  const auto details = [&h](const std::string& row) {
+    h.controls.list.Select(h.RowIndex(row));
+    h.view.EndOfEvent();
+    return h.controls.details.text;
+  };
+  const auto startsWith = [](const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; };
+  h.PutRun("kqm-a", "C:\\a.exe");
+  h.PutRun("kqm-b", "C:\\b.exe");
+  h.controls.Click("HKCUR");
+  EXPECT_EQ(std::vector<std::string>{}, bold());
+  h.PutRun("kqm-b", "C:\\b2.exe");
+  h.PutRun("kqm-c", "C:\\c.exe");
+  h.watcher.Change();
+  EXPECT_EQ((std::vector<std::string>{"kqm-b", "kqm-c"}), bold());
+  EXPECT_PRED2(startsWith, details("kqm-b"), "Changed since 2");
+  EXPECT_PRED2(startsWith, details("kqm-c"), "New since 2");
+  EXPECT_PRED2(startsWith, details("kqm-a"), "Command: ");
+
+  h.controls.list.ClickTickBox(h.RowIndex("kqm-a"));
+  h.controls.Click("HKCURO");
+  h.PutRun("kqm-d", "C:\\d.exe");
+  h.controls.Click("HKCUR");
+  EXPECT_EQ(std::vector<std::string>{"kqm-d"}, bold()) << "shown again: only what came since";
 }
 
 // A file someone else put in the common Disabled folder is listed marked; ticking it asks, naming it, its size and

@@ -33,8 +33,13 @@ HIMAGELIST TwoIcons() {
   return list;
 }
 
-// The text colour the list's owner draw leaves for row `index` (1-based), asked as the control asks its parent.
-COLORREF RowTextColour(HWND parent, Win32ListView& list, int index) {
+// How the list's owner draw has row `index` (1-based) drawn, asked as the control asks its parent: the text colour,
+// and the weight of the font it draws with (0: the list's own font, unchanged).
+struct RowLook {
+  COLORREF text = CLR_DEFAULT;
+  LONG weight = 0;
+};
+RowLook LookOf(HWND parent, Win32ListView& list, int index) {
   LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = index - 1;
@@ -43,16 +48,26 @@ COLORREF RowTextColour(HWND parent, Win32ListView& list, int index) {
   cd.nmcd.hdr = {list.Handle(), 1, static_cast<UINT>(NM_CUSTOMDRAW)};
   cd.nmcd.dwDrawStage = CDDS_PREPAINT;
   const LRESULT prepaint = SendMessageW(parent, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&cd));
-  if (!(prepaint & CDRF_NOTIFYITEMDRAW)) return CLR_DEFAULT;
+  if (!(prepaint & CDRF_NOTIFYITEMDRAW)) return {};
+  HDC dc = CreateCompatibleDC(nullptr);
   cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
   cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(index - 1);
   cd.nmcd.lItemlParam = item.lParam;
+  cd.nmcd.hdc = dc;
   cd.clrText = CLR_DEFAULT;
-  SendMessageW(parent, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&cd));
-  return cd.clrText;
+  RowLook look;
+  if (SendMessageW(parent, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&cd)) & CDRF_NEWFONT) {
+    LOGFONTW font{};
+    GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font);
+    look.weight = font.lfWeight;
+  }
+  DeleteDC(dc);
+  look.text = cd.clrText;
+  return look;
 }
+COLORREF RowTextColour(HWND parent, Win32ListView& list, int index) { return LookOf(parent, list, index).text; }
 
-TEST(Win32ListMarks, AMissingProgramGreysItsRowAndAnExistingOneShowsItsOwnIcon) {
+TEST(Win32ListMarks, AMissingProgramGreysItsRowABoldOneIsBoldAndAnExistingOneShowsItsOwnIcon) {
   LoadLibraryW(L"comctl32.dll");
   CoInitialize(nullptr);
   Win32MainWindowView view;
@@ -73,6 +88,14 @@ TEST(Win32ListMarks, AMissingProgramGreysItsRowAndAnExistingOneShowsItsOwnIcon) 
     EXPECT_EQ(list.RowImage(1), list.RowImage(3)) << "one image per program, whatever the letter case";
     EXPECT_EQ(2, ImageListEntry<int(WINAPI*)(HIMAGELIST)>("ImageList_GetImageCount")(icons))
         << "the given list is copied, not changed";
+
+    // A row marked bold is drawn in the list's font made bold, grey as well when its program is missing.
+    list.Item(2)->Bold(true);
+    EXPECT_EQ(FW_BOLD, LookOf(view.Handle(), list, 2).weight);
+    EXPECT_EQ(GetSysColor(COLOR_GRAYTEXT), LookOf(view.Handle(), list, 2).text);
+    EXPECT_EQ(0, LookOf(view.Handle(), list, 1).weight);
+    list.Item(2)->Bold(false);
+    EXPECT_EQ(0, LookOf(view.Handle(), list, 2).weight);
   }
   ImageListEntry<BOOL(WINAPI*)(HIMAGELIST)>("ImageList_Destroy")(icons);
 }
