@@ -115,7 +115,7 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
       out += std::string(location.navKey) + "\t" + StateText(entry) + "\t" + Field(entry.name) + "\t" +
              Field(entry.shown);
       // What the window marks its row with beyond view and Windows' switch: one more field, only when there is any.
-      if (const std::string marks = TrustMarks(entry); !marks.empty()) out += "\t" + Field(marks);
+      if (const std::string marks = TrustMarks(entry); !marks.empty()) out.append("\t").append(Field(marks));
       out += "\n";
       continue;
     }
