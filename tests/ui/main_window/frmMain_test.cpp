@@ -670,8 +670,9 @@ TEST(MainWindow, ShortcutsWhoseNamesDifferOnlyInCaseMoveAsThemselvesAndCollideOn
   const std::string live = h.shell.SpecialFolder(special_folder::kStartUp, 0).value + "\\";
   const std::string store = "C:\\Program Files\\Kestrum\\Disabled\\user\\";
   drive.File(live + "Case.lnk", "upper");
-  std::ofstream(*h.files.HostPath(live) / "case.lnk") << "lower";
   const std::filesystem::path liveHost = *h.files.HostPath(live);
+  std::ofstream(liveHost / "case.lnk") << "lower";
+  if (h.files.ReadWholeFile(live + "Case.lnk") != "upper") GTEST_SKIP() << "this file system folds letter case";
   drive.Folder(store.substr(0, store.size() - 1));
   const std::filesystem::path storeHost = *h.files.HostPath(store);
   auto content = [](const std::filesystem::path& path) {
