@@ -11,6 +11,7 @@
 #include "engine/clsStartUp.h"
 #include "engine/ledger.h"
 #include "platform/sha256.h"
+#include "platform/text.h"
 #include "engine_world.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/substitute/failing_file_system.h"
@@ -117,10 +118,24 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
         // The process ended at call n: the next start settles what the move left, before anything is listed.
         clsStartUp next(reg, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\");
         next.Entries().UseLock(lock_.get());
-        static_cast<void>(next.Entries().Recover());
+        const std::vector<std::string> notes = next.Entries().Recover();
         const bool sourceAfter = same(test::Read(reg, fromRoot, fromPath, name), original);
         const bool arrivedAfter = arrivedAt(toRoot);
         EXPECT_TRUE(sourceAfter || arrivedAfter) << "call " << n << ": lost after recovery";
+        // What the start could not settle, it says (ended before a yes replaced a different value, both are kept),
+        // and the list shows what is there: a row for each value of that name, at its source and its destination.
+        const bool sourceThere = test::Read(reg, fromRoot, fromPath, name).has_value();
+        const bool destinationThere = test::Read(reg, toRoot, toPath, name).has_value();
+        if (!notes.empty()) {
+          EXPECT_TRUE(sourceThere && destinationThere) << "call " << n << ": " << notes[0];
+        }
+        const Location& location = *std::find_if(kLocations.begin(), kLocations.end(), [&](const Location& l) {
+          return l.root == root && sKey == l.listTag;
+        });
+        const std::vector<StartupEntry> listed = next.Entries().ReadEntries(location.id);
+        EXPECT_EQ(sourceThere + destinationThere, std::count_if(listed.begin(), listed.end(), [&](const StartupEntry& e) {
+                    return FoldCase(Utf8ToUtf16(e.name)) == FoldCase(Utf8ToUtf16(name));
+                  })) << "call " << n;
         // (The entry already at its destination before the move began is no move's doing.)
         const bool bothBefore = replaced && !otherCase && same(replaced, original);
         if (sourceAfter && arrivedAfter && !bothBefore) ++t.inBothAfterRecovery;
