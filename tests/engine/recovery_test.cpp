@@ -33,15 +33,20 @@ TEST(MoveRecords, EveryFieldComesBackAndKeysOfLaterVersionsAreSkipped) {
   EXPECT_FALSE(DecodeMoveRecord("kqm-move/2\nname=x\n")) << "a record of another format version is left alone";
 }
 
+// An engine over a fresh drive, its Disabled folder in C:\P.
+class FileRecovery : public ::testing::Test {
+ protected:
+  test::TempDrive drive;
+  SubstituteShell shell{drive.fs};
+  MemoryRegistry reg;
+  test::RecordingReporter reporter;
+  clsStartUp engine{reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\"};
+};
+
 // A file move ended after its copy arrived and after a replaced file was parked: the next start keeps the copy
 // where the move was heading, removes the source, and lets the parked file go; a move ended before it arrived
 // puts the parked file back.
-TEST(FileRecovery, TheNextStartFinishesOrTakesBackAFileMoveLeftHalfDone) {
-  test::TempDrive drive;
-  SubstituteShell shell(drive.fs);
-  MemoryRegistry reg;
-  test::RecordingReporter reporter;
-  clsStartUp engine(reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\");
+TEST_F(FileRecovery, TheNextStartFinishesOrTakesBackAFileMoveLeftHalfDone) {
   drive.File("C:\\S\\a.lnk", "moving");
   drive.File("C:\\D\\a.lnk", "moving");
   drive.File("C:\\D\\a.lnk.replaced-1", "older");
@@ -84,12 +89,7 @@ TEST(FileRecovery, TheNextStartFinishesOrTakesBackAFileMoveLeftHalfDone) {
 // Copies to another volume that a process ended in the middle of, whose ledger records are gone: the next start
 // removes the temporaries (read-only ones too) from the StartUp folder and the Disabled folder, and no list shows
 // them meanwhile; files that only look like them are someone else's and stay listed.
-TEST(FileRecovery, TemporariesOfMovesLeftWithoutARecordAreRemovedAndNeverListed) {
-  test::TempDrive drive;
-  SubstituteShell shell(drive.fs);
-  MemoryRegistry reg;
-  test::RecordingReporter reporter;
-  clsStartUp engine(reg, drive.fs, shell, reporter, "QuorvelManager", "C:\\P\\Disabled\\");
+TEST_F(FileRecovery, TemporariesOfMovesLeftWithoutARecordAreRemovedAndNeverListed) {
   const std::string live = shell.SpecialFolder(special_folder::kStartUp, 0).value + "\\";
   const std::string store = "C:\\P\\Disabled\\" + CurrentUserName(shell) + "\\";
   const std::vector<std::string> temporaries{live + "~kqm-0123456789abcdef.partial",
