@@ -28,7 +28,7 @@ export_run "$out/cli-before.reg"
 cli /list HKCUR /json
 check "/list /json exits 0" code_is 0
 check "/list /json names the entry, its type and its existing program" \
-  grep -qF "{\"location\":\"HKCUR\",\"name\":\"$name\",\"command\":\"C:\\\\windows\\\\system32\\\\notepad.exe /kqm-never\",\"on\":true,\"offByWindows\":false,\"view\":\"native\",\"type\":\"REG_EXPAND_SZ\",\"program\":\"C:\\\\windows\\\\system32\\\\notepad.exe\",\"exists\":true}" "$out/cli.out"
+  grep -qF "{\"location\":\"HKCUR\",\"name\":\"$name\",\"command\":\"C:\\\\windows\\\\system32\\\\notepad.exe /kqm-never\",\"on\":true,\"offByWindows\":false,\"view\":\"native\",\"type\":\"REG_EXPAND_SZ\",\"program\":\"C:\\\\windows\\\\system32\\\\notepad.exe\",\"exists\":true,\"trust\":\"recorded\",\"sharedStore\":false}" "$out/cli.out"
 cli /disable HKCUR "$name"
 check "/disable exits 0" code_is 0
 check "and the entry is in the store" has_value 'HKCU\Software\Kestrum\QuorvelManager\Disabled\HKCU\R' "$name"
