@@ -119,11 +119,11 @@ void EntryEngine::RecoverFileMove(const MoveRecord& r, const std::string& what, 
   const std::optional<std::string> arrivedBytes = fs_.ReadWholeFile(to);
   const bool done = arrivedBytes && Sha256Hex(*arrivedBytes) == r.hash;
   // What the store knows of the files it holds, which the move had not written (or removed) yet.
+  const int32_t recordsRoot = LocationOf(r.location).root;
   if (done && r.direction == MoveDirection::kOff)
-    static_cast<void>(
-        records_.Put(LocationOf(r.location).root, FileRecord{r.name, static_cast<int64_t>(arrivedBytes->size()), r.hash}));
+    static_cast<void>(records_.Put(recordsRoot, FileRecord{r.name, static_cast<int64_t>(arrivedBytes->size()), r.hash}));
   else if (done)
-    static_cast<void>(records_.Remove(LocationOf(r.location).root, r.name));
+    static_cast<void>(records_.Remove(recordsRoot, r.name));
   if (r.aside.empty() || !Exists(fs_, r.toFolder + r.aside)) return;
   // The file the move replaced, parked beside its place: back under its name while the move did not arrive, gone
   // once it did (the user said yes to replacing it).

@@ -133,9 +133,10 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
           return l.root == root && sKey == l.listTag;
         });
         const std::vector<StartupEntry> listed = next.Entries().ReadEntries(location.id);
-        EXPECT_EQ(sourceThere + destinationThere, std::count_if(listed.begin(), listed.end(), [&](const StartupEntry& e) {
-                    return FoldCase(Utf8ToUtf16(e.name)) == FoldCase(Utf8ToUtf16(name));
-                  })) << "call " << n;
+        const auto rows = std::count_if(listed.begin(), listed.end(), [&](const StartupEntry& e) {
+          return FoldCase(Utf8ToUtf16(e.name)) == FoldCase(Utf8ToUtf16(name));
+        });
+        EXPECT_EQ(sourceThere + destinationThere, rows) << "call " << n;
         // (The entry already at its destination before the move began is no move's doing.)
         const bool bothBefore = replaced && !otherCase && same(replaced, original);
         if (sourceAfter && arrivedAfter && !bothBefore) ++t.inBothAfterRecovery;
