@@ -120,6 +120,8 @@ class EntryEngine {
   std::optional<StartupEntry> StoredTwin(const StartupEntry& live);
   void RecoverRegistryMove(const MoveRecord& record, const std::string& what, std::vector<std::string>& notes);
   void RecoverFileMove(const MoveRecord& record, const std::string& what, std::vector<std::string>& notes);
+  // Removes the temporaries that moves to another volume ended in the middle left in `folder` (ending in "\").
+  void RemoveLeftTemporaries(const std::string& folder, std::vector<std::string>& notes);
 
   RegistryApi& api_;
   FileSystem& fs_;

@@ -183,8 +183,8 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
     }
   }
   MoveResult moved = MoveStartUpFile(fs_, move);
-  if (recorded) static_cast<void>(journal_.End(ledgerRoot, record));
-  // The store knows what it holds: a record for a file that arrives there, none for one that leaves.
+  // The store knows what it holds: a record for a file that arrives there, none for one that leaves (written
+  // while the move is still in the ledger, so that the next start writes it when the process ends first).
   if (moved && toDisabled) {
     const std::optional<std::string> arrived = fs_.ReadWholeFile(folders.disabled + entry.name);
     if (!arrived || records_.Put(location.root, FileRecord{entry.name, static_cast<int64_t>(arrived->size()),
@@ -194,6 +194,7 @@ MoveResult EntryEngine::MoveFileEntry(const StartupEntry& entry, MoveDirection d
   } else if (moved) {
     static_cast<void>(records_.Remove(location.root, entry.name));
   }
+  if (recorded) static_cast<void>(journal_.End(ledgerRoot, record));
   if (toDisabled) KeepOffByWindows(api_, entry, moved);
   if (moved.failure == MoveFailure::kNotRecorded && notRecorded != kRegOk)
     moved = Failed(moved, static_cast<uint32_t>(notRecorded), PlaceText(MoveJournal::Place(ledgerRoot)));

@@ -135,7 +135,8 @@ void EntryEngine::ReadFolder(std::vector<StartupEntry>& out, const StartupEntry&
     const auto file = files_.Item(i);
     if (!file) continue;
     const std::string nameAndExtension = file->sNameAndExtension();
-    if (!IsStartedName(nameAndExtension)) continue;
+    // A move's temporary is no entry: a move in progress elsewhere, or one whose end the next start removes.
+    if (!IsStartedName(nameAndExtension) || IsMoveTemporaryName(nameAndExtension)) continue;
     const std::optional<FoundFile> listed = files_.Listed(i);  // the listing's, not a second look at every file
     const auto attributes = listed ? listed->attributes : static_cast<uint32_t>(file->eAttributes());
     if ((attributes & file_attribute::kHidden) && (attributes & file_attribute::kSystem)) continue;

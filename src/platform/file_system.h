@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kqm {
 
@@ -108,6 +109,16 @@ using MoveStepCheck = std::function<uint32_t(MoveStep)>;
 // during such a move leaves one behind.
 inline constexpr const char* kMoveTemporaryPrefix = "~kqm-";
 inline constexpr const char* kMoveTemporarySuffix = ".partial";
+// True for a name of exactly that form (16 lowercase hex digits).
+inline bool IsMoveTemporaryName(std::string_view name) {
+  const std::string_view prefix = kMoveTemporaryPrefix, suffix = kMoveTemporarySuffix;
+  if (name.size() != prefix.size() + 16 + suffix.size() || name.substr(0, prefix.size()) != prefix ||
+      name.substr(name.size() - suffix.size()) != suffix)
+    return false;
+  for (const char c : name.substr(prefix.size(), 16))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
 
 // An open folder search; destroying it closes the search.
 class FileSearch {

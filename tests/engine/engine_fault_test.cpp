@@ -11,12 +11,14 @@
 #include "engine/clsStartUp.h"
 #include "engine/ledger.h"
 #include "platform/sha256.h"
+#include "platform/text.h"
 #include "engine_world.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "platform/substitute/failing_file_system.h"
 #include "platform/substitute/failing_registry.h"
 #include "platform/substitute/memory_registry.h"
 #include "platform/substitute/posix_file_system.h"
+#include "platform/substitute/process_end.h"
 #include "platform/substitute/substitute_shell.h"
 #include "recording_reporter.h"
 #include "reg_helpers.h"
@@ -116,10 +118,25 @@ class RegistryFaults : public ::testing::TestWithParam<bool> {
         // The process ended at call n: the next start settles what the move left, before anything is listed.
         clsStartUp next(reg, files_, shell_, reporter_, "QuorvelManager", "C:\\p\\Disabled\\");
         next.Entries().UseLock(lock_.get());
-        static_cast<void>(next.Entries().Recover());
+        const std::vector<std::string> notes = next.Entries().Recover();
         const bool sourceAfter = same(test::Read(reg, fromRoot, fromPath, name), original);
         const bool arrivedAfter = arrivedAt(toRoot);
         EXPECT_TRUE(sourceAfter || arrivedAfter) << "call " << n << ": lost after recovery";
+        // What the start could not settle, it says (ended before a yes replaced a different value, both are kept),
+        // and the list shows what is there: a row for each value of that name, at its source and its destination.
+        const bool sourceThere = test::Read(reg, fromRoot, fromPath, name).has_value();
+        const bool destinationThere = test::Read(reg, toRoot, toPath, name).has_value();
+        if (!notes.empty()) {
+          EXPECT_TRUE(sourceThere && destinationThere) << "call " << n << ": " << notes[0];
+        }
+        const Location& location = *std::find_if(kLocations.begin(), kLocations.end(), [&](const Location& l) {
+          return l.root == root && sKey == l.listTag;
+        });
+        const std::vector<StartupEntry> listed = next.Entries().ReadEntries(location.id);
+        const auto rows = std::count_if(listed.begin(), listed.end(), [&](const StartupEntry& e) {
+          return FoldCase(Utf8ToUtf16(e.name)) == FoldCase(Utf8ToUtf16(name));
+        });
+        EXPECT_EQ(sourceThere + destinationThere, rows) << "call " << n;
         // (The entry already at its destination before the move began is no move's doing.)
         const bool bothBefore = replaced && !otherCase && same(replaced, original);
         if (sourceAfter && arrivedAfter && !bothBefore) ++t.inBothAfterRecovery;
@@ -268,6 +285,146 @@ TEST_F(FileFaults, ACopyThatLeavesItsSourceIsTakenBackAndReported) {
   EXPECT_TRUE(world->Files().Attributes(live + file));
   EXPECT_FALSE(world->Files().Attributes(sub + file)) << "the copy is taken back";
   world->Files().RemoveFile(live + file);
+}
+
+
+// File moves cut off by the end of the process at each call in turn (the file system's and the ledger's calls
+// counted together), each followed by the start of a new engine on what was left: both directions, into a folder
+// on the same volume (one rename) and on another one (copied in steps), with and without a different file of the
+// entry's name at the destination that the user agreed to replace.
+class FileKillPoints : public ::testing::Test {
+ protected:
+  struct Count {
+    int cases = 0, lost = 0, inBoth = 0, leftOver = 0, temporariesBefore = 0;
+  };
+
+  FileKillPoints() {
+    reg.EndWith(&end);
+    files.EndWith(&end);
+  }
+
+  // The files of this test in `folder`: the entry's name, names beginning with it, moves' temporaries.
+  std::vector<std::string> Ours(const std::string& folder) {
+    std::vector<std::string> names;
+    FoundFile found;
+    if (auto search = fs.FindFirst(folder + "*", found)) do
+        if (!(found.attributes & file_attribute::kDirectory) &&
+            (found.name.rfind(file, 0) == 0 || IsMoveTemporaryName(found.name)))
+          names.push_back(found.name);
+      while (search->Next(found));
+    return names;
+  }
+  int Temporaries(const std::string& folder) {
+    const std::vector<std::string> names = Ours(folder);
+    return static_cast<int>(std::count_if(names.begin(), names.end(), IsMoveTemporaryName));
+  }
+  void Clear(const std::string& folder) {
+    for (const std::string& name : Ours(folder)) fs.RemoveFile(folder + name);
+  }
+
+  // Ends the move at call 1, 2, ... until it runs to its end; after each, the next start settles what is left.
+  void Run(bool disable, bool replace, const std::string& disabledPath, Count& count) {
+    const std::string store = disabledPath + CurrentUserName(world->TheShell()) + "\\";
+    for (const std::string& folder : {disabledPath, store}) fs.CreateFolder(folder.substr(0, folder.size() - 1));
+    const std::string& from = disable ? live : store;
+    const std::string& to = disable ? store : live;
+    const std::string what = std::string(disable ? "disable" : "enable") + (replace ? ", replacing" : "") + " into " +
+                             disabledPath + ", process ended at call ";
+    for (uint64_t n = 1;; ++n) {
+      Clear(from);
+      Clear(to);
+      ASSERT_EQ(0u, fs.WriteWholeFile(from + file, bytes));
+      if (replace) {
+        ASSERT_EQ(0u, fs.WriteWholeFile(to + file, "the file replaced"));
+      }
+      static_cast<void>(FileRecords(memory).Remove(kHkeyCurrentUser, file));
+      if (!disable) {
+        ASSERT_EQ(kRegOk, FileRecords(memory).Put(kHkeyCurrentUser, FileRecord{file, static_cast<int64_t>(bytes.size()),
+                                                                               Sha256Hex(bytes)}));
+      }
+      clsStartUp engine(reg, files, world->TheShell(), reporter, "QuorvelManager", disabledPath);
+      engine.Entries().UseLock(lock.get());
+      engine.AskReplace([](const ReplaceQuestion&) { return true; });
+      end.At(n);
+      static_cast<void>(disable ? engine.DisableFileItem(file, false) : engine.EnableFileItem(file, false));
+      const bool ended = end.Ended();
+      end.At(0);
+      const int temporaries = Temporaries(from) + Temporaries(to);
+      count.temporariesBefore += temporaries > 0;
+
+      clsStartUp next(memory, fs, world->TheShell(), reporter, "QuorvelManager", disabledPath);
+      next.Entries().UseLock(lock.get());
+      const std::vector<std::string> notes = next.Entries().Recover();
+      EXPECT_TRUE(notes.empty()) << what << n << ": " << (notes.empty() ? "" : notes[0]);
+      const bool atSource = fs.ReadWholeFile(from + file) == bytes, arrived = fs.ReadWholeFile(to + file) == bytes;
+      ++count.cases;
+      count.lost += !atSource && !arrived;
+      count.inBoth += atSource && arrived;
+      EXPECT_NE(atSource, arrived) << what << n << ": the entry is in exactly one place";
+      // Nothing else is left: no temporary, no parked file; what was replaced is back unless the move arrived.
+      const std::vector<std::string> one{file}, none;
+      const bool leftOver = Ours(from) != (atSource ? one : none) || Ours(to) != (arrived || replace ? one : none);
+      count.leftOver += leftOver;
+      EXPECT_FALSE(leftOver) << what << n << ": " << Ours(from).size() << " and " << Ours(to).size() << " files left";
+      if (replace && !arrived) {
+        EXPECT_EQ("the file replaced", fs.ReadWholeFile(to + file)) << what << n;
+      }
+      EXPECT_TRUE(MoveJournal(memory).Open(kHkeyCurrentUser).empty()) << what << n;
+      // Listed as it is: once in the place it is in, and as the program's own when it is in the store.
+      const std::vector<StartupEntry> listed = next.Entries().ReadEntries(LocationId::kUserStartUp);
+      int shown = 0;
+      for (const StartupEntry& entry : listed) {
+        if (entry.name != file) continue;
+        ++shown;
+        const bool inStore = entry.state == EntryState::kOff;
+        const bool isTheEntry = fs.ReadWholeFile((inStore ? store : live) + file) == bytes;
+        if (inStore && isTheEntry) {
+          EXPECT_EQ(FileTrust::kRecorded, entry.trust) << what << n;
+        }
+      }
+      EXPECT_EQ(static_cast<int>(Ours(live).size() + Ours(store).size()), shown) << what << n;
+      if (!ended) break;
+    }
+    Clear(from);
+    Clear(to);
+  }
+
+  std::unique_ptr<test::EngineWorld> world = test::MakeEngineWorld();
+  FileSystem& fs = world->Files();
+  MemoryRegistry memory;
+  FailingRegistry reg{memory};
+  FailingFileSystem files{fs, 0};
+  ProcessEnd end;
+  std::unique_ptr<MoveLock> lock = test::MakeMoveLock();
+  test::RecordingReporter reporter;
+  const std::string live = world->StartUpFolder(false) + "\\";
+  const std::string file = test::UniqueName("kill") + ".lnk";
+  const std::string bytes = [] {
+    std::string b(4096, '\0');
+    for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<char>(i * 7 + i / 251);
+    return b;
+  }();
+};
+
+TEST_F(FileKillPoints, AfterAnyKillTheNextStartLeavesEachFileInOnePlaceAndNothingElse) {
+  const std::string sameVolume = world->Scratch() + "\\same\\";
+  fs.CreateFolder(sameVolume.substr(0, sameVolume.size() - 1));
+  Count same, other;
+  for (bool disable : {true, false})
+    for (bool replace : {false, true}) {
+      Run(disable, replace, sameVolume + "Disabled\\", same);
+      if (!world->OtherVolume().empty()) Run(disable, replace, world->OtherVolume() + "\\Disabled\\", other);
+    }
+  for (const auto& [what, c] : {std::pair{"one volume", same}, std::pair{"two volumes", other}}) {
+    std::printf("file moves on %s, the process ended at each call in turn: %d kill points, %d lost, %d in both "
+                "places, %d with files left over after the next start (%d had left a temporary)\n",
+                what, c.cases, c.lost, c.inBoth, c.leftOver, c.temporariesBefore);
+    EXPECT_EQ(0, c.lost + c.inBoth + c.leftOver) << what;
+  }
+  RecordProperty("kill_points", same.cases + other.cases);
+  EXPECT_GT(same.cases, 40);
+  if (world->OtherVolume().empty()) GTEST_SKIP() << "no second volume on this machine";
+  EXPECT_GT(other.temporariesBefore, 0) << "a process ended during a copy to another volume leaves its temporary";
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ class EngineWorld {
   virtual std::string DisabledPath() = 0;
   // An empty folder of this world's own (no trailing "\").
   virtual std::string Scratch() = 0;
+  // An empty folder of this world's own on another volume than the StartUp folders, so that a move there copies
+  // (no trailing "\"); "" when the machine has no such volume.
+  virtual std::string OtherVolume() = 0;
   // Writes a shortcut to `sample`'s target at `path` the way the system does; true on success.
   virtual bool MakeShortcut(const std::string& path, Sample sample) = 0;
   // True when the real services are in use.

@@ -46,6 +46,7 @@ class SubstituteWorld final : public EngineWorld {
     }
     fsys::create_directories(c_ / "scratch");
     fsys::create_directories(d_ / "program");
+    fsys::create_directories(d_ / "other");
   }
   ~SubstituteWorld() override {
     std::error_code ec;
@@ -59,6 +60,7 @@ class SubstituteWorld final : public EngineWorld {
   }
   std::string DisabledPath() override { return "D:\\program\\Disabled\\"; }
   std::string Scratch() override { return "C:\\scratch"; }
+  std::string OtherVolume() override { return d_.parent_path() == "/dev/shm" ? "D:\\other" : ""; }
   bool MakeShortcut(const std::string& path, Sample sample) override {
     std::ifstream in(fsys::path(KQM_ENGINE_LNK_SAMPLES) / SampleFile(sample), std::ios::binary);
     std::ostringstream bytes;

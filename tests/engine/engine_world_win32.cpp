@@ -33,11 +33,18 @@ class Win32World final : public EngineWorld {
     fsys::create_directories(scratch_);
     std::error_code ec;
     for (bool all : {false, true}) fsys::create_directories(fsys::path(Wide(StartUpFolder(all))), ec);
+    // Wine shows the host's tmpfs through drive Z:; it is another host file system than the prefix's drive C:.
+    if (fsys::is_directory(L"Z:\\dev\\shm", ec)) {
+      other_ = fsys::path(L"Z:\\dev\\shm") / UniqueName("other");
+      fsys::create_directories(other_, ec);
+      if (ec) other_.clear();
+    }
   }
   ~Win32World() override {
     std::error_code ec;
     fsys::remove_all(program_, ec);
     fsys::remove_all(scratch_, ec);
+    if (!other_.empty()) fsys::remove_all(other_, ec);
   }
   FileSystem& Files() override { return files_; }
   Shell& TheShell() override { return shell_; }
@@ -46,6 +53,7 @@ class Win32World final : public EngineWorld {
   }
   std::string DisabledPath() override { return Narrow(program_.wstring()) + "\\Disabled\\"; }
   std::string Scratch() override { return Narrow(scratch_.wstring()); }
+  std::string OtherVolume() override { return other_.empty() ? "" : Narrow(other_.wstring()); }
   bool MakeShortcut(const std::string& path, Sample sample) override {
     return WriteShortcutWithShell(path, SampleTarget(sample), "", "", "") == 0;
   }
@@ -56,6 +64,7 @@ class Win32World final : public EngineWorld {
   Win32Shell shell_;
   fsys::path program_;
   fsys::path scratch_;
+  fsys::path other_;
 };
 
 }  // namespace

@@ -1,12 +1,35 @@
 #include "platform/substitute/failing_file_system.h"
 
+#include <algorithm>
+
 namespace kqm {
 
+namespace {
+
+// Thrown through the wrapped file system's move when the process ends before one of its steps: nothing of the move
+// runs any more, not even its clean-up.
+struct EndedBefore {
+  MoveStep step;
+};
+
+}  // namespace
+
 bool FailingFileSystem::Fails(uint32_t* error) {
-  if (++calls_ != failingCall_) return false;
+  const bool ended = end_ && end_->Counts();
+  if (++calls_ != failingCall_ && !ended) return false;
   failed_ = true;
   if (error) *error = error_;
   return true;
+}
+
+std::vector<std::string> FailingFileSystem::TemporariesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  FoundFile found;
+  auto search = inner_->FindFirst(folder + kMoveTemporaryPrefix + "*" + kMoveTemporarySuffix, found);
+  if (search) do
+      if (IsMoveTemporaryName(found.name)) names.push_back(found.name);
+    while (search->Next(found));
+  return names;
 }
 
 std::unique_ptr<FileSearch> FailingFileSystem::FindFirst(const std::string& spec, FoundFile& first, uint32_t* error) {
@@ -75,10 +98,25 @@ uint32_t FailingFileSystem::MoveFileInSteps(const std::string& from, const std::
                                             const MoveStepCheck& beforeStep) {
   if (Fails()) return error_;
   if (!copyOnMove_) {
-    return inner_->MoveFileInSteps(from, to, [&](MoveStep step) -> uint32_t {
-      if (Fails()) return error_;
-      return beforeStep ? beforeStep(step) : 0;
-    });
+    const std::string folder = to.substr(0, to.find_last_of("\\/") + 1);
+    const std::vector<std::string> before = end_ ? TemporariesIn(folder) : std::vector<std::string>{};
+    try {
+      return inner_->MoveFileInSteps(from, to, [&](MoveStep step) -> uint32_t {
+        if (Fails()) {
+          if (end_ && end_->Ended()) throw EndedBefore{step};
+          return error_;
+        }
+        return beforeStep ? beforeStep(step) : 0;
+      });
+    } catch (const EndedBefore& ended) {
+      // Ended while copying: what the copy had written is all its temporary holds.
+      if (ended.step == MoveStep::kFlush)
+        for (const std::string& name : TemporariesIn(folder))
+          if (std::find(before.begin(), before.end(), name) == before.end())
+            if (const auto bytes = inner_->ReadWholeFile(folder + name))
+              inner_->WriteWholeFile(folder + name, bytes->substr(0, bytes->size() / 2));
+      return error_;
+    }
   }
   const auto bytes = inner_->ReadWholeFile(from);
   if (!bytes) return fs_error::kFileNotFound;

@@ -1,13 +1,19 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/file_system.h"
+#include "platform/substitute/process_end.h"
 
 namespace kqm {
 
 // Wraps a file system and makes its N-th call (counted from 1 over every seam call) fail with a given error,
 // without reaching the wrapped one; for proving that callers survive a failure at any step. Each step of a move to
 // another volume the wrapped one takes counts as a call of its own: failing it fails the move at that step.
+// Sharing a ProcessEnd instead ends the process at a call: that call and every later one fail, and a move to another
+// volume ended at one of its steps leaves behind what it had made, as a killed process does (its temporary, cut
+// short when it ended before the flush, or the placed copy beside its source).
 class FailingFileSystem final : public FileSystem {
  public:
   // failingCall 0 never fails.
@@ -24,6 +30,9 @@ class FailingFileSystem final : public FileSystem {
     error_ = error;
     failed_ = false;
   }
+
+  // Counts every call towards `end` too, and fails each from the call it ends at on (nullptr: none).
+  void EndWith(ProcessEnd* end) { end_ = end; }
 
   // With `on`, a move only copies and still answers success, as a copy to another volume does when the source
   // cannot be deleted.
@@ -52,6 +61,8 @@ class FailingFileSystem final : public FileSystem {
  private:
   // Counts a call; true when this one must fail (then `*error` is set).
   bool Fails(uint32_t* error = nullptr);
+  // The names of moves' temporaries in `folder` (ending in "\").
+  std::vector<std::string> TemporariesIn(const std::string& folder);
 
   FileSystem* inner_;
   bool copyOnMove_ = false;
@@ -59,6 +70,7 @@ class FailingFileSystem final : public FileSystem {
   uint32_t error_;
   uint64_t calls_ = 0;
   bool failed_ = false;
+  ProcessEnd* end_ = nullptr;
 };
 
 }  // namespace kqm

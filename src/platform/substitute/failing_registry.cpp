@@ -13,6 +13,10 @@ void FailingRegistry::FailCall(uint32_t n, int32_t status, bool andAfter) {
 bool FailingRegistry::Fails() {
   ++calls_;
   if (beforeCall_) beforeCall_(calls_);
+  if (end_ && end_->Counts()) {
+    failed_ = true;
+    return true;
+  }
   if (failAt_ == 0) return false;
   if (calls_ == failAt_ || (andAfter_ && calls_ > failAt_)) {
     failed_ = true;

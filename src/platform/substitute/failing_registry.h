@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/registry_api.h"
+#include "platform/substitute/process_end.h"
 
 namespace kqm {
 
@@ -26,6 +27,8 @@ class FailingRegistry final : public RegistryApi {
   void ReadOnlyRoot(std::optional<int32_t> root) { readOnlyRoot_ = root; }
   // True once the chosen call has been reached and failed.
   bool Failed() const { return failed_; }
+  // Counts every call towards `end` too, and fails each from the call it ends at on (nullptr: none).
+  void EndWith(ProcessEnd* end) { end_ = end; }
 
   int32_t OpenKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override;
   int32_t CreateKey(RegKey root, const std::u16string& path, uint32_t access, RegKey& out) override;
@@ -58,6 +61,7 @@ class FailingRegistry final : public RegistryApi {
   bool failed_ = false;
   std::function<void(uint32_t)> beforeCall_;
   std::optional<int32_t> readOnlyRoot_;
+  ProcessEnd* end_ = nullptr;
 };
 
 }  // namespace kqm

@@ -63,8 +63,10 @@ void frmMain::Load() {
   CreateExBar();
   if (clsStartUp* engine = app_.oStartUp()) {
     engine->OwnerWindow(view_.NativeHandle());
-    engine->AskReplace(
-        [this](const ReplaceQuestion& q) { return view_.AskYesNo(kAppTitle, ReplaceQuestionText(q)); });
+    engine->AskReplace([this](const ReplaceQuestion& q) {
+      replaceAllowed_ = view_.AskYesNo(kAppTitle, ReplaceQuestionText(q));
+      return replaceAllowed_;
+    });
     engine->Entries().AskUntrusted(
         [this](const UntrustedQuestion& q) { return view_.AskYesNo(kAppTitle, UntrustedQuestionText(q)); });
     engine->Entries().AskKeep([this](const KeepQuestion& q) {
@@ -321,11 +323,13 @@ void frmMain::lstItems_ItemCheck(ListItem& row) {
   const BusyScope busy(*this);
   const bool toEnable = row.Checked();
   const MoveDirection direction = toEnable ? MoveDirection::kOn : MoveDirection::kOff;
+  replaceAllowed_ = false;
   const MoveResult result = engine->Entries().Move(*entry, direction);
   if (result) {
     const bool approved = toEnable && entry->state == EntryState::kOffByWindows;
     *entry = EntryEngine::Moved(*entry, result, direction);
-    if (approved) ReloadSoon(false);  // switched on where it was: its row reads differently now
+    // Switched on where it was, its row reads differently now; an entry it replaced has no row any more.
+    if (approved || replaceAllowed_) ReloadSoon(false);
     if (&row == controls_.lstItems().SelectedItem()) ShowDetails();  // it is stored elsewhere now
     if (!result.notes.empty()) view_.MessageBoxOk(kAppTitle, MovedWithNotesMessage(row.Text(), toEnable, result));
     return;

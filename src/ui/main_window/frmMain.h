@@ -119,6 +119,7 @@ class frmMain : public MainWindow {
   Clipboard* clipboard_ = nullptr;
   int busy_ = 0;
   bool changedWhileBusy_ = false;
+  bool replaceAllowed_ = false;  // the user said yes to replacing an entry during the move being made
   uint64_t loads_ = 0;    // lists loaded so far; a program search of an earlier one stops
   std::optional<ProgramLookup> lookup_;
   bool detailsPending_ = false;

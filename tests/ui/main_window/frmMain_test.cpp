@@ -778,5 +778,53 @@ TEST(MainWindow, RootTagsConvertAsThirtyTwoBitIntegers) {
   EXPECT_FALSE(frmMain::ToInt32("99999999999999999999"));
 }
 
+// In a folder that tells letter case apart (as Wine's folders do), "Case.lnk" and "case.lnk" are two entries: each
+// moves as itself, a move onto the other is asked about, and what a yes replaces is gone from the list too.
+TEST(MainWindow, ShortcutsWhoseNamesDifferOnlyInCaseMoveAsThemselvesAndCollideOnlyAfterAQuestion) {
+  Harness h;
+  test::TempDrive drive;
+  h.files.MapDrive('C', drive.Host());
+  const std::string live = h.shell.SpecialFolder(special_folder::kStartUp, 0).value + "\\";
+  const std::string store = "C:\\Program Files\\Kestrum\\Disabled\\user\\";
+  drive.File(live + "Case.lnk", "upper");
+  const std::filesystem::path liveHost = *h.files.HostPath(live);
+  std::ofstream(liveHost / "case.lnk") << "lower";
+  if (h.files.ReadWholeFile(live + "Case.lnk") != "upper") GTEST_SKIP() << "this file system folds letter case";
+  drive.Folder(store.substr(0, store.size() - 1));
+  const std::filesystem::path storeHost = *h.files.HostPath(store);
+  auto content = [](const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(none)");
+  };
+  auto files = [&] {
+    return content(liveHost / "Case.lnk") + " " + content(liveHost / "case.lnk") + " | " +
+           content(storeHost / "Case.lnk") + " " + content(storeHost / "case.lnk");
+  };
+  h.controls.Click("USER");
+  ASSERT_TRUE(h.Row("Case") && h.Row("case"));
+
+  h.controls.list.ClickTickBox(h.RowIndex("Case"));
+  EXPECT_EQ("(none) lower | upper (none)", files());
+  EXPECT_TRUE(h.view.questions.empty());
+  // Back beside its twin, and the twin after it: each is asked about, and No leaves both where they are.
+  h.controls.list.ClickTickBox(h.RowIndex("Case"));
+  h.controls.list.ClickTickBox(h.RowIndex("case"));
+  EXPECT_EQ("(none) lower | upper (none)", files());
+  ASSERT_EQ(2u, h.view.questions.size());
+  EXPECT_NE(std::string::npos, h.view.questions[0].text.find("\"case.lnk\", which Windows takes for \"Case.lnk\""));
+  EXPECT_NE(std::string::npos, h.view.questions[1].text.find("\"Case.lnk\", which Windows takes for \"case.lnk\""));
+  EXPECT_FALSE(h.Row("Case")->Checked());
+  EXPECT_TRUE(h.Row("case")->Checked());
+
+  // Yes replaces exactly the file the question named; the list no longer shows it.
+  h.view.answerYes = true;
+  h.controls.list.ClickTickBox(h.RowIndex("Case"));
+  EXPECT_EQ("upper (none) | (none) (none)", files());
+  h.view.EndOfEvent();
+  ASSERT_EQ(1, h.controls.list.Count());
+  EXPECT_EQ("Case", h.Item(1)->Text());
+  EXPECT_TRUE(h.Item(1)->Checked());
+}
+
 }  // namespace
 }  // namespace kqm
