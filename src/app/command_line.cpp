@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 
+#include "app/history_commands.h"
 #include "engine/clsStartUp.h"
 #include "engine/entry_details.h"
 #include "engine/locations.h"
@@ -19,15 +20,20 @@ constexpr const char* kUsage =
     "  QuorvelManager.exe /list [LOCATION] [/json]  lists the entries of a location (or of all)\n"
     "  QuorvelManager.exe /disable LOCATION NAME    switches an entry off\n"
     "  QuorvelManager.exe /enable LOCATION NAME     switches an entry on\n"
+    "  QuorvelManager.exe /history [/json]          the changes made to entries, newest first\n"
+    "  QuorvelManager.exe /undo ID                  takes change ID of the history back\n"
     "  QuorvelManager.exe /?                        shows this text\n"
     "LOCATION: HKLMR, HKLMRO, HKLMS, HKCUR, HKCURO, USER or ALLUSERS.\n"
-    "Exit code: 0 done, 1 the entry could not be moved (why on standard error), 2 bad arguments.\n";
+    "Exit code: 0 done, 1 the entry could not be moved or the change undone (why on standard error), 2 bad\n"
+    "arguments.\n";
 
 std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
 }
+
+}  // namespace
 
 // `text` with what would break its line escaped: an unpaired surrogate of a name as its \\uXXXX escape, and
 // control characters as \\u00XX in JSON (quotes and backslashes too) or \\xNN in a plain-text field.
@@ -53,6 +59,8 @@ std::string Escaped(const std::string& text, bool json) {
   }
   return out;
 }
+
+namespace {
 
 // A JSON string.
 std::string Json(const std::string& text) {
@@ -141,6 +149,7 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
   // A script asks; nothing may be replaced without a person to say yes.
   engine.AskReplace(nullptr);
   engine.Entries().AskUntrusted(nullptr);
+  engine.Entries().ChangesFrom(ChangeSource::kCommandLine);
   const std::string verb = Upper(args[0]);
   if (verb == "/?" || verb == "-?" || verb == "/HELP") return CommandOutcome{0, kUsage, ""};
   if (verb == "/LIST") {
@@ -159,6 +168,16 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
     for (const Location& l : kLocations)
       if (!only || only == &l) List(engine.Entries(), l, json, outcome);
     return outcome;
+  }
+  if (verb == "/HISTORY") {
+    if (args.size() == 1 || (args.size() == 2 && Upper(args[1]) == "/JSON"))
+      return HistoryCommand(engine.Entries(), args.size() == 2);
+    return BadArguments("/history takes only /json.");
+  }
+  if (verb == "/UNDO") {
+    if (std::optional<CommandOutcome> outcome = args.size() == 2 ? UndoCommand(engine.Entries(), args[1]) : std::nullopt)
+      return outcome;
+    return BadArguments("/undo takes the id of a change, as /history lists it.");
   }
   if (verb == "/DISABLE" || verb == "/ENABLE") {
     if (args.size() != 3) return BadArguments(args[0] + " takes a location and an entry's name.");
