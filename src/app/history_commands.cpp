@@ -8,7 +8,7 @@ namespace kqm {
 
 namespace {
 
-std::string JsonText(const std::string& text) { return "\"" + Escaped(text, true) + "\""; }
+std::string JsonText(const std::string& text) { return std::string(1, '"').append(Escaped(text, true)).append(1, '"'); }
 
 }  // namespace
 
@@ -24,7 +24,7 @@ CommandOutcome HistoryCommand(EntryEngine& engine, bool json) {
       continue;
     }
     const uint64_t undoneBy = UndoneBy(c, changes);
-    outcome.out += "{\"id\":" + std::to_string(c.id) + ",\"time\":" + JsonText(c.time) + ",\"user\":" +
+    outcome.out += std::string("{\"id\":") + std::to_string(c.id) + ",\"time\":" + JsonText(c.time) + ",\"user\":" +
                    JsonText(c.user) + ",\"source\":" + JsonText(SourceName(c.source)) + ",\"action\":" +
                    JsonText(ActionName(c.action)) + ",\"location\":" + JsonText(location) + ",\"name\":" +
                    JsonText(c.name) + ",\"view\":" + JsonText(c.view == RegView::k32 ? "32-bit" : "native") +
@@ -45,8 +45,9 @@ CommandOutcome Undo(EntryEngine& engine, uint64_t id) {
     outcome.err = undone.why + "\n";
     return outcome;
   }
-  outcome.out = "Undid change " + std::to_string(id) + (undone.id ? " as change " + std::to_string(undone.id) : "") +
-                ".\n";
+  outcome.out = std::string("Undid change ") + std::to_string(id);
+  if (undone.id) outcome.out.append(" as change ").append(std::to_string(undone.id));
+  outcome.out += ".\n";
   // Undone, but not all is as it should be: the script is told, and does not take it for done.
   for (const std::string& note : undone.notes) outcome.err += note + "\n";
   if (!undone.notes.empty()) outcome.exitCode = 1;

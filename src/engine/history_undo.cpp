@@ -87,7 +87,7 @@ Change EntryEngine::ChangeOf(const StartupEntry& moved, const MoveResult& r, Mov
 
 uint64_t EntryEngine::AddChange(int32_t root, Change& change, const std::string* kept, MoveResult& r) {
   change.result = "done";
-  for (const std::string& note : r.notes) change.result += " " + note;
+  for (size_t i = 0; i < r.notes.size(); ++i) change.result.append(i == 0 ? "; " : " ").append(r.notes[i]);
   if (const int32_t added = history_.Add(root, change, kept); added != kRegOk) {
     r.notes.push_back("The change could not be added to the history in " + PlaceText(ChangeHistory::Place(root)) +
                       " (error " + std::to_string(added) + "); it cannot be undone from there.");
