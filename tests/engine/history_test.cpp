@@ -3,6 +3,8 @@
 // since the real ledger may hold changes of other tests.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "engine/clsStartUp.h"
 #include "fileinfo/basFile_Kebbo.h"
 #include "engine/startup_approval.h"
@@ -236,6 +238,12 @@ TEST(HistoryBound, TheLast500ChangesAndAMebibyteOfContentAreKept) {
   EXPECT_EQ(big[1], kept.front().id);
   EXPECT_FALSE(history.Kept(kHkeyCurrentUser, big[0])) << "its kept file went with it";
   EXPECT_EQ(quarter, history.Kept(kHkeyCurrentUser, big[3]));
+  for (const uint64_t id : big) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%020llu", static_cast<unsigned long long>(id));
+    for (const std::string& name : {std::string(value), std::string(value) + ".replaced"})
+      test::Remove(reg, kHkeyCurrentUser, ChangeHistory::Place(kHkeyCurrentUser).path, name);
+  }
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ struct Column {
   const wchar_t* caption;
   int width;
 };
-constexpr Column kColumns[] = {{L"Time", 82}, {L"Action", 66}, {L"Location", 78}, {L"Name", 86}, {L"Result", 140}};
+constexpr Column kColumns[] = {{L"Time", 92}, {L"Action", 78}, {L"Location", 66}, {L"Name", 82}, {L"Result", 130}};
 
 struct Dialog {
   const HistoryWindow::Handlers& handlers;
@@ -32,7 +32,7 @@ std::vector<WORD> Template(const wchar_t* title) {
   std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
   auto* t = reinterpret_cast<DLGTEMPLATE*>(words.data());
   t->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT | DS_CENTER | DS_MODALFRAME;
-  t->cx = 460;
+  t->cx = 476;
   t->cy = 220;
   words.push_back(0);  // no menu
   words.push_back(0);  // the standard dialog class
