@@ -247,17 +247,22 @@ std::optional<Change> DecodeChange(const std::string& text) {
 RegPlace ChangeHistory::Place(int32_t root) { return {root, std::string(kLedgerKey) + "\\History", 0}; }
 
 uint64_t ChangeHistory::LastId(int32_t root) {
-  // The counter, unless a record beyond it is there (a counter lost or put back): then the records themselves.
-  const std::optional<std::string> counter = LedgerText(kqm::Read(api_, Place(root), kLastIdValue));
-  if (const std::optional<uint64_t> last = counter ? Number(*counter) : std::nullopt)
-    if (kqm::Read(api_, Place(root), IdName(*last + 1)).status == kRegFileNotFound) return *last;
-  uint64_t last = 0;
-  UniqueRegKey key;
-  if (OpenPlace(api_, Place(root), kKeyQueryValue, key) != kRegOk) return last;
-  ForEachValueName(api_, key.get(), kIdDigits + 16, [&](const std::u16string& name) {
-    if (const std::optional<ValueOf> of = ValueOfName(Utf16ToUtf8(name))) last = std::max(last, of->id);
-    return true;
-  });
+  const RegPlace place = Place(root);
+  const std::optional<std::string> counter = LedgerText(kqm::Read(api_, place, kLastIdValue));
+  uint64_t last = counter ? Number(*counter).value_or(0) : 0;
+  // Records beyond the counter (one lost or put back): past them, looking a few ids ahead, else at every record.
+  for (int ahead = 0; kqm::Read(api_, place, IdName(last + 1)).status != kRegFileNotFound; ++ahead) {
+    if (ahead == 16) {
+      UniqueRegKey key;
+      if (OpenPlace(api_, place, kKeyQueryValue, key) != kRegOk) return last;
+      ForEachValueName(api_, key.get(), kIdDigits + 16, [&](const std::u16string& name) {
+        if (const std::optional<ValueOf> of = ValueOfName(Utf16ToUtf8(name))) last = std::max(last, of->id);
+        return true;
+      });
+      return last;
+    }
+    ++last;
+  }
   return last;
 }
 
@@ -265,6 +270,10 @@ int32_t ChangeHistory::Add(int32_t root, Change& change, const std::string* kept
   change.id = std::max(LastId(kHkeyLocalMachine), LastId(kHkeyCurrentUser)) + 1;
   const RegPlace place = Place(root);
   const std::string name = IdName(change.id);
+  // The counter first: a record written after it is never beyond it.
+  if (const int32_t counted = WriteAndVerify(api_, place, kLastIdValue, LedgerValue(std::to_string(change.id))).status;
+      counted != kRegOk)
+    return counted;
   change.replacedKept = kept != nullptr;
   if (kept) {
     if (const int32_t written = WriteAndVerify(api_, place, name + kKeptSuffix, RawValue{kRegBinary, *kept}).status;
@@ -279,7 +288,6 @@ int32_t ChangeHistory::Add(int32_t root, Change& change, const std::string* kept
     if (change.replacedKept) static_cast<void>(DeleteAndVerify(api_, place, name + kKeptSuffix));
     return written;
   }
-  static_cast<void>(WriteAndVerify(api_, place, kLastIdValue, LedgerValue(std::to_string(change.id))));
   Trim(root);
   return kRegOk;
 }
