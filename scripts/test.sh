@@ -43,7 +43,7 @@ echo "== fuzzers (clang, AddressSanitizer) =="; run_ctest fuzz
 echo "== end to end: the real program under Wine on a virtual display =="
 e2e_log="$logs/e2e.log"
 : >"$e2e_log"
-for script in tests/e2e/gui_smoke.sh tests/e2e/main_window_e2e.sh tests/e2e/round_trip_e2e.sh tests/e2e/views_e2e.sh tests/e2e/command_line_e2e.sh tests/e2e/dpi_e2e.sh tests/e2e/refresh_e2e.sh tests/e2e/list_details_e2e.sh tests/e2e/accessibility_e2e.sh tests/e2e/dll_planting_e2e.sh tests/e2e/interrupted_moves_e2e.sh tests/e2e/trust_boundary_e2e.sh tests/e2e/desired_state_e2e.sh tests/e2e/keep_off_e2e.sh; do
+for script in tests/e2e/gui_smoke.sh tests/e2e/main_window_e2e.sh tests/e2e/round_trip_e2e.sh tests/e2e/views_e2e.sh tests/e2e/command_line_e2e.sh tests/e2e/dpi_e2e.sh tests/e2e/refresh_e2e.sh tests/e2e/list_details_e2e.sh tests/e2e/accessibility_e2e.sh tests/e2e/dll_planting_e2e.sh tests/e2e/interrupted_moves_e2e.sh tests/e2e/trust_boundary_e2e.sh tests/e2e/desired_state_e2e.sh tests/e2e/keep_off_e2e.sh tests/e2e/history_e2e.sh; do
   "$script" "$root/build/mingw/QuorvelManager.exe" "$root/build/e2e" 2>&1 | tee -a "$e2e_log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 done

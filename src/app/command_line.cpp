@@ -5,6 +5,7 @@
 #include "app/json.h"
 #include "platform/text.h"
 
+#include "app/history_commands.h"
 #include "engine/clsStartUp.h"
 #include "engine/entry_details.h"
 #include "engine/locations.h"
@@ -25,10 +26,12 @@ constexpr const char* kUsage =
     "  QuorvelManager.exe /apply FILE [/whatif] [/json]\n"
     "                                               switches the entries FILE names to their wanted state\n"
     "  QuorvelManager.exe /dsc get|set|test|export  the DSC resource (the instance as JSON on standard input)\n"
+    "  QuorvelManager.exe /history [/json]          the changes made to entries, newest first\n"
+    "  QuorvelManager.exe /undo ID                  takes change ID of the history back\n"
     "  QuorvelManager.exe /?                        shows this text\n"
     "LOCATION: HKLMR, HKLMRO, HKLMS, HKCUR, HKCURO, USER or ALLUSERS. FILE: a state as /export writes it, usually\n"
     "trimmed to the entries that matter, each with the \"state\" wanted; \"-\" reads it from standard input.\n"
-    "Exit code: 0 done, 1 an entry could not be moved or something could not be read (why on standard error),\n"
+    "Exit code: 0 done, 1 an entry could not be moved, a change not undone or something not read (why on stderr),\n"
     "2 bad arguments, 3 /check found entries that differ.\n";
 
 std::string Upper(std::string s) {
@@ -179,6 +182,7 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
   // A script asks; nothing may be replaced without a person to say yes.
   engine.AskReplace(nullptr);
   engine.Entries().AskUntrusted(nullptr);
+  engine.Entries().ChangesFrom(ChangeSource::kCommandLine);
   const std::string verb = Upper(args[0]);
   if (verb == "/?" || verb == "-?" || verb == "/HELP") return CommandOutcome{0, kUsage, ""};
   if (verb == "/LIST") {
@@ -214,6 +218,16 @@ std::optional<CommandOutcome> RunCommandLine(const std::vector<std::string>& arg
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     const CommandOutcome outcome = RunDsc(engine.Entries(), context, operation);
     return outcome.exitCode == 2 ? BadArguments(outcome.err.substr(0, outcome.err.size() - 1)) : outcome;
+  }
+  if (verb == "/HISTORY") {
+    if (args.size() == 1 || (args.size() == 2 && Upper(args[1]) == "/JSON"))
+      return HistoryCommand(engine.Entries(), args.size() == 2);
+    return BadArguments("/history takes only /json.");
+  }
+  if (verb == "/UNDO") {
+    if (std::optional<CommandOutcome> outcome = args.size() == 2 ? UndoCommand(engine.Entries(), args[1]) : std::nullopt)
+      return outcome;
+    return BadArguments("/undo takes the id of a change, as /history lists it.");
   }
   if (verb == "/DISABLE" || verb == "/ENABLE") {
     if (args.size() != 3) return BadArguments(args[0] + " takes a location and an entry's name.");

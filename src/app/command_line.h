@@ -36,6 +36,7 @@ struct CommandContext {
 //   /check FILE [/json]          which entries differ from the desired state FILE (exit code 3 when any does)
 //   /apply FILE [/whatif] [/json]  brings the entries FILE names to their wanted state
 //   /dsc get|set|test|export     the DSC resource's operations, the instance as JSON on standard input
+//   /history [/json]             the changes made, newest first   /undo ID   takes change ID back
 //   /?                           how to use it
 // LOCATION is a navigation key: HKLMR HKLMRO HKLMS HKCUR HKCURO USER ALLUSERS. nullopt when `args` (the
 // arguments after the program's name) are empty: the window is wanted.

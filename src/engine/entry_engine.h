@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/entry_places.h"
+#include "engine/history.h"
 #include "engine/keep_off.h"
 #include "engine/ledger.h"
 #include "engine/move_result.h"
@@ -64,6 +65,14 @@ class EntryEngine {
   // while its switched-off copy is kept asks which of the two to keep). Nothing moves when it is no longer what
   // was read.
   [[nodiscard]] MoveResult Move(const StartupEntry& entry, MoveDirection direction);
+  // Takes change `id` of the history back while the entry is where that change left it with the same content: the
+  // entry moves back (a taken name there is replaced only on a yes), an entry it replaced is put back where its name
+  // is free, and a flag of Windows' own is written back as it was. The undo is itself a change of the history.
+  [[nodiscard]] UndoResult Undo(uint64_t id);
+  // The history of the changes made to entries (both stores).
+  ChangeHistory& History() { return history_; }
+  // Where the changes from now on are asked for (the window unless said otherwise).
+  void ChangesFrom(ChangeSource source) { source_ = source; }
   // Settles the moves that a process ended in the middle of (the ledger's moves in progress), as they were
   // heading where that is sure and changing nothing where it is not; what the user should know, one sentence
   // each. Run at every start before anything is listed.
@@ -110,6 +119,18 @@ class EntryEngine {
                   const std::unordered_set<std::u16string>* off, std::vector<ReadProblem>* problems);
   // The list's text for raw data, as the registry object reads it.
   std::string ShownText(uint32_t type, const std::string& bytes);
+  // Move, with the lock held; and the same, with the change added to the history once done (`undoes`: the change it
+  // takes back, 0 for none; `id`: the change's id, 0 when it could not be added).
+  MoveResult MoveHeld(const StartupEntry& entry, MoveDirection direction);
+  MoveResult MoveAndRecord(const StartupEntry& entry, MoveDirection direction, uint64_t undoes, uint64_t* id = nullptr);
+  // The history's record of `entry` as a change left it (`moved`, after `r` in `direction`).
+  Change ChangeOf(const StartupEntry& moved, const MoveResult& r, MoveDirection direction, uint64_t undoes);
+  // Adds the change below `root`; a note in `r` when it cannot be added.
+  uint64_t AddChange(int32_t root, Change& change, const std::string* kept, MoveResult& r);
+  UndoResult UndoFlag(const Change& change, const StartupEntry& now, int32_t root);
+  // Puts back what change `c` (below `root`) replaced, now that the entry has left its place; what did not go as it
+  // should is added to `notes`.
+  void RestoreReplaced(const Change& c, int32_t root, std::vector<std::string>& notes);
   MoveResult MoveRegistryEntryTo(const StartupEntry& entry, bool toStore);
   MoveResult ApproveRegistryEntry(const StartupEntry& entry);
   MoveResult MoveFileEntry(const StartupEntry& entry, MoveDirection direction);
@@ -137,6 +158,8 @@ class EntryEngine {
   SeenEntries seen_{api_};
   MoveJournal journal_{api_};
   FileRecords records_{api_};
+  ChangeHistory history_{api_};
+  ChangeSource source_ = ChangeSource::kWindow;
   colFiles_Kebbo files_;
 };
 

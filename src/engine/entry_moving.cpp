@@ -14,6 +14,10 @@ MoveResult EntryEngine::Move(const StartupEntry& entry, MoveDirection direction)
   // One move at a time on the machine; what was read before is checked again under the lock.
   const MoveLockScope lock(lock_, kMoveLockWaitMs);
   if (!lock.Held()) return Failed(MoveResult{}, MoveFailure::kBusy);
+  return MoveAndRecord(entry, direction, 0);
+}
+
+MoveResult EntryEngine::MoveHeld(const StartupEntry& entry, MoveDirection direction) {
   if (entry.IsFile()) return MoveFileEntry(entry, direction);
   if (direction == MoveDirection::kOff) {
     MoveResult off = MoveRegistryEntryTo(entry, true);

@@ -111,6 +111,7 @@ class Mover {
       return Failed(r_, MoveFailure::kNameTaken);
     // The answer is about what the question named: anything else there now is not replaced.
     if (!asked || fs_.ReadWholeFile(m_.toFolder + replaced_) != asked) return Failed(r_, MoveFailure::kDestinationChanged);
+    r_.replaced = ReplacedContent{replaced_, 0, *asked};
     // The file replaced is parked beside its place until the move is done, so that a failure can put it back.
     aside_ = AsideName(fs_, m_.toFolder, replaced_);
     if (aside_.empty()) return FileFailed(r_, fs_error::kAlreadyExists, r_.destination);

@@ -73,6 +73,37 @@ std::string FreshId() {
 
 }  // namespace
 
+std::string LedgerEscape(const std::string& value) { return Escape(value); }
+
+std::optional<std::string> LedgerUnescape(const std::string& value) { return Unescape(value); }
+
+std::optional<std::vector<std::pair<std::string, std::string>>> LedgerFields(const std::string& text,
+                                                                              const std::string& header) {
+  size_t at = text.find('\n');
+  if (text.substr(0, at) != header) return std::nullopt;
+  std::vector<std::pair<std::string, std::string>> fields;
+  while (at != std::string::npos && at + 1 < text.size()) {
+    const size_t end = text.find('\n', at + 1);
+    const std::string line = text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    at = end;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::optional<std::string> value = Unescape(line.substr(eq + 1));
+    if (!value) return std::nullopt;
+    fields.emplace_back(line.substr(0, eq), std::move(*value));
+  }
+  return fields;
+}
+
+RawValue LedgerValue(const std::string& text) { return RawValue{kRegSz, Utf16ToBytes(Utf8ToUtf16(text), true)}; }
+
+std::optional<std::string> LedgerText(const RawRead& read) {
+  if (read.status != kRegOk || read.value.type != kRegSz) return std::nullopt;
+  std::u16string text = BytesToUtf16(read.value.bytes.data(), read.value.bytes.size());
+  while (!text.empty() && text.back() == u'\0') text.pop_back();
+  return Utf16ToUtf8(text);
+}
+
 std::string EncodeMoveRecord(const MoveRecord& r) {
   std::string text = std::string(kMoveHeader) + "\n";
   const auto line = [&text](const char* key, const std::string& value) {
@@ -97,47 +128,39 @@ std::string EncodeMoveRecord(const MoveRecord& r) {
 }
 
 std::optional<MoveRecord> DecodeMoveRecord(const std::string& text) {
-  size_t at = text.find('\n');
-  if (text.substr(0, at) != kMoveHeader) return std::nullopt;
+  const auto fields = LedgerFields(text, kMoveHeader);
+  if (!fields) return std::nullopt;
   MoveRecord r;
   bool haveLocation = false, haveName = false;
-  while (at != std::string::npos && at + 1 < text.size()) {
-    const size_t end = text.find('\n', at + 1);
-    const std::string line = text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
-    at = end;
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    const std::string key = line.substr(0, eq);
-    const std::optional<std::string> value = Unescape(line.substr(eq + 1));
-    if (!value) return std::nullopt;
+  for (const auto& [key, value] : *fields) {
     if (key == "location") {
-      const Location* l = FindLocation(*value);
+      const Location* l = FindLocation(value);
       if (!l) return std::nullopt;
       r.location = l->id;
       haveLocation = true;
     } else if (key == "view") {
-      r.view = *value == "32" ? RegView::k32 : RegView::kNative;
+      r.view = value == "32" ? RegView::k32 : RegView::kNative;
     } else if (key == "name") {
-      r.name = *value;
+      r.name = value;
       haveName = true;
     } else if (key == "direction") {
-      r.direction = *value == "on" ? MoveDirection::kOn : MoveDirection::kOff;
+      r.direction = value == "on" ? MoveDirection::kOn : MoveDirection::kOff;
     } else if (key == "from" || key == "to") {
-      const std::optional<RegPlace> place = ParsePlace(*value);
+      const std::optional<RegPlace> place = ParsePlace(value);
       if (!place) return std::nullopt;
       (key == "from" ? r.from : r.to) = *place;
     } else if (key == "fromFolder") {
-      r.fromFolder = *value;
+      r.fromFolder = value;
     } else if (key == "toFolder") {
-      r.toFolder = *value;
+      r.toFolder = value;
     } else if (key == "aside") {
-      r.aside = *value;
+      r.aside = value;
     } else if (key == "replaced") {
-      r.replaced = *value;
+      r.replaced = value;
     } else if (key == "type") {
-      r.type = static_cast<uint32_t>(std::strtoul(value->c_str(), nullptr, 10));
+      r.type = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
     } else if (key == "sha256") {
-      r.hash = *value;
+      r.hash = value;
     }  // keys of later versions are skipped
   }
   if (!haveLocation || !haveName) return std::nullopt;
@@ -149,8 +172,7 @@ RegPlace MoveJournal::Place(int32_t root) { return {root, std::string(kLedgerKey
 int32_t MoveJournal::Begin(int32_t root, MoveRecord& record) {
   record.id = FreshId();
   const std::string text = EncodeMoveRecord(record);
-  return WriteAndVerify(api_, Place(root), record.id, RawValue{kRegSz, Utf16ToBytes(Utf8ToUtf16(text), true)})
-      .status;
+  return WriteAndVerify(api_, Place(root), record.id, LedgerValue(text)).status;
 }
 
 int32_t MoveJournal::End(int32_t root, const MoveRecord& record) {
@@ -164,10 +186,9 @@ std::vector<MoveRecord> MoveJournal::Open(int32_t root) {
   uint32_t values = 0, longest = 0, largest = 0;
   if (api_.QueryInfoKey(key.get(), nullptr, nullptr, &values, &longest, &largest) != kRegOk) return records;
   ForEachValue(api_, key.get(), longest + 1, largest, [&](const std::u16string& name, const RawRead& data) {
-    if (data.status != kRegOk || data.value.type != kRegSz) return;
-    std::u16string text = BytesToUtf16(data.value.bytes.data(), data.value.bytes.size());
-    while (!text.empty() && text.back() == u'\0') text.pop_back();
-    if (std::optional<MoveRecord> record = DecodeMoveRecord(Utf16ToUtf8(text))) {
+    const std::optional<std::string> text = LedgerText(data);
+    if (!text) return;
+    if (std::optional<MoveRecord> record = DecodeMoveRecord(*text)) {
       record->id = Utf16ToUtf8Exact(name);
       records.push_back(std::move(*record));
     }
@@ -181,25 +202,19 @@ RegPlace FileRecords::Place(int32_t root) { return {root, std::string(kLedgerKey
 int32_t FileRecords::Put(int32_t root, const FileRecord& record) {
   const std::string text = std::string("kqm-file/1\nsize=") + std::to_string(record.size) + "\nsha256=" +
                            Escape(record.hash) + "\n";
-  return WriteAndVerify(api_, Place(root), record.name, RawValue{kRegSz, Utf16ToBytes(Utf8ToUtf16(text), true)}).status;
+  return WriteAndVerify(api_, Place(root), record.name, LedgerValue(text)).status;
 }
 
 int32_t FileRecords::Remove(int32_t root, const std::string& name) { return DeleteAndVerify(api_, Place(root), name); }
 
 std::optional<FileRecord> FileRecords::Get(int32_t root, const std::string& name) {
-  const RawRead read = Read(api_, Place(root), name);
-  if (read.status != kRegOk || read.value.type != kRegSz) return std::nullopt;
-  std::u16string text16 = BytesToUtf16(read.value.bytes.data(), read.value.bytes.size());
-  while (!text16.empty() && text16.back() == u'\0') text16.pop_back();
-  const std::string text = Utf16ToUtf8(text16);
-  if (text.rfind("kqm-file/1\n", 0) != 0) return std::nullopt;
+  const std::optional<std::string> text = LedgerText(Read(api_, Place(root), name));
+  const auto fields = text ? LedgerFields(*text, "kqm-file/1") : std::nullopt;
+  if (!fields) return std::nullopt;
   FileRecord record{name, -1, {}};
-  for (size_t at = text.find('\n'); at != std::string::npos && at + 1 < text.size();) {
-    const size_t end = text.find('\n', at + 1);
-    const std::string line = text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
-    at = end;
-    if (line.rfind("size=", 0) == 0) record.size = std::strtoll(line.c_str() + 5, nullptr, 10);
-    if (line.rfind("sha256=", 0) == 0) record.hash = Unescape(line.substr(7)).value_or("");
+  for (const auto& [key, value] : *fields) {
+    if (key == "size") record.size = std::strtoll(value.c_str(), nullptr, 10);
+    if (key == "sha256") record.hash = value;
   }
   if (record.size < 0 || record.hash.empty()) return std::nullopt;
   return record;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/registry_values.h"
@@ -15,6 +16,18 @@ namespace kqm {
 // record is one text value, "kqm-<kind>/<version>" on its first line and "key=value" lines after it (values
 // percent-escaped), so that a later version can read what an earlier one wrote and skip what it does not know.
 inline constexpr const char* kLedgerKey = "Software\\Kestrum\\QuorvelManager\\Ledger";
+
+// Text percent-escaped as the ledger's record lines hold it, and back (nullopt for a broken escape).
+std::string LedgerEscape(const std::string& value);
+std::optional<std::string> LedgerUnescape(const std::string& value);
+// The "key=value" lines of a record whose first line is `header`, values unescaped, in order; nullopt for text of
+// another kind or version, or with a broken escape.
+std::optional<std::vector<std::pair<std::string, std::string>>> LedgerFields(const std::string& text,
+                                                                              const std::string& header);
+
+// A record's text as the value that holds it (REG_SZ), and back (nullopt for a value that holds no text).
+RawValue LedgerValue(const std::string& text);
+std::optional<std::string> LedgerText(const RawRead& read);
 
 // A move in progress: written before the move's first write, removed when it has ended either way. One that is
 // still there at start names a move a killed process left unfinished.

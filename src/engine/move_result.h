@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,14 @@ enum class MoveFailure {
   kBothKept,       // added again by its program while a switched-off copy is kept: both kept, as answered (or unasked)
 };
 
+// What a move replaced at its destination, where the user said yes: the entry's name there (its letter case may
+// differ) and its content (a registry value's type and bytes, or a file's bytes with type 0).
+struct ReplacedContent {
+  std::string name;
+  uint32_t type = 0;
+  std::string bytes;
+};
+
 // What a move did. Places are written as the user reads them: "HKEY_CURRENT_USER\Software\...\Run" or a
 // folder path without a trailing "\".
 struct [[nodiscard]] MoveResult {
@@ -40,6 +49,7 @@ struct [[nodiscard]] MoveResult {
   // What did not go as it should around the move, each a sentence for the user: a flag of Windows' own that
   // still keeps an entry switched on from starting, a replaced file that could not be removed or put back.
   std::vector<std::string> notes;
+  std::optional<ReplacedContent> replaced;  // what the move replaced, when it replaced something
 
   bool Moved() const { return failure == MoveFailure::kNone; }
   explicit operator bool() const { return Moved(); }

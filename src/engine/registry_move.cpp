@@ -51,6 +51,7 @@ class Mover {
     const RawRead after = Read(api_, m_.to, replacedName_);
     if (after.status != kRegOk || !(after.value == existing.value)) return Failed(r_, MoveFailure::kDestinationChanged);
     replaced_ = existing.value;
+    r_.replaced = ReplacedContent{replacedName_, existing.value.type, existing.value.bytes};
     // The entry keeps its own spelling: the other one goes first (and comes back if the move is taken back).
     if (replacedName_ != m_.name) {
       const int32_t removed = DeleteAndVerify(api_, m_.to, replacedName_);

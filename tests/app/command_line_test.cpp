@@ -130,6 +130,35 @@ TEST(CommandLineFiles, APlantedFileIsListedAsSuchAndRefused) {
   EXPECT_FALSE(drive.fs.ReadWholeFile("C:\\S\\planted.bat"));
 }
 
+// /history lists the command line's own changes, newest first; /undo takes one back once, and says why not after.
+TEST_F(CommandLine, HistoryListsTheChangesAndUndoTakesOneBack) {
+  const std::string data = Text(u"tool.exe");
+  ASSERT_EQ(kRegOk, reg.SetValue(run, u"T\"ool", kRegSz, reinterpret_cast<const uint8_t*>(data.data()),
+                                 static_cast<uint32_t>(data.size())));
+  ASSERT_EQ(0, RunCommandLine({"/disable", "HKCUR", "T\"ool"}, engine)->exitCode);
+  const auto listed = RunCommandLine({"/history", "/JSON"}, engine);
+  ASSERT_EQ(0, listed->exitCode);
+  const std::string& line = listed->out;
+  ASSERT_EQ(0u, line.rfind("{\"id\":", 0)) << line;
+  const std::string id = line.substr(6, line.find(',') - 6);
+  EXPECT_NE(std::string::npos, line.find(",\"source\":\"command line\",\"action\":\"disable\",\"location\":\"HKCUR\","
+                                         "\"name\":\"T\\\"ool\",\"view\":\"native\",\"result\":\"done\"}\n"))
+      << line;
+
+  EXPECT_EQ(0, RunCommandLine({"/undo", id}, engine)->exitCode);
+  uint32_t type = 0, size = 0;
+  EXPECT_EQ(kRegOk, reg.QueryValue(run, u"T\"ool", &type, nullptr, &size)) << "on again";
+  const auto again = RunCommandLine({"/undo", id}, engine);
+  EXPECT_EQ(1, again->exitCode);
+  EXPECT_NE(std::string::npos, again->err.find("no longer in")) << again->err;
+  const std::string text = RunCommandLine({"/history"}, engine)->out;
+  EXPECT_EQ(0u, text.find(std::to_string(std::stoull(id) + 1) + "\t")) << "the undo is the newest change: " << text;
+  EXPECT_NE(std::string::npos, text.find("\tundo\tHKCUR\tT\"ool\tdone\n")) << text;
+  EXPECT_NE(std::string::npos, text.find("\tdone; undone by change " + std::to_string(std::stoull(id) + 1) + "\n"));
+  EXPECT_EQ(2, RunCommandLine({"/undo", "x1"}, engine)->exitCode);
+  EXPECT_EQ(2, RunCommandLine({"/history", "/list"}, engine)->exitCode);
+}
+
 // A key that cannot be read is no empty list: whichever registry call fails, /list either lists every entry or
 // says what it could not read and ends with exit code 1.
 TEST(CommandLineFailures, AListThatCouldNotBeReadIsNeverReportedAsComplete) {

@@ -25,6 +25,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "ui/main_window/frmMain.h"
+#include "ui/main_window/win32/history_window_win32.h"
 #include "ui/main_window/win32/main_window_controls_win32.h"
 
 namespace {
@@ -166,6 +167,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kqm::MainWindowControlsWin32 controls;
   kqm::Win32ChangeWatcher watcher;
   kqm::Win32Clipboard clipboard;
+  kqm::Win32HistoryWindow history;
   kqm::AppFactories factories;
   factories.engine = [&](kqm::basMain& app) {
     auto engine = std::make_unique<kqm::clsStartUp>(registry, fileSystem, shell, app, app.AppBaseName(),
@@ -186,6 +188,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 1;
   }
   clipboard.Owner(view.Handle());
+  history.Owner(view.Handle());
+  if (form) form->UseHistoryWindow(&history);
   // Restarted as administrator: "/show <location key>" opens the list the user was at.
   if (reopened && form) form->ShowLocation(args[1]);
   // Scripts that drive the program read where its controls are from this file (again after every change of

@@ -132,6 +132,7 @@ void frmMain::CreateExBar() {
   actions.SetIconIndex(1);
   actions.Items().Add("DISABLE", "Disable StartUp Item", 6);
   actions.Items().Add("ENABLE", "Enable StartUp Item", 7);
+  actions.Items().Add("HISTORY", "History...", 4);
 
   ExplorerBarGroup& help = bar.Groups().Add("Help && About");
   help.SetIconIndex(2);
@@ -304,6 +305,8 @@ void frmMain::exBar_ItemClick(const std::string& key) {
   } else if (key == "ENABLE") {
     ListItem* row = aboutMode_ ? nullptr : lst.SelectedItem();
     if (row && !row->Checked()) row->Checked(true);
+  } else if (key == "HISTORY") {
+    ShowHistory();
   } else if (key == "HELP") {
     ShowAboutMode();
   } else if (key == "WININI") {
@@ -438,16 +441,19 @@ void frmMain::lstItems_ContextMenu(ListItem* row) {
   const StartupEntry* entry = row ? EntryOf(*row) : nullptr;
   std::string command, keyPath;
   ResolvedProgram program;
+  uint64_t lastChange = 0;
   if (entry) {
     command = entry->shown;
     program = ProgramOf(*entry, Lookup()).value_or(ResolvedProgram{});
     keyPath = engine->Entries().KeyPath(*entry);
+    lastChange = LastChangeId(*entry);
   }
   const std::vector<ListView::MenuEntry> entries{
       {entry && row->Checked() ? "&Disable" : "&Enable", entry != nullptr},
       {"Open file &location", program.exists},
       {"Open in &Registry Editor", !keyPath.empty()},
       {"&Copy command line", entry && clipboard_ && !command.empty()},
+      {"&Undo last change to this entry", lastChange != 0},
       {"", false},
       {"Re&fresh", true},
   };
@@ -466,7 +472,8 @@ void frmMain::lstItems_ContextMenu(ListItem* row) {
         view_.MessageBoxOk(kAppTitle, "The command line could not be put on the clipboard (error " +
                                           std::to_string(status) + ").");
       break;
-    case 6:
+    case 5: UndoChange(lastChange); break;
+    case 7:
       // The rows may be in use until the menu's handler has ended.
       view_.RunSoon([this] { Refresh(); });
       break;

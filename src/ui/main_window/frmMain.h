@@ -20,6 +20,7 @@ namespace kqm {
 
 class ChangeWatcher;
 class Clipboard;
+class HistoryWindow;
 class clsStartUp;
 class ListItem;
 class ListView;
@@ -69,6 +70,11 @@ class frmMain : public MainWindow {
   static constexpr int32_t kProgramBatchRows = 128;
   static constexpr std::chrono::milliseconds kProgramBatchTime{30};
 
+  // The window that lists the history of changes (nullptr: none); it must outlive the main window.
+  void UseHistoryWindow(HistoryWindow* window) { historyWindow_ = window; }
+  // Shows the History window ("History..." in the bar); the list is read again once it is closed.
+  void ShowHistory();
+
   // True while the About page is shown instead of the list.
   bool AboutMode() const { return aboutMode_; }
   // Text as a 32-bit signed integer (optional sign, surrounding blanks allowed); nullopt when it is not one.
@@ -103,6 +109,10 @@ class frmMain : public MainWindow {
   const ProgramLookup& Lookup();
   // Shows the selected row's details in the strip under the list.
   void ShowDetails();
+  // The id of the newest change to the entry in the history; 0 for none.
+  uint64_t LastChangeId(const StartupEntry& entry);
+  // Takes change `id` back (the row menu's "Undo last change to this entry"), saying why when it cannot be.
+  void UndoChange(uint64_t id);
 
   MainWindowView& view_;
   MainWindowControls& controls_;
@@ -123,6 +133,7 @@ class frmMain : public MainWindow {
   uint64_t loads_ = 0;    // lists loaded so far; a program search of an earlier one stops
   std::optional<ProgramLookup> lookup_;
   bool detailsPending_ = false;
+  HistoryWindow* historyWindow_ = nullptr;
 };
 
 }  // namespace kqm

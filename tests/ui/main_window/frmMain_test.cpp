@@ -19,6 +19,7 @@
 #include "reg_helpers.h"
 #include "temp_drive.h"
 #include "ui/main_window/frmMain.h"
+#include "ui/main_window/history_window.h"
 
 namespace kqm {
 namespace {
@@ -225,7 +226,7 @@ TEST(MainWindow, LoadSetsTheCaptionBuildsTheBarAndShowsAnEmptyList) {
                 "HKCUR HKCU\\Run 0", "HKCURO HKCU\\Run Once 0", "USER User StartUp Folder 1",
                 "ALLUSERS Common StartUp Folder 1", "WININI Win.ini (Manual Edit) 2",
                 "SYSTEMINI System.ini (Manual Edit) 2", "[Actions] 1", "DISABLE Disable StartUp Item 6",
-                "ENABLE Enable StartUp Item 7", "[Help && About] 2", "HELP Help && About 3"}),
+                "ENABLE Enable StartUp Item 7", "HISTORY History... 4", "[Help && About] 2", "HELP Help && About 3"}),
             BarContent(h.controls.bar));
   EXPECT_TRUE(h.controls.bar.Redraw()) << "the bar draws again once it is complete";
   EXPECT_EQ(72, h.controls.bar.GroupImageList());
@@ -688,6 +689,46 @@ TEST(MainWindow, TheRowMenuDisablesLikeUntickingAndCopiesTheWholeCommandLine) {
   lst.RightClick(0);
   for (const ListView::MenuEntry& entry : lst.LastMenu())
     EXPECT_EQ(entry.caption == "Re&fresh", entry.enabled) << entry.caption << ": only Refresh applies to no row";
+}
+
+// Shows what it is given, and undoes the newest change when told to.
+struct FakeHistoryWindow : HistoryWindow {
+  void Show(const Handlers& handlers) override {
+    shown = handlers.rows();
+    if (undoNewest && !shown.empty()) message = handlers.undo(shown.front().id);
+  }
+  bool undoNewest = false;
+  std::vector<HistoryRow> shown;
+  std::string message = "none";
+};
+
+TEST(MainWindow, TheRowMenuUndoesTheEntrysLastChangeAndTheHistoryListsItNewestFirst) {
+  Harness h;
+  FakeHistoryWindow history;
+  h.form->UseHistoryWindow(&history);
+  h.PutRun("kqm-undo", "C:\\undo.exe");
+  h.controls.Click("HKCUR");
+  MemoryListView& lst = h.controls.list;
+  lst.RightClick(h.RowIndex("kqm-undo"));
+  EXPECT_FALSE(lst.LastMenu()[4].enabled) << "no change to it yet";
+  h.Row("kqm-undo")->Checked(false);
+  lst.ChooseFromMenu("&Undo last change to this entry");
+  lst.RightClick(h.RowIndex("kqm-undo"));
+  h.view.EndOfEvent();
+  EXPECT_EQ("C:\\undo.exe", test::ReadText(h.memory, kHkeyCurrentUser, kRunKey, "kqm-undo"));
+  EXPECT_TRUE(h.Row("kqm-undo")->Checked()) << "the list shows it on again";
+  EXPECT_TRUE(h.view.boxes.empty()) << h.view.boxes.front().text;
+
+  history.undoNewest = true;
+  h.controls.Click("HISTORY");
+  ASSERT_EQ(2u, history.shown.size());
+  EXPECT_EQ("Undo of change " + std::to_string(history.shown[1].id), history.shown[0].action);
+  EXPECT_EQ("Disable", history.shown[1].action);
+  EXPECT_EQ("HKCU\\Run", history.shown[1].location);
+  EXPECT_EQ("done; undone by change " + std::to_string(history.shown[0].id), history.shown[1].result);
+  EXPECT_EQ("", history.message) << "undoing the undo switched it off again";
+  h.view.EndOfEvent();
+  EXPECT_FALSE(h.Row("kqm-undo")->Checked());
 }
 
 TEST(MainWindow, TheRowMenuOpensTheProgramsFolderAndTheEntrysKeyInTheRegistryEditor) {

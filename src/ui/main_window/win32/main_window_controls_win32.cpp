@@ -61,7 +61,8 @@ void Stroke(HDC dc, COLORREF colour, int width, std::initializer_list<POINT> poi
 }
 
 // One motif drawn on a 16-unit grid at `size` pixels (16 units: 16 pixels at 100 %, 24 at 150 %, 32 at 200 %):
-// a registry stack, a folder, a page, a help mark, two spare marks, a disable sign and an enable tick.
+// a registry stack, a folder, a page, a help mark, a clock (the history), a spare mark, a disable sign and an enable
+// tick.
 void DrawMotif(HDC dc, int motif, int size) {
   const auto p = [size](int v) { return (v * size + 8) / 16; };
   const int s = std::max(1, (size + 8) / 16);  // the width of a one-unit stroke
@@ -85,7 +86,10 @@ void DrawMotif(HDC dc, int motif, int size) {
       Stroke(dc, RGB(255, 255, 255), 2 * s, {{p(6), p(6)}, {p(6), p(4)}, {p(10), p(4)}, {p(10), p(7)}, {p(8), p(8)}, {p(8), p(10)}});
       Stroke(dc, RGB(255, 255, 255), 2 * s, {{p(8), p(12)}, {p(8), p(13)}});
       break;
-    case 4:
+    case 4:  // history: a clock face
+      Shape(dc, RGB(255, 255, 255), RGB(60, 90, 150), [&] { Ellipse(dc, p(1), p(1), p(15), p(15)); });
+      Stroke(dc, RGB(30, 50, 100), s, {{p(8), p(4)}, {p(8), p(8)}, {p(11), p(10)}});
+      break;
     case 5:  // spare: a grey diamond
       Shape(dc, RGB(170, 170, 170), RGB(90, 90, 90), [&] {
         const POINT d[4] = {{p(8), p(2)}, {p(14), p(8)}, {p(8), p(14)}, {p(2), p(8)}};
