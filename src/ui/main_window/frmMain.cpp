@@ -221,10 +221,12 @@ void frmMain::ShowEntries(const Location& location, std::vector<StartupEntry> en
     shown_.push_back(std::move(entries[i]));
   }
   lst.EndFill();
-  // What the window shows now is what it showed last, the next time the location is shown. Not remembered, the
-  // marks are only less precise: nothing to trouble the user with.
-  if (clsStartUp* engine = app_.oStartUp())
-    static_cast<void>(engine->Entries().Seen().Put(location.id, MakeSeenRecord(std::move(keys), now)));
+  // What the window shows now is what it showed last, the next time the location is shown: written once the list
+  // has painted, so a long list shows as fast as before. Not remembered, the marks are only less precise: nothing
+  // to trouble the user with.
+  view_.RunWhenIdle([this, id = location.id, record = MakeSeenRecord(std::move(keys), now)] {
+    if (clsStartUp* engine = app_.oStartUp()) static_cast<void>(engine->Entries().Seen().Put(id, record));
+  });
   lstItems_SelectionChange();  // the strip tells of the new list (or of what could not be read)
   // The programs' files are looked for once the rows are shown, so a long list shows as fast as before.
   FindProgramsWhenIdle(++loads_, 1);
