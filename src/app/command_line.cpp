@@ -106,7 +106,7 @@ void List(EntryEngine& engine, const Location& location, bool json, CommandOutco
            ",\"command\":" + JsonString(entry.shown) +
            ",\"on\":" + (entry.state == EntryState::kOn ? "true" : "false") +
            ",\"offByWindows\":" + (entry.state == EntryState::kOffByWindows ? "true" : "false") +
-           ",\"view\":" + JsonString(entry.view == RegView::k32 ? "32-bit" : "native") +
+           ",\"view\":" + JsonString(ViewName(entry.view)) +
            ",\"type\":" + JsonString(type) +
            ",\"program\":" + (program ? JsonString(program->path) : std::string("null")) +
            ",\"exists\":" + (program && program->exists ? "true" : "false");

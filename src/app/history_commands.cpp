@@ -1,5 +1,6 @@
 #include "app/history_commands.h"
 
+#include "app/desired_state.h"
 #include "app/json.h"
 
 #include "engine/entry_engine.h"
@@ -23,7 +24,7 @@ CommandOutcome HistoryCommand(EntryEngine& engine, bool json) {
     outcome.out += std::string("{\"id\":") + std::to_string(c.id) + ",\"time\":" + JsonString(c.time) + ",\"user\":" +
                    JsonString(c.user) + ",\"source\":" + JsonString(SourceName(c.source)) + ",\"action\":" +
                    JsonString(ActionName(c.action)) + ",\"location\":" + JsonString(location) + ",\"name\":" +
-                   JsonString(c.name) + ",\"view\":" + JsonString(c.view == RegView::k32 ? "32-bit" : "native") +
+                   JsonString(c.name) + ",\"view\":" + JsonString(ViewName(c.view)) +
                    ",\"result\":" + JsonString(c.result) +
                    (c.action == ChangeAction::kUndo ? ",\"undoes\":" + std::to_string(c.undoes) : std::string()) +
                    (undoneBy ? ",\"undoneBy\":" + std::to_string(undoneBy) : std::string()) + "}\n";

@@ -68,21 +68,21 @@ check "once it is as it was switched off, /enable moves it back" test -f "$user_
 
 # 3. Links: the user's Disabled folder a link to the StartUp folder itself, then a Disabled file that is a link to
 # the StartUp file.
+# A /disable through the link must fail and leave the StartUp file where it is, with its bytes.
+refused_through_link() {  # refused_through_link <what the Disabled side is>
+  kqm /disable USER "$tag-keep.bat" >>"$out/trust-moves.out"
+  local code=$?
+  check "/disable into $1 exits 1" exit_code_is "$code" 1
+  check "and the StartUp file stays with its bytes" \
+    bash -c "printf '@echo mine\r\n' | cmp -s - '$user_startup/$tag-keep.bat'"
+}
 mv "$user_disabled" "$scratch/user-folder-aside"
 ln -s "$user_startup" "$user_disabled"
-kqm /disable USER "$tag-keep.bat" >>"$out/trust-moves.out"
-code=$?
-check "/disable into a Disabled folder that is a link exits 1" exit_code_is "$code" 1
-check "and the file stays in the StartUp folder with its bytes" \
-  bash -c "printf '@echo mine\r\n' | cmp -s - '$user_startup/$tag-keep.bat'"
+refused_through_link "a Disabled folder that is a link"
 rm "$user_disabled"
 mv "$scratch/user-folder-aside" "$user_disabled"
 ln -s "$user_startup/$tag-keep.bat" "$user_disabled/$tag-keep.bat"
-kqm /disable USER "$tag-keep.bat" >>"$out/trust-moves.out"
-code=$?
-check "/disable onto a Disabled file that is a link to the entry itself exits 1" exit_code_is "$code" 1
-check "and the StartUp file is still there with its bytes" \
-  bash -c "printf '@echo mine\r\n' | cmp -s - '$user_startup/$tag-keep.bat'"
+refused_through_link "a Disabled file that is a link to the entry itself"
 rm -f "$user_disabled/$tag-keep.bat"
 
 # 4. Per-user entries stay per-user, whatever the machine's shared store holds.
